@@ -112,6 +112,8 @@ int nlsInit(void) {
   return 0;
 }
 
+void nlsFillSlots(nlsInfoObject_t* table, qoNLSCode_t code) { FillSlots(*table, code); }
+
 int nlsTerm(void) { return 0; }
 int nlsConv(void) { return 0; }
 

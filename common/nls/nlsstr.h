@@ -23,6 +23,10 @@ int nlsTerm(void);
 /* Conversion hook with nothing to convert. Always 0. */
 int nlsConv(void);
 
+/* Fills the 26 slots of *table from the family of `code` (any code other
+ * than the double-byte, multi-byte and Unicode ones selects single-byte). */
+void nlsFillSlots(nlsInfoObject_t* table, qoNLSCode_t code);
+
 /* A private, cleared copy of the table with the code set and slots filled;
  * null when the heap is exhausted. Also refreshes the global table. */
 nlsInfoObject_t* newNlsInfoObject(void);

@@ -80,7 +80,8 @@ typedef struct NlsStruct {
 
 typedef NLS_Info nlsInfoObject_t;
 
-/* Output hooks of a client's NLS object; the layer only declares them. */
+/* Output hooks of a client's NLS object; the layer only declares them, so
+ * their arguments are deliberately left undeclared. */
 typedef void (*NLS_OUT)();
 typedef NLS_OUT NlsOutArray_t[9];
 
