@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -7,6 +11,7 @@
 
 #include "family_fixture.h"
 #include "psstr.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -367,6 +372,49 @@ TEST(OemToAnsi, LeavesEveryStringUnchanged) {
     psOEMToAnsi(copy.data());
     EXPECT_EQ(copy, s);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Heap exhaustion while making a working copy: each member gives its null or
+// unchanged result instead of crashing. Run in a child process whose address
+// space is capped just above what it already uses, with a text whose wide
+// copy (four bytes per byte) cannot fit.
+TEST_F(FamilyTest, ExhaustedHeapGivesTheNullOrUnchangedResult) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves the address space this test caps";
+#else
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    constexpr size_t kBytes = 64u << 20;
+    char* text = static_cast<char*>(std::malloc(kBytes + 1));
+    if (text == nullptr) _exit(10);
+    std::memset(text, 'a', kBytes);
+    text[kBytes] = '\0';
+    std::string status = ReadFileBytes("/proc/self/status");
+    const size_t at = status.find("VmSize:");
+    const size_t usedKb = std::strtoul(status.c_str() + at + 7, nullptr, 10);
+    rlimit cap{(usedKb << 10) + (96u << 20), RLIM_INFINITY};
+    if (setrlimit(RLIMIT_AS, &cap) != 0) _exit(11);
+    if (psMBCSStrChr(text, 'a') != nullptr) _exit(1);
+    if (psMBCSStrStr(text, "a") != nullptr) _exit(2);
+    if (psMBCSStrTok(text, ",") != nullptr) _exit(3);
+    if (psMBCSStrSpn(text, "a") != 0) _exit(4);
+    psMBCSStrUpper(text);
+    if (text[0] != 'a') _exit(5);
+    char target[4] = "xy";
+    psMBCSStrnCpy(target, text, 3);
+    if (std::strcmp(target, "xy") != 0) _exit(6);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
 }
 
 }  // namespace
