@@ -1,0 +1,66 @@
+#include "help_session.h"
+
+#include <cstring>
+
+#include "help_tables.h"
+#include "nlsstr.h"
+
+bool read_answer(NameBuffer& answer) {
+  std::fflush(stdout);
+  if (std::fgets(answer, static_cast<int>(kNameSize), stdin) == nullptr) {
+    answer[0] = '\0';
+    report_end_of_input();
+    return false;
+  }
+  answer[nls.nlsStrcSpn(answer, "\n")] = '\0';
+  return true;
+}
+
+int read_reply_char() {
+  std::fflush(stdout);
+  return std::getchar();
+}
+
+void report_end_of_input() { std::printf("\n End of input.  Exiting program...\n"); }
+
+bool copy_name(NameBuffer& target, const char* source) {
+  if (std::strlen(source) >= kNameSize) {
+    std::printf("File name longer than %zu characters: %.40s...\n", kNameSize - 1, source);
+    return false;
+  }
+  nls.nlsStrCpy(target, source);
+  return true;
+}
+
+bool same_names(const char* a, const char* b) { return nls.nlsStrCmp(a, b) == 0; }
+
+Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
+  files.source.reset(std::fopen(infile, "r"));
+  if (!files.source) {
+    std::printf("\n\nFile \"%s\" can not be opened for input...", infile);
+    return Flow::kEndRun;
+  }
+  files.help.reset(std::fopen(outfile, "wb+"));
+  if (!files.help) {
+    std::printf("\n\nFile \"%s\" can not be opened for output...", outfile);
+    files.source.reset();
+    return Flow::kEndRun;
+  }
+  f1 = files.source.get();
+  f2 = files.help.get();
+  return Flow::kGoOn;
+}
+
+bool closefiles(HelpFiles& files, const char* outfile) {
+  files.source.reset();
+  f1 = nullptr;
+  f2 = nullptr;
+  if (!files.help) return true;
+  const bool failed = std::ferror(files.help.get()) != 0;
+  const bool close_failed = std::fclose(files.help.release()) != 0;
+  if (failed || close_failed) {
+    std::printf("\n\nFile \"%s\" could not be written completely...\n", outfile);
+    return false;
+  }
+  return true;
+}

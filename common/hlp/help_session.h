@@ -1,0 +1,50 @@
+// Driver pieces shared by both help compilers: the dialogue's reads, the
+// banner's first line, the name buffers and opening/closing the two files.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+// Whether the run goes on or the program ends here (always with status 0).
+enum class Flow { kGoOn, kEndRun };
+
+inline constexpr std::size_t kNameSize = 1024;  // name buffers: 1023 bytes and a terminator
+using NameBuffer = char[kNameSize];
+
+// The banner line that marks the program as internal to its maker (no line ends).
+inline constexpr char kInternalUseLine[] =
+    "*** ------------------------ For the maker's internal use only --------------------- ***";
+inline constexpr char kSameNamesLine[] = "Input and output file id's are the same.  Reenter.\n";
+inline constexpr char kGiveUpText[] = "\n I give up!  Exiting program...\n";
+
+// Reads one answer line of at most 1023 bytes into `answer`, without its line
+// feed; a longer line leaves its rest for the next read. False at the end of
+// standard input, after saying that the program ends.
+[[nodiscard]] bool read_answer(NameBuffer& answer);
+// Reads one character of an answer; EOF at the end of standard input.
+int read_reply_char();
+// Says that standard input ended and the program stops.
+void report_end_of_input();
+
+// Copies a command-line name into a name buffer; false (after a message)
+// when it does not fit, since a cut name could name some other file.
+[[nodiscard]] bool copy_name(NameBuffer& target, const char* source);
+bool same_names(const char* a, const char* b);
+
+struct StreamCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using Stream = std::unique_ptr<FILE, StreamCloser>;
+
+// The source and the help file of one run; f1/f2 point at them while open.
+struct HelpFiles {
+  Stream source;
+  Stream help;
+};
+
+// Opens the source ("r") and the help file ("wb+") and points f1/f2 at them.
+// On failure the message is printed and the run must end; the help file is
+// not created when the source is the one that failed.
+[[nodiscard]] Flow openfiles(const char* infile, const char* outfile, HelpFiles& files);
+// Closes both files; false (after a message) when the help file was not written completely.
+bool closefiles(HelpFiles& files, const char* outfile);

@@ -1,0 +1,171 @@
+#include "tagged_source.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "help_tables.h"
+#include "nlsstr.h"
+
+uint32_t file_line_num = 0;
+
+namespace {
+
+uint32_t file_first_line_num = 0;
+uint32_t start_line_num = 0;
+
+// One source line into input_line: at most 2 * linesize - 1 bytes.
+bool read_line() {
+  return std::fgets(input_line.data(), static_cast<int>(input_line.size()), f1) != nullptr;
+}
+
+bool begins_with(char second) { return input_line[0] == '$' && input_line[1] == second; }
+
+// Writes input_line up to its line feed as one record of exactly linesize bytes.
+void write_text_record() {
+  static std::vector<char> record;
+  const auto width = static_cast<std::size_t>(linesize);
+  record.assign(width, ' ');
+  std::size_t used = nls.nlsStrcSpn(input_line.data(), "\n");
+  if (used > width) used = width;
+  std::memcpy(record.data(), input_line.data(), used);
+  std::fwrite(record.data(), 1, width, f2);
+}
+
+uint32_t record_offset() {
+  return (file_line_num - file_first_line_num) * static_cast<uint32_t>(linesize) + text_off;
+}
+
+}  // namespace
+
+bool count_help_recs() {
+  long count = 0;
+  while (read_line()) {
+    if (begins_with('H') || begins_with('S')) ++count;
+  }
+  std::rewind(f1);
+  if (count > kMaxHeadings) {
+    std::printf("Too many heading lines: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+    ++errors;
+    help_rec_cnt = 0;
+    return false;
+  }
+  help_rec_cnt = static_cast<int16_t>(count);
+  return true;
+}
+
+int init_struct() {
+  text_off = table_bytes(static_cast<uint32_t>(help_rec_cnt));
+  std::printf("\n\nText Offset Length = %u\n", text_off);
+  if (!alloc_tables()) {
+    std::printf("Unable to allocate memory for file prolog.\n");
+    ++errors;
+    return 0;
+  }
+  link_ptr[0].butndx = static_cast<uint16_t>(linesize);
+  std::fseek(f2, static_cast<long>(text_off), SEEK_SET);
+  return 1;
+}
+
+uint16_t extract_num(char* text, char** restart) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (value > kMaxHeadings || value < 0) {
+    ++errors;
+    std::printf("Line %ld: Link number %ld is outside the allowable range\n", static_cast<long>(file_line_num),
+                value);
+  }
+  if (*end != '%') {
+    ++errors;
+    std::printf("Line %ld: Invalid format for header line: %s\n", static_cast<long>(file_line_num), text);
+  }
+  // A number that runs to the very end of the line has no character after
+  // it to skip; the parse of the line stops there.
+  *restart = *end == '\0' ? end : end + 1;
+  std::printf("\n\nLink entry is -> %ld <-...", value);
+  return static_cast<uint16_t>(value);
+}
+
+void process_header(int type) {
+  char* restart = nullptr;
+  linkentry& link = link_ptr[link_ndx];
+  link.clntid = extract_num(input_line.data() + 2, &restart);
+  link.tocndx = static_cast<uint16_t>(link_ndx - 1);
+  link.butndx = extract_num(restart, &restart);
+  ++link_ndx;
+  std::printf("\n\nProcessing Header Tag ->");
+
+  char* name_end = nls.nlsStrStr(restart, "$-");
+  if (name_end == nullptr) {
+    std::printf("Line %ld: Invalid header line:\n%s\n", static_cast<long>(file_line_num), input_line.data());
+    ++errors;
+    return;
+  }
+  auto name_len = static_cast<std::size_t>(name_end - restart);
+  if (name_len > kButtonNameMax) {
+    std::printf("Line %ld: Button name exceeds max: %.*s\n", static_cast<long>(file_line_num),
+                static_cast<int>(name_len), restart);
+    name_len = kButtonNameMax;
+  }
+  tocentry& toc = toc_ptr[toc_ndx];
+  std::memcpy(toc.butt_name, restart, name_len);
+  toc.type = static_cast<uint16_t>(type);
+  toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
+  // The heading text moves down over the tag within one buffer, so the copy
+  // must allow overlap (a plain string copy would not).
+  const char* text = name_end + 2;
+  std::memmove(input_line.data(), text, std::strlen(text) + 1);
+}
+
+void process_tags() {
+  file_line_num = 0;
+  file_first_line_num = 0;
+  start_line_num = 0;
+  bool found_major = false;
+  while (read_line()) {
+    ++file_first_line_num;
+    if (begins_with('H')) {
+      found_major = true;
+      break;
+    }
+    if (input_line[0] == '$') {
+      std::printf("Check input: subhead appears before major head\n");
+      std::printf("at line %d\n", static_cast<int>(file_first_line_num));
+      std::printf("Processing will continue at first major heading.\n");
+      ++errors;
+    }
+  }
+  if (!found_major) {
+    std::printf("Check input: no major heading (\"$H\" line) in the source.\n");
+    ++errors;
+    return;
+  }
+
+  file_line_num = file_first_line_num;
+  do {
+    const bool major = begins_with('H');
+    if (major || begins_with('S')) {
+      if (toc_ndx >= toc_ptr.size()) {
+        // Only a source that grows while it is read can get here.
+        std::printf("Line %ld: More heading lines than counted; processing stops.\n",
+                    static_cast<long>(file_line_num));
+        ++errors;
+        return;
+      }
+      if (toc_ndx > 0) {
+        toc_ptr[toc_ndx - 1].length = file_line_num - start_line_num;
+        if (major) toc_ptr[toc_ndx - 1].sndx = 0;
+      }
+      start_line_num = file_line_num;
+      toc_ptr[toc_ndx].offset = record_offset();
+      process_header(major ? 1 : 2);
+      ++toc_ndx;
+    }
+    write_text_record();
+    ++file_line_num;
+  } while (read_line());
+
+  toc_ptr[toc_ndx - 1].sndx = 0;
+  toc_ptr[toc_ndx - 1].length = file_line_num - start_line_num;
+}

@@ -1,0 +1,59 @@
+#include "vexproc.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "getfiles.h"
+#include "help_file.h"
+#include "help_session.h"
+#include "help_tables.h"
+#include "struct_listing.h"
+#include "tagged_source.h"
+
+namespace {
+
+// Names and line length from the command line, or from the dialogue.
+Flow take_arguments(int argc, char** argv, NameBuffer& infile, NameBuffer& outfile) {
+  if (argc != 3 && argc != 4) return getfiles(infile, outfile);
+  if (!copy_name(infile, argv[1]) || !copy_name(outfile, argv[2])) return Flow::kEndRun;
+  long size = kDefaultLineSize;
+  if (argc == 4) {
+    // Like atoi, text that is not a number reads as 0, which is then refused.
+    size = std::strtol(argv[3], nullptr, 10);
+  }
+  if (!check_line_size(size)) return Flow::kEndRun;
+  linesize = static_cast<int32_t>(size);
+  if (!same_names(infile, outfile)) return Flow::kGoOn;
+  std::printf("%s", kSameNamesLine);
+  return getfiles(infile, outfile);
+}
+
+}  // namespace
+
+int vexproc_main(int argc, char** argv) {
+  NameBuffer infile = "";
+  NameBuffer outfile = "";
+  if (take_arguments(argc, argv, infile, outfile) == Flow::kEndRun) return 0;
+
+  try {
+    input_line.assign(2 * static_cast<std::size_t>(linesize), '\0');
+  } catch (const std::bad_alloc&) {
+    std::printf("Unable to allocate memory for the line buffer.\n");
+    return 0;
+  }
+
+  HelpFiles files;
+  if (openfiles(infile, outfile, files) == Flow::kEndRun) return 0;
+
+  if (count_help_recs() && init_struct() == 1) {
+    process_tags();
+    if (errors == 0) {
+      print_struct();
+      write_struct();
+    }
+  }
+  if (!closefiles(files, outfile)) ++errors;
+  std::printf("\nFinished... %d errors found.\n", errors);
+  return 0;
+}

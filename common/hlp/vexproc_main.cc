@@ -1,0 +1,7 @@
+#include "nlsstr.h"
+#include "vexproc.h"
+
+int main(int argc, char** argv) {
+  nlsInit();
+  return vexproc_main(argc, argv);
+}
