@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all run check test test-asan bench clean
+.PHONY: all run check test test-asan test-fuzz fuzz bench clean
 
 all:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
@@ -15,7 +15,7 @@ run:
 	cmake --build build-release -j $(JOBS)
 	sh examples/run.sh build-release
 
-check: test test-asan
+check: test test-asan test-fuzz
 
 test:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
@@ -28,10 +28,32 @@ test-asan:
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
+# The fuzz targets need clang; without it the replay is skipped with a note.
+FUZZ_SECONDS ?= 60
+FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQOKIT_FUZZ=ON
+
+test-fuzz:
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  $(FUZZ_CONFIGURE) >/dev/null && cmake --build build-fuzz -j $(JOBS) && \
+	  ctest --test-dir build-fuzz --output-on-failure -j $(JOBS); \
+	else echo "clang++ not found: fuzz corpus replay skipped (apt-get install clang)"; fi
+
+# Runs every fuzz target for FUZZ_SECONDS on a working copy of its seed corpus.
+fuzz:
+	$(FUZZ_CONFIGURE)
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in $$(cat build-fuzz/fuzzers.txt); do \
+	  mkdir -p build-fuzz/work/$$f build-fuzz/findings/$$f && \
+	  cp -n fuzz/corpus/$$f/* build-fuzz/work/$$f/ 2>/dev/null; \
+	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	  ./build-fuzz/fuzz/*/$$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/findings/$$f/ \
+	    build-fuzz/work/$$f fuzz/corpus/$$f 2>&1 | tail -n 3 || exit 1; \
+	done
+
 bench:
 	cmake -S . -B build-release $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQOKIT_TESTS=OFF
 	cmake --build build-release -j $(JOBS)
 	sh bench/run.sh build-release
 
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-release build-fuzz
