@@ -1,0 +1,109 @@
+/* The shared segment through which a client and its status agent talk.
+ *
+ * The client creates one System V shared-memory segment and a set of two
+ * semaphores, stores the set's identifier and the wait operation in the
+ * segment, and starts `statagent` with the segment's identifier as its only
+ * argument. Requests and replies cross in the segment in the native byte
+ * order and integer widths of the machine.
+ *
+ *   offset  size  field     written by  meaning
+ *        0     4  semId     client      identifier of the semaphore set
+ *        4     4  request   client      request code (AgentRequest)
+ *        8     4  -         -           unused
+ *       12     4  errNum    agent       errno left by the status call
+ *       16     4  result    agent       0 on success, -1 on failure
+ *       20     6  -         -           unused
+ *       26     6  waitOp    client      the semaphore operation the agent
+ *                                       performs to wait for a request
+ *       32     R  statBuf   agent       the status record, as the platform
+ *                                       returns it
+ *   32 + R   ...  path      client      the path, zero-terminated, running to
+ *                                       the end of the segment
+ *
+ * R is the larger of the platform's struct stat and struct statfs (and at
+ * least 64), rounded up to a multiple of 8; on x86-64 with glibc it is 144
+ * and `path` starts at 176. The fields before statBuf keep their offsets on
+ * every platform, so older clients still find semId, request and waitOp.
+ *
+ * Semaphores the agent sets itself: semaphore 1 to 1 once it is attached and
+ * ready and again after every reply is stored; semaphore 0 to 0 at start-up
+ * and after every reply. The agent never creates, removes or detaches the
+ * segment or the set.
+ */
+#ifndef QOKIT_STATAGENT_AGENT_SEGMENT_H
+#define QOKIT_STATAGENT_AGENT_SEGMENT_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <sys/sem.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Request codes. Any other code (1 included) ends the agent with status 255. */
+enum AgentRequest {
+  AGENT_REQUEST_STATFS = 0, /* struct statfs of the file system holding path */
+  AGENT_REQUEST_STAT = 2,   /* struct stat of path, symbolic links followed */
+  AGENT_REQUEST_LSTAT = 3   /* struct stat of path itself */
+};
+
+#define AGENT_MAX_OF_(a, b) ((a) > (b) ? (a) : (b))
+#define AGENT_STATUS_RECORD_SIZE                                                     \
+  ((AGENT_MAX_OF_(AGENT_MAX_OF_(sizeof(struct stat), sizeof(struct statfs)), 64u) + \
+    7u) / 8u * 8u)
+
+/* The status record area, viewable as whichever record the request filled. */
+typedef union AgentStatusRecord {
+  struct stat st;   /* AGENT_REQUEST_STAT, AGENT_REQUEST_LSTAT */
+  struct statfs fs; /* AGENT_REQUEST_STATFS */
+  unsigned char bytes[AGENT_STATUS_RECORD_SIZE];
+} AgentStatusRecord;
+
+typedef struct AgentSegment {
+  int32_t semId;
+  int32_t request;
+  int32_t unused8;
+  int32_t errNum;
+  int32_t result;
+  unsigned char unused20[6];
+  struct sembuf waitOp;
+  AgentStatusRecord statBuf;
+  char path[]; /* runs to the end of the segment */
+} AgentSegment;
+
+/* The smallest segment the agent accepts: the fields, the record area and
+ * room for an empty path. */
+#define AGENT_SEGMENT_MIN_SIZE (offsetof(AgentSegment, path) + 1u)
+
+#ifdef __cplusplus
+#define AGENT_STATIC_ASSERT_(cond, text) static_assert(cond, text)
+#else
+#define AGENT_STATIC_ASSERT_(cond, text) _Static_assert(cond, text)
+#endif
+
+AGENT_STATIC_ASSERT_(sizeof(struct sembuf) == 6, "waitOp is three 16-bit fields");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, semId) == 0, "semId at 0");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, request) == 4, "request at 4");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, errNum) == 12, "errNum at 12");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, result) == 16, "result at 16");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, waitOp) == 26, "waitOp at 26");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, statBuf) == 32, "statBuf at 32");
+AGENT_STATIC_ASSERT_(AGENT_STATUS_RECORD_SIZE % 8 == 0 && AGENT_STATUS_RECORD_SIZE >= 64,
+                     "record area is a multiple of 8, at least 64");
+AGENT_STATIC_ASSERT_(sizeof(AgentStatusRecord) == AGENT_STATUS_RECORD_SIZE,
+                     "record area holds both records and nothing more");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, path) == 32 + AGENT_STATUS_RECORD_SIZE,
+                     "path follows the record area");
+#if defined(__x86_64__) && defined(__GLIBC__)
+AGENT_STATIC_ASSERT_(AGENT_STATUS_RECORD_SIZE == 144, "x86-64 glibc record area");
+AGENT_STATIC_ASSERT_(offsetof(AgentSegment, path) == 176, "x86-64 glibc path offset");
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,3 @@
+#include "agent.h"
+
+int main(int argc, char* argv[]) { return RunAgent(argc, argv); }
