@@ -1,0 +1,163 @@
+// Unit tests of the canonical records, the table writer and link-number parsing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "help_bytes.h"
+#include "help_file.h"
+#include "help_tables.h"
+#include "nlsstr.h"
+#include "tagged_source.h"
+
+namespace {
+
+class HelpState : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    nlsInit();
+    reset_help_state();
+  }
+  void TearDown() override { reset_help_state(); }
+};
+
+std::string ReadAll(FILE* f) {
+  std::string out;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;) out += static_cast<char>(c);
+  return out;
+}
+
+TEST_F(HelpState, LinkEntryIsThreeBigEndianShorts) {
+  const auto bytes = to_canonical(linkentry{0x0102, 0xFFFE, 72});
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Hex("01 02 FF FE 00 48"));
+}
+
+TEST_F(HelpState, TocEntryFieldsAndNamePadding) {
+  struct Case {
+    tocentry entry;
+    std::string expected;
+  };
+  tocentry full{2, 3, 0x12345678u, 0x80000001u, {}};
+  std::memset(full.butt_name, 'N', kButtonNameMax);  // no terminator in the field
+  tocentry short_name{1, 0, 72, 3, {}};
+  std::memcpy(short_name.butt_name, "Intro", 5);
+  const Case cases[] = {
+      {short_name, Hex("00 01 00 00 00 00 00 48 00 00 00 03") + "Intro" + std::string(43, '\0')},
+      {full, Hex("00 02 00 03 12 34 56 78 80 00 00 01") + std::string(48, 'N')},
+  };
+  for (const auto& c : cases) {
+    const auto bytes = to_canonical(c.entry);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.expected);
+  }
+}
+
+TEST_F(HelpState, WriteStructFillsOnlyTheTableRoomAtTheStart) {
+  FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  f2 = file;
+  help_rec_cnt = 1;
+  ASSERT_TRUE(alloc_tables());
+  EXPECT_EQ(text_off, 72u);
+  link_ptr[0].butndx = 72;
+  link_ptr[1] = {5, 0, 7};
+  toc_ptr[0] = {1, 0, 72, 3, {'I', 'n', 't', 'r', 'o'}};
+  const std::string text(216, 'x');
+  std::fseek(f2, 72, SEEK_SET);
+  std::fwrite(text.data(), 1, text.size(), f2);
+  write_struct();
+  const std::string expected = Hex("00 02 00 01 00 48  00 05 00 00 00 07  00 01 00 00 00 00 00 48 00 00 00 03") +
+                               "Intro" + std::string(43, '\0') + text;
+  EXPECT_EQ(ReadAll(file), expected);
+  std::fclose(file);
+}
+
+TEST_F(HelpState, WriteStructNeverReadsPastTheTables) {
+  FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  f2 = file;
+  help_rec_cnt = 0;
+  ASSERT_TRUE(alloc_tables());
+  link_ptr[0].clntid = 9;  // claims more entries than exist
+  link_ptr[0].tocndx = 9;
+  write_struct();
+  EXPECT_EQ(ReadAll(file), Hex("00 09 00 09 00 00"));
+  std::fclose(file);
+}
+
+TEST_F(HelpState, ExtractNumReadsValueRestartAndErrors) {
+  struct Case {
+    const char* text;
+    uint16_t value;
+    std::size_t restart;  // offset of the next field from the start of text
+    int errors;
+    const char* message;  // expected part of the report, "" for none
+  };
+  const Case cases[] = {
+      {"5%7%", 5, 2, 0, ""},
+      {"%7%", 0, 1, 0, ""},  // an empty number reads as 0 without complaint
+      {" +12%x", 12, 5, 0, ""},
+      {"32767%", 32767, 6, 0, ""},
+      {"32768%", 32768, 6, 1, "Line 3: Link number 32768 is outside the allowable range\n"},
+      {"-1%", 65535, 3, 1, "Line 3: Link number -1 is outside the allowable range\n"},
+      {"70000%", 70000 - 65536, 6, 1, "Link number 70000 is outside"},
+      {"5x%", 5, 2, 1, "Line 3: Invalid format for header line: 5x%\n"},
+      {"5\n", 5, 2, 1, "Invalid format for header line: 5\n\n"},
+      {"5", 5, 1, 1, "Invalid format"},  // at the very end: the parse stops there
+      {"", 0, 0, 1, "Invalid format"},
+  };
+  for (const auto& c : cases) {
+    std::string buffer = c.text;
+    errors = 0;
+    file_line_num = 3;
+    char* restart = nullptr;
+    testing::internal::CaptureStdout();
+    const uint16_t value = extract_num(buffer.data(), &restart);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(value, c.value) << c.text;
+    EXPECT_EQ(restart - buffer.data(), static_cast<std::ptrdiff_t>(c.restart)) << c.text;
+    EXPECT_EQ(errors, c.errors) << c.text;
+    EXPECT_NE(out.find(c.message), std::string::npos) << c.text << " printed " << out;
+    EXPECT_NE(out.find("\n\nLink entry is -> "), std::string::npos);
+  }
+}
+
+TEST_F(HelpState, ProcessHeaderFillsEntriesAndKeepsHeadingText) {
+  struct Case {
+    std::string line;
+    uint16_t clntid, butndx, type, sndx;
+    std::string name;  // exactly the 48 name bytes expected
+    std::string text;  // what input_line holds afterwards
+    int errors;
+  };
+  const std::string n48(48, 'a');
+  const Case cases[] = {
+      {"$H5%7%Intro$-Heading\n", 5, 7, 1, 1, "Intro" + std::string(43, '\0'), "Heading\n", 0},
+      {"$S1%2%" + n48 + "$-t\n", 1, 2, 2, 1, n48, "t\n", 0},
+      {"$S1%2%" + n48 + "b$-t\n", 1, 2, 2, 1, n48, "t\n", 0},  // 49 bytes: warning only
+      {"$H1%2%no end\n", 1, 2, 0, 0, std::string(48, '\0'), "$H1%2%no end\n", 1},
+      {"$H1", 1, 0, 0, 0, std::string(48, '\0'), "$H1", 3},
+  };
+  for (const auto& c : cases) {
+    reset_help_state();
+    help_rec_cnt = 1;
+    ASSERT_TRUE(alloc_tables());
+    input_line.assign(c.line.begin(), c.line.end());
+    input_line.push_back('\0');
+    testing::internal::CaptureStdout();
+    process_header(c.line[1] == 'H' ? 1 : 2);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(link_ptr[1].clntid, c.clntid) << c.line;
+    EXPECT_EQ(link_ptr[1].tocndx, 0) << c.line;
+    EXPECT_EQ(link_ptr[1].butndx, c.butndx) << c.line;
+    EXPECT_EQ(link_ndx, 2u);
+    EXPECT_EQ(toc_ptr[0].type, c.type) << c.line;
+    EXPECT_EQ(toc_ptr[0].sndx, c.sndx) << c.line;
+    EXPECT_EQ(std::string(toc_ptr[0].butt_name, 48), c.name) << c.line;
+    EXPECT_STREQ(input_line.data(), c.text.c_str()) << c.line;
+    EXPECT_EQ(errors, c.errors) << c.line;
+  }
+}
+
+}  // namespace
