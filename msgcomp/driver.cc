@@ -1,0 +1,157 @@
+#include "driver.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "msgstate.h"
+#include "msgsym.h"
+#include "nlsstr.h"
+#include "objfile.h"
+#include "response_file.h"
+#include "source_reader.h"
+#include "symfile.h"
+
+MsgCompilerState* msgState = nullptr;
+
+namespace {
+
+constexpr int kCommandLineError = 255;
+constexpr int kNoMemory = 2;
+constexpr size_t kSubcommandSize = 100;
+
+constexpr char kTooFew[] = "Too few arguments specified.\n";
+constexpr char kTooMany[] = "Too many arguments specified.\n";
+constexpr char kNoStateMemory[] = "Insufficient memory to initialize message compiler.\n";
+
+enum class Subcommand { kGensym, kRegensym, kGenobj };
+
+// Owns the state for the whole run and keeps `msgState` pointing at it.
+struct StateOwner {
+  std::unique_ptr<MsgCompilerState> state{new (std::nothrow) MsgCompilerState{}};
+  StateOwner() { msgState = state.get(); }
+  ~StateOwner() {
+    if (msgState != nullptr) FreeSymbolTable();
+    msgState = nullptr;
+  }
+};
+
+// The response-file word list; frees its owned words whatever way the run ends.
+struct ResponseList {
+  char* words[kResponseListSize] = {};
+  int count = 0;
+  ~ResponseList() { FreeResponseWords(count, words); }
+};
+
+int UsageError(const char* message) {
+  std::fputs(message, stderr);
+  PrintUsage();
+  return kCommandLineError;
+}
+
+}  // namespace
+
+void PrintUsage() {
+  std::fputs("\nCorrect syntax:\n", stderr);
+  std::fputs("\n    qogenmsg gensym {symfile} {srcfile1} [{srcfile2} ...]\n", stderr);
+  std::fputs("\n    qogenmsg regensym {symfile} {srcfile1} [{srcfile2} ...]\n", stderr);
+  std::fputs("\n    qogenmsg genobj {symfile} {objfile} {srcfile1} [{srcfile2} ...]\n\n", stderr);
+}
+
+int CheckDuplicateNames() {
+  const MsgCompilerState& st = *msgState;
+  auto same = [](const char* a, const char* b) { return nls.nlsStrCmp(a, b) == 0; };
+  if (st.objFileName != nullptr) {
+    if (same(st.objFileName, st.symFileName)) return 1;
+    for (int i = 0; i < st.numSrcFiles; ++i) {
+      if (same(st.objFileName, st.srcFileNames[i])) return 1;
+    }
+  }
+  for (int i = 0; i < st.numSrcFiles; ++i) {
+    if (same(st.symFileName, st.srcFileNames[i])) return 1;
+    for (int j = i + 1; j < st.numSrcFiles; ++j) {
+      if (same(st.srcFileNames[i], st.srcFileNames[j])) return 1;
+    }
+  }
+  return 0;
+}
+
+int RunMessageCompiler(int argc, char** argv) {
+  StateOwner owner;
+  if (!owner.state) {
+    std::fputs(kNoStateMemory, stderr);
+    return kNoMemory;
+  }
+  MsgCompilerState& st = *owner.state;
+  if (argc < 3) return UsageError(kTooFew);
+
+  std::unique_ptr<ResponseList> response;
+  char** list = argv;
+  int count = argc;
+  if (argv[2][0] == '@') {
+    response.reset(new (std::nothrow) ResponseList{});
+    if (!response) {
+      std::fputs(kNoStateMemory, stderr);
+      return kNoMemory;
+    }
+    response->words[0] = argv[0];
+    response->words[1] = argv[1];
+    response->count = 2;
+    const int read = ReadResponseFile(argv[2] + 1, &response->count, response->words);
+    // Too many words is the same fault as too many arguments on the command line.
+    if (read == kResponseTooMany) return UsageError(kTooMany);
+    if (read != kResponseOk) return UsageError("Error processing response file.\n");
+    if (response->count <= 3) return UsageError(kTooFew);
+    list = response->words;
+    count = response->count;
+  } else if (argc < 4) {
+    return UsageError(kTooFew);
+  }
+
+  // A longer word is cut to the buffer; it can then match no subcommand.
+  char word[kSubcommandSize] = {};
+  nls.nlsStrnCpy(word, list[1], kSubcommandSize - 1);
+  word[kSubcommandSize - 1] = '\0';
+  nls.nlsStrUpper(word);
+  Subcommand command;
+  int firstSource = 3;
+  if (nls.nlsStrCmp(word, "GENSYM") == 0) {
+    command = Subcommand::kGensym;
+  } else if (nls.nlsStrCmp(word, "REGENSYM") == 0) {
+    command = Subcommand::kRegensym;
+  } else if (nls.nlsStrCmp(word, "GENOBJ") == 0) {
+    command = Subcommand::kGenobj;
+    firstSource = 4;
+  } else {
+    std::fprintf(stderr, "Unknown subcommand - %s.\n", word);
+    PrintUsage();
+    return kCommandLineError;
+  }
+  const int sources = count - firstSource;
+  if (sources > kMaxSourceFiles) return UsageError(kTooMany);
+  if (sources <= 0) return UsageError(kTooFew);
+  st.symFileName = list[2];
+  if (command == Subcommand::kGenobj) st.objFileName = list[3];
+  st.numSrcFiles = sources;
+  for (int i = 0; i < sources; ++i) st.srcFileNames[i] = list[firstSource + i];
+  if (CheckDuplicateNames() != 0) return UsageError("Duplicate file name specified.\n");
+
+  if (OpenSources() != 0) return 1;
+  int result = 0;
+  switch (command) {
+    case Subcommand::kGensym: result = GenerateSymbolFile(0); break;
+    case Subcommand::kRegensym: result = GenerateSymbolFile(1); break;
+    case Subcommand::kGenobj: result = GenerateObjectFile(); break;
+  }
+  CloseSources();
+  if (result != 0) {
+    if (command == Subcommand::kRegensym) {
+      std::fputs("\nCompile failed.\n", stderr);
+    } else {
+      std::fputs("\nCompile failed.\nHit enter to continue...", stderr);
+      std::fflush(stderr);
+      std::getchar();
+    }
+  }
+  return result < 0 ? kCommandLineError : result;
+}

@@ -1,0 +1,199 @@
+#include "msgsym.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "msgstate.h"
+#include "nlsstr.h"
+
+namespace {
+
+[[noreturn]] void OutOfMemory(const char* what) {
+  std::fputs(what, stderr);
+  std::fputs("Terminating program.\n", stderr);
+  std::exit(1);
+}
+
+// A broken precondition is a fault in the caller, never a result of input.
+void Require(bool ok, const char* operation, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "Internal error in msgsym, %s: %s.\n", operation, what);
+  std::abort();
+}
+
+constexpr char kSymbolMemory[] = "Insufficient memory to insert symbol in symbol table.\n";
+constexpr char kMetaMemory[] = "Insufficient memory to insert meta-symbol in symbol table.\n";
+
+// Links a record into symList after every record numbered msgNum or lower and
+// records it in the number index.
+void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
+  auto& index = msgState->numIndex;
+  std::map<int32_t, NumberSlot>::iterator slot;
+  try {
+    slot = index.try_emplace(msgNum).first;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory(kSymbolMemory);
+  }
+  MsgSymbol* pred = slot->second.last;
+  if (pred == nullptr && slot != index.begin()) pred = std::prev(slot)->second.last;
+  sym->msgNum = msgNum;
+  sym->prev = pred;
+  sym->next = pred != nullptr ? pred->next : msgState->symList;
+  if (sym->next != nullptr) sym->next->prev = sym;
+  if (pred != nullptr) {
+    pred->next = sym;
+  } else {
+    msgState->symList = sym;
+  }
+  if (slot->second.first == nullptr) slot->second.first = sym;
+  slot->second.last = sym;
+}
+
+void UnlinkByNumber(MsgSymbol* sym) {
+  auto& index = msgState->numIndex;
+  auto slot = index.find(sym->msgNum);
+  Require(slot != index.end(), "RemoveSymbol", "number not indexed");
+  NumberSlot& s = slot->second;
+  if (s.first == sym && s.last == sym) {
+    index.erase(slot);
+  } else {
+    if (s.first == sym) s.first = sym->next;
+    if (s.last == sym) s.last = sym->prev;
+    if (s.defined == sym) s.defined = nullptr;
+  }
+  if (sym->prev != nullptr) {
+    sym->prev->next = sym->next;
+  } else {
+    msgState->symList = sym->next;
+  }
+  if (sym->next != nullptr) sym->next->prev = sym->prev;
+  sym->prev = sym->next = nullptr;
+}
+
+}  // namespace
+
+int HashSymbol(const char* name) {
+  const size_t n = nls.nlsStrLen(name);
+  int32_t sum = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const int32_t c = static_cast<signed char>(name[i]);
+    sum += (c * 5 * static_cast<int32_t>(i + 1)) ^ (static_cast<int32_t>(i) << 13);
+  }
+  const int64_t magnitude = sum < 0 ? -static_cast<int64_t>(sum) : sum;
+  return static_cast<int>(magnitude % kHashBuckets);
+}
+
+MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
+  Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertSymbol", "name too long");
+  Require(msgFindSymbol(name) == nullptr, "InsertSymbol", "name already present");
+  auto* sym = new (std::nothrow) MsgSymbol{};
+  if (sym == nullptr) OutOfMemory(kSymbolMemory);
+  nls.nlsStrCpy(sym->name, name);
+  const int bucket = HashSymbol(name);
+  sym->hashNext = msgState->symHash[bucket];
+  msgState->symHash[bucket] = sym;
+  LinkByNumber(sym, msgNum);
+  return sym;
+}
+
+MsgSymbol* msgFindSymbol(const char* name) {
+  for (MsgSymbol* s = msgState->symHash[HashSymbol(name)]; s != nullptr; s = s->hashNext) {
+    if (nls.nlsStrCmp(s->name, name) == 0) return s;
+  }
+  return nullptr;
+}
+
+MsgSymbol* msgFindNumber(int32_t msgNum) {
+  auto slot = msgState->numIndex.find(msgNum);
+  return slot == msgState->numIndex.end() ? nullptr : slot->second.first;
+}
+
+void MarkDefined(MsgSymbol* sym) {
+  sym->defined = 1;
+  auto slot = msgState->numIndex.find(sym->msgNum);
+  Require(slot != msgState->numIndex.end(), "MarkDefined", "number not indexed");
+  if (slot->second.defined == nullptr) slot->second.defined = sym;
+}
+
+MsgSymbol* FindDefinedNumber(int32_t msgNum) {
+  auto slot = msgState->numIndex.find(msgNum);
+  return slot == msgState->numIndex.end() ? nullptr : slot->second.defined;
+}
+
+void RenumberSymbol(MsgSymbol* sym, int32_t msgNum) {
+  UnlinkByNumber(sym);
+  LinkByNumber(sym, msgNum);
+  if (sym->defined) MarkDefined(sym);
+}
+
+void RemoveSymbol(MsgSymbol* sym) {
+  UnlinkByNumber(sym);
+  MsgSymbol** link = &msgState->symHash[HashSymbol(sym->name)];
+  while (*link != nullptr && *link != sym) link = &(*link)->hashNext;
+  Require(*link == sym, "RemoveSymbol", "record not in its hash chain");
+  *link = sym->hashNext;
+  std::free(sym->compiled);
+  delete sym;
+}
+
+MsgMetaSymbol* InsertMetaSymbol(const char* name, const char* value) {
+  Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertMetaSymbol", "name too long");
+  Require(FindMetaSymbol(name) == nullptr, "InsertMetaSymbol", "name already present");
+  auto* meta = new (std::nothrow) MsgMetaSymbol{};
+  if (meta == nullptr) OutOfMemory(kMetaMemory);
+  nls.nlsStrCpy(meta->name, name);
+  const size_t len = nls.nlsStrLen(value);
+  if (len < kShortValueSize) {
+    meta->value = meta->shortValue;
+  } else {
+    meta->value = static_cast<char*>(std::malloc(len + 1));
+    if (meta->value == nullptr) {
+      delete meta;
+      OutOfMemory(kMetaMemory);
+    }
+  }
+  nls.nlsStrCpy(meta->value, value);
+  MsgMetaSymbol** link = &msgState->metaList;
+  while (*link != nullptr && nls.nlsStrCmp((*link)->name, name) <= 0) link = &(*link)->next;
+  meta->next = *link;
+  *link = meta;
+  return meta;
+}
+
+MsgMetaSymbol* FindMetaSymbol(const char* name) {
+  for (MsgMetaSymbol* m = msgState->metaList; m != nullptr; m = m->next) {
+    if (nls.nlsStrCmp(m->name, name) == 0) return m;
+  }
+  return nullptr;
+}
+
+int32_t ComputeChecksum() {
+  uint32_t sum = 0;  // unsigned so that wrapping is defined
+  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) {
+    const size_t n = nls.nlsStrLen(s->name);
+    for (size_t i = 0; i < n; ++i) sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(s->name[i])));
+    sum += static_cast<uint32_t>(s->msgNum);
+  }
+  return static_cast<int32_t>(sum);
+}
+
+void FreeSymbolTable() {
+  for (MsgSymbol* s = msgState->symList; s != nullptr;) {
+    MsgSymbol* next = s->next;
+    std::free(s->compiled);
+    delete s;
+    s = next;
+  }
+  for (MsgMetaSymbol* m = msgState->metaList; m != nullptr;) {
+    MsgMetaSymbol* next = m->next;
+    if (m->value != m->shortValue) std::free(m->value);
+    delete m;
+    m = next;
+  }
+  msgState->symList = nullptr;
+  msgState->metaList = nullptr;
+  for (auto& head : msgState->symHash) head = nullptr;
+  msgState->numIndex.clear();
+}

@@ -1,0 +1,45 @@
+// The message symbol table: lookup by name through 257 hash chains, lookup by
+// number and traversal in number order through `symList`, and the meta-symbol
+// list. Every operation works on the table inside `msgState`.
+//
+// Out of memory ends the program ("Terminating program.", status 1): no caller
+// could go on with a half-built table.
+#pragma once
+
+#include <cstdint>
+
+#include "msgsym_types.h"
+
+// The bucket (0..256) of a name: bytes count as signed 8-bit values.
+int HashSymbol(const char* name);
+
+// Enters a new message symbol; the name (at most 50 characters) must not be in
+// the table yet. The record goes after every record with an equal or lower number.
+MsgSymbol* InsertSymbol(const char* name, int32_t msgNum);
+// The message symbol of that name, or null.
+MsgSymbol* msgFindSymbol(const char* name);
+// The first message symbol in symList with that number, or null.
+MsgSymbol* msgFindNumber(int32_t msgNum);
+
+// Marks a symbol as met in the sources in this pass and makes it the one that
+// FindDefinedNumber reports for its number.
+void MarkDefined(MsgSymbol* sym);
+// The symbol met in the sources in this pass with that number, or null.
+MsgSymbol* FindDefinedNumber(int32_t msgNum);
+
+// Gives a symbol a new number, moving it to where InsertSymbol would put it.
+void RenumberSymbol(MsgSymbol* sym, int32_t msgNum);
+// Unlinks a symbol from every list and releases it with its compiled text.
+void RemoveSymbol(MsgSymbol* sym);
+
+// Enters a new meta-symbol; the name must not be in the meta list yet. Values
+// of up to 15 characters are kept inside the record.
+MsgMetaSymbol* InsertMetaSymbol(const char* name, const char* value);
+// The meta-symbol of that name, or null.
+MsgMetaSymbol* FindMetaSymbol(const char* name);
+
+// Sum of every name byte (signed) and every number in symList, wrapping at 32 bits.
+int32_t ComputeChecksum();
+
+// Releases every record and leaves the table empty.
+void FreeSymbolTable();

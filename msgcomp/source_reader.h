@@ -1,0 +1,46 @@
+// The message sources: opening, closing and rewinding them, and the parser
+// that reads them, in command-line order, as one continuous byte stream.
+//
+// Source format, in short: entries of a number (0..49999; 0 marks a
+// meta-symbol), a severity letter, a symbol, an optional "[response]" and one
+// or more double-quoted strings joined into the text. White space and
+// non-nesting /* comments */ may stand between the parts.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kMaxTextLen = 1024;
+inline constexpr int kMaxNumberDigits = 10;
+inline constexpr int32_t kMaxMsgNum = 49999;
+
+// One source entry; the caller owns the buffers.
+struct MessageRecord {
+  int32_t msgNum = 0;
+  int32_t severity = 0;
+  char symbol[51] = {};
+  char text[kMaxTextLen + 1] = {};
+  char response[8] = {};
+  int32_t srcIndex = 0;
+  long line = 0;
+};
+
+// Opens every source of msgState; 0, or 1 after a message (nothing left open).
+[[nodiscard]] int OpenSources();
+// Closes every open source.
+void CloseSources();
+// Puts every source back to its start: the next pass reads from the first byte.
+void RewindSources();
+
+// Reads the next entry: 0 with a record, -1 when no entry is left, 1 after a
+// syntax error that has been reported (the pass must stop).
+[[nodiscard]] int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text,
+                              char* response, int32_t* srcIndex, long* line);
+// The same, into one record.
+[[nodiscard]] int ReadMessage(MessageRecord& record);
+
+// 1 when text is non-empty and every character is a digit 0-9, else 0.
+int IsAllDigits(const char* text);
+// The code (0..8) of a severity letter text, or -1.
+int SeverityCode(const char* letter);
+// The byte a character stands for after a backslash, or -1.
+int EscapeChar(int c);
