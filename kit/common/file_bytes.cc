@@ -1,0 +1,29 @@
+#include "file_bytes.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+namespace qokit {
+
+namespace {
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+}  // namespace
+
+bool ReadWholeFile(const char* path, std::string& bytes) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  if (file == nullptr) return false;
+  bytes.clear();
+  char chunk[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, n);
+  if (std::ferror(file.get())) {
+    errno = EIO;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qokit

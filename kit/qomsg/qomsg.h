@@ -1,0 +1,120 @@
+/* qomsg: run-time reader of message object files.
+ *
+ * A client opens the catalogue once (from a path or a memory buffer), which
+ * checks the whole file before anything is used, then looks messages up by
+ * number and formats them with their arguments. Arguments are always passed
+ * in argument order (argument 1 first), whatever order the translated text
+ * shows them in; each "*" of a conversion takes one int before the value.
+ *
+ * Every function returns an int status: QOMSG_OK (0) or a negative
+ * QOMSG_ERR_* code. The formatting functions return the length the full
+ * text needs (as vsnprintf does) or a negative code.
+ */
+#ifndef QOKIT_KIT_QOMSG_H
+#define QOKIT_KIT_QOMSG_H
+
+#include <stdarg.h>
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+  QOMSG_OK = 0,
+  QOMSG_ERR_IO = -1,          /* the file cannot be opened or read */
+  QOMSG_ERR_NOMEM = -2,       /* out of memory */
+  QOMSG_ERR_TRUNCATED = -3,   /* not a whole number of 64-byte blocks, or too short */
+  QOMSG_ERR_MAGIC = -4,       /* the control block does not start with "1R3V" */
+  QOMSG_ERR_CONTROL = -5,     /* control block values out of range or inconsistent */
+  QOMSG_ERR_INDEX = -6,       /* an index entry names a block outside the text area */
+  QOMSG_ERR_CHAIN = -7,       /* a message's block chain runs past the end or overlaps */
+  QOMSG_ERR_BLOCK = -8,       /* a block header's byte counts do not fit its block */
+  QOMSG_ERR_TEXT = -9,        /* a compiled text is malformed */
+  QOMSG_ERR_NOT_FOUND = -10,  /* no message has that number */
+  QOMSG_ERR_ARGUMENT = -11    /* bad call: null pointer, argument list that does not fit */
+};
+
+/* Value types of the arguments, as the compiled text records them. */
+enum { QOMSG_ARG_POINTER = 0, QOMSG_ARG_INT = 1, QOMSG_ARG_LONG = 2, QOMSG_ARG_DOUBLE = 3 };
+
+typedef struct qomsg_catalog qomsg_catalog;
+
+/* Values of the control block. */
+typedef struct {
+  long min_msg_num;
+  long max_msg_num;
+  long msg_count;
+  long checksum;    /* equals the symbol file's _MSGSYM_CHECKSUM */
+  int date_fmt;     /* 1 to 5 */
+  int time_fmt;     /* 1 to 4 */
+  int number_fmt;   /* 1 to 6 */
+  char comp_date[33]; /* compile time as ctime() wrote it, without line end */
+} qomsg_info;
+
+/* One message; the pointers stay valid until the catalogue is closed. */
+typedef struct {
+  long number;
+  int severity;                   /* 0 to 7 (the stored code modulo 8) */
+  char response[8];               /* NUL-terminated, empty when none */
+  const unsigned char* compiled;  /* the compiled text form */
+  size_t compiled_len;
+  int in_order;                   /* 1 when the text shows the arguments in order */
+  int insert_count;
+} qomsg_message;
+
+/* One insert, described in argument order. */
+typedef struct {
+  int argument;      /* 1-based argument number */
+  int position;      /* 0-based place among the inserts in text order */
+  const char* spec;  /* the conversion specification, "%" to conversion letter; */
+  size_t spec_len;   /* not NUL-terminated, so use spec_len */
+  int stars;         /* int arguments passed before the value (0 to 2) */
+  int type;          /* QOMSG_ARG_* */
+} qomsg_insert;
+
+/* One argument for qomsg_format_args. */
+typedef struct {
+  int type; /* QOMSG_ARG_* */
+  union {
+    const void* p;
+    int i;
+    long l;
+    double d;
+  } v;
+} qomsg_arg;
+
+/* A short English description of a status code. */
+const char* qomsg_strerror(int status);
+
+/* Opens and checks a catalogue. On failure *out is null and, when detail is
+ * not null, it receives a NUL-terminated description of what is wrong. */
+int qomsg_open_file(const char* path, qomsg_catalog** out, char* detail, size_t detail_size);
+/* As qomsg_open_file for bytes in memory; the bytes are copied. */
+int qomsg_open_memory(const void* data, size_t size, qomsg_catalog** out, char* detail,
+                      size_t detail_size);
+/* Releases a catalogue; null is ignored. */
+void qomsg_close(qomsg_catalog* catalog);
+
+int qomsg_get_info(const qomsg_catalog* catalog, qomsg_info* info);
+/* The lowest message number above `after`, or 0 when there is none. */
+long qomsg_next_number(const qomsg_catalog* catalog, long after);
+int qomsg_lookup(const qomsg_catalog* catalog, long number, qomsg_message* message);
+/* Insert of argument `argument` (1-based) of a message. */
+int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qomsg_insert* insert);
+
+/* Formats message `number` into buf (at most size bytes, always terminated
+ * when size > 0). The variable arguments follow printf's rules in argument
+ * order. Returns the length of the whole text, or a negative code. */
+int qomsg_format(const qomsg_catalog* catalog, long number, char* buf, size_t size, ...);
+int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t size, va_list ap);
+/* As qomsg_format with the arguments as an array (argument order, stars
+ * first); the types must match the message's inserts. */
+int qomsg_format_args(const qomsg_catalog* catalog, long number, char* buf, size_t size,
+                      const qomsg_arg* args, size_t nargs);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
