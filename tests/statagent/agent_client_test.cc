@@ -1,0 +1,296 @@
+// The real agent driven through the client library.
+#include "agent_client.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/sem.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ipc_check.h"
+#include "segment_from_c.h"
+#include "temp_dir.h"
+
+namespace {
+
+struct CloseClient {
+  void operator()(AgentClient* client) const { agentClientClose(client); }
+};
+using ClientPtr = std::unique_ptr<AgentClient, CloseClient>;
+
+AgentClientOptions Options(std::size_t segmentSize = 0, int timeoutMs = 5000,
+                           const char* agentPath = STATAGENT_PATH) {
+  return AgentClientOptions{agentPath, segmentSize, timeoutMs};
+}
+
+// Every test proves that it left no segment and no semaphore set behind.
+class AgentClientTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (int id : shmIds_) EXPECT_FALSE(SegmentExists(id)) << "segment " << id;
+    for (int id : semIds_) EXPECT_FALSE(SemaphoreSetExists(id)) << "semaphore set " << id;
+    EXPECT_TRUE(SegmentsCreatedBy(getpid()).empty());
+  }
+
+  ClientPtr Open(const AgentClientOptions& options) {
+    AgentClient* client = nullptr;
+    const int result = agentClientOpen(&options, &client);
+    EXPECT_EQ(result, AGENT_CLIENT_OK);
+    if (client != nullptr) {
+      shmIds_.push_back(agentClientShmId(client));
+      semIds_.push_back(agentClientSemId(client));
+    }
+    return ClientPtr(client);
+  }
+
+  std::vector<int> shmIds_;
+  std::vector<int> semIds_;
+  TempDir dir_;
+};
+
+TEST_F(AgentClientTest, RequestsMatchDirectStatusCalls) {
+  const auto target = dir_.Write("target", "seven b");
+  const auto link = dir_.path() / "link";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  ClientPtr client = Open(Options());
+  ASSERT_TRUE(client);
+
+  struct Row {
+    int32_t request;
+    int (*direct)(const char*, struct stat*);
+  } rows[] = {{AGENT_REQUEST_STAT, stat}, {AGENT_REQUEST_LSTAT, lstat}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.request);
+    AgentReply reply = {};
+    ASSERT_EQ(agentClientRequest(client.get(), row.request, link.c_str(), &reply),
+              AGENT_CLIENT_OK);
+    struct stat direct = {};
+    ASSERT_EQ(row.direct(link.c_str(), &direct), 0);
+    EXPECT_EQ(reply.result, 0);
+    EXPECT_EQ(reply.record.st.st_ino, direct.st_ino);
+    EXPECT_EQ(reply.record.st.st_dev, direct.st_dev);
+    EXPECT_EQ(reply.record.st.st_mode, direct.st_mode);
+    EXPECT_EQ(reply.record.st.st_size, direct.st_size);
+  }
+
+  AgentReply reply = {};
+  ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STATFS, link.c_str(), &reply),
+            AGENT_CLIENT_OK);
+  struct statfs direct = {};
+  ASSERT_EQ(statfs(link.c_str(), &direct), 0);
+  EXPECT_EQ(reply.result, 0);
+  EXPECT_EQ(reply.record.fs.f_type, direct.f_type);
+  EXPECT_EQ(reply.record.fs.f_bsize, direct.f_bsize);
+  EXPECT_EQ(reply.record.fs.f_blocks, direct.f_blocks);
+  EXPECT_EQ(std::memcmp(&reply.record.fs.f_fsid, &direct.f_fsid, sizeof direct.f_fsid), 0);
+
+  EXPECT_EQ(agentClientClose(client.release()), AGENT_CLIENT_OK);
+}
+
+TEST_F(AgentClientTest, FailedCallIsAReplyAndTheAgentGoesOn) {
+  ClientPtr client = Open(Options());
+  ASSERT_TRUE(client);
+  AgentReply reply = {};
+  const std::string missing = (dir_.path() / "missing").string();
+  ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, missing.c_str(), &reply),
+            AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.result, -1);
+  EXPECT_EQ(reply.errNum, ENOENT);
+
+  ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_LSTAT, dir_.path().c_str(), &reply),
+            AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.result, 0);
+  EXPECT_TRUE(S_ISDIR(reply.record.st.st_mode));
+  EXPECT_EQ(agentClientExitStatus(client.get()), -1);
+}
+
+TEST_F(AgentClientTest, SemaphoresAfterStartAndAfterEveryReply) {
+  ClientPtr client = Open(Options());
+  ASSERT_TRUE(client);
+  const int set = agentClientSemId(client.get());
+  EXPECT_EQ(SemaphoreValue(set, 1), 1);
+  EXPECT_EQ(SemaphoreValue(set, 0), 0);
+  // A stray count on the request semaphore is cleared by the next reply.
+  ASSERT_EQ(semctl(set, 0, SETVAL, 5), 0);
+  AgentReply reply = {};
+  ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, "/", &reply), AGENT_CLIENT_OK);
+  EXPECT_EQ(SemaphoreValue(set, 1), 1);
+  EXPECT_EQ(SemaphoreValue(set, 0), 0);
+}
+
+// The path area fills the segment up to a page end, so an agent that read
+// past it would fault rather than pass.
+TEST_F(AgentClientTest, UnterminatedPathIsRefusedAndTheAgentGoesOn) {
+  ClientPtr client = Open(Options(4096));
+  ASSERT_TRUE(client);
+  AgentSegment* segment = agentClientSegment(client.get());
+  const std::size_t room = agentClientSegmentSize(client.get()) - offsetof(AgentSegment, path);
+  std::memset(segment->path, '/', room);
+  ASSERT_EQ(agentClientPost(client.get(), AGENT_REQUEST_STAT), AGENT_CLIENT_OK);
+  EXPECT_EQ(segment->result, -1);
+  EXPECT_EQ(segment->errNum, ENAMETOOLONG);
+
+  segment->path[room - 1] = '\0';
+  ASSERT_EQ(agentClientPost(client.get(), AGENT_REQUEST_STAT), AGENT_CLIENT_OK);
+  EXPECT_EQ(segment->result, 0);
+  EXPECT_TRUE(S_ISDIR(segment->statBuf.st.st_mode));
+}
+
+TEST_F(AgentClientTest, SmallestSegmentHoldsOnlyTheEmptyPath) {
+  ClientPtr client = Open(Options(AGENT_SEGMENT_MIN_SIZE));
+  ASSERT_TRUE(client);
+  AgentReply reply = {};
+  ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, "", &reply), AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.result, -1);
+  EXPECT_EQ(reply.errNum, ENOENT);
+  EXPECT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, "/", &reply),
+            AGENT_CLIENT_PATH_TOO_LONG);
+  // The refused request never reached the agent, which still serves.
+  ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STATFS, "", &reply), AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.errNum, ENOENT);
+}
+
+TEST_F(AgentClientTest, UnlistedCodeEndsTheAgentWith255WithoutReply) {
+  for (int32_t code : {1, 4, -1}) {
+    SCOPED_TRACE(code);
+    ClientPtr client = Open(Options());
+    ASSERT_TRUE(client);
+    AgentSegment* segment = agentClientSegment(client.get());
+    segment->result = 77;
+    segment->errNum = 77;
+    AgentReply reply = {};
+    EXPECT_EQ(agentClientRequest(client.get(), code, "/", &reply), AGENT_CLIENT_AGENT_ENDED);
+    EXPECT_EQ(agentClientExitStatus(client.get()), 255);
+    EXPECT_EQ(segment->result, 77);
+    EXPECT_EQ(segment->errNum, 77);
+    EXPECT_EQ(SemaphoreValue(agentClientSemId(client.get()), 1), 0);
+    EXPECT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, "/", &reply),
+              AGENT_CLIENT_AGENT_ENDED);
+  }
+}
+
+TEST_F(AgentClientTest, FailedOpenLeavesNothingBehind) {
+  struct Row {
+    const char* name;
+    AgentClientOptions options;
+    int result;
+  } rows[] = {
+      {"no agent path", Options(0, 5000, nullptr), AGENT_CLIENT_BAD_ARGUMENT},
+      {"segment too small", Options(AGENT_SEGMENT_MIN_SIZE - 1), AGENT_CLIENT_BAD_ARGUMENT},
+      {"negative timeout", Options(0, -1), AGENT_CLIENT_BAD_ARGUMENT},
+      {"no such program", Options(0, 5000, "/nonexistent/statagent"), AGENT_CLIENT_START_FAILED},
+      {"agent ends at once", Options(0, 5000, "/bin/false"), AGENT_CLIENT_AGENT_ENDED},
+      // Runs on, never ready: the bounded wait gives up and the program is ended.
+      {"agent never ready", Options(0, 300, "/bin/sleep"), AGENT_CLIENT_TIMEOUT},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    AgentClient* client = reinterpret_cast<AgentClient*>(&dir_);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(agentClientOpen(&row.options, &client), row.result);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(client, nullptr);
+  }
+  int status = 0;
+  EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "a started program was not reaped";
+}
+
+TEST_F(AgentClientTest, WorksFromC) {
+  int result = 0;
+  int errNum = 0;
+  unsigned long long inode = 0;
+  ASSERT_EQ(StatFromC(STATAGENT_PATH, dir_.path().c_str(), &result, &errNum, &inode),
+            AGENT_CLIENT_OK);
+  struct stat direct = {};
+  ASSERT_EQ(stat(dir_.path().c_str(), &direct), 0);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(inode, direct.st_ino);
+}
+
+// Reads exactly `size` bytes from `fd`, waiting at most `timeoutMs` for each.
+bool ReadAll(int fd, void* data, std::size_t size, int timeoutMs) {
+  auto* bytes = static_cast<unsigned char*>(data);
+  while (size > 0) {
+    struct pollfd ready = {fd, POLLIN, 0};
+    if (poll(&ready, 1, timeoutMs) != 1) return false;
+    const ssize_t got = read(fd, bytes, size);
+    if (got <= 0) return false;
+    bytes += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+// The client is an intermediate process that starts the agent and ends. This
+// process is made a subreaper, so the orphaned agent is adopted here rather
+// than by init: its parent changes to a process other than 1, and its exit
+// status can be collected.
+TEST_F(AgentClientTest, AgentEndsWith1SoonAfterItsParent) {
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  const pid_t intermediate = fork();
+  ASSERT_GE(intermediate, 0);
+  if (intermediate == 0) {
+    close(pipeEnds[0]);
+    AgentClientOptions options = Options();
+    AgentClient* client = nullptr;
+    int ids[3] = {-1, -1, -1};
+    if (agentClientOpen(&options, &client) == AGENT_CLIENT_OK) {
+      ids[0] = agentClientPid(client);
+      ids[1] = agentClientShmId(client);
+      ids[2] = agentClientSemId(client);
+    }
+    _exit(write(pipeEnds[1], ids, sizeof ids) == sizeof ids ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  int ids[3] = {-1, -1, -1};
+  const bool received = ReadAll(pipeEnds[0], ids, sizeof ids, 10000);
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(intermediate, &status, 0);
+  const auto orphaned = std::chrono::steady_clock::now();
+  const pid_t agent = ids[0];
+  if (ids[1] >= 0) shmIds_.push_back(ids[1]);
+  if (ids[2] >= 0) semIds_.push_back(ids[2]);
+
+  bool ended = false;
+  while (received && agent > 0 &&
+         std::chrono::steady_clock::now() - orphaned < std::chrono::seconds(6)) {
+    if (waitpid(agent, &status, WNOHANG) == agent) {
+      ended = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const auto waited = std::chrono::steady_clock::now() - orphaned;
+  if (agent > 0 && !ended) {
+    kill(agent, SIGKILL);
+    waitpid(agent, &status, 0);
+  }
+  if (ids[2] >= 0) semctl(ids[2], 0, IPC_RMID);
+  if (ids[1] >= 0) shmctl(ids[1], IPC_RMID, nullptr);
+  prctl(PR_SET_CHILD_SUBREAPER, 0);
+
+  ASSERT_TRUE(received);
+  ASSERT_GT(agent, 0);
+  ASSERT_TRUE(ended) << "the agent outlived its parent by 6 seconds";
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_LT(waited, std::chrono::milliseconds(3500));
+}
+
+}  // namespace
