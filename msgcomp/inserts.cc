@@ -1,7 +1,6 @@
 #include "inserts.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -25,13 +24,12 @@ constexpr char kConversionChars[] = "cdeEfgGiopsuxX";
   return 1;
 }
 
-// The argument number after an "@", as strtol reads it; *end is left behind it.
+// The argument number after an "@", as strtol reads it (0 without digits,
+// saturated when it does not fit); *end is left behind it.
 long ArgumentNumber(const char* at, const char** end) {
   char* stop = nullptr;
-  errno = 0;
   const long n = std::strtol(at + 1, &stop, 10);
   *end = stop;
-  if (stop == at + 1 || errno == ERANGE) return 0;
   return n;
 }
 

@@ -1,0 +1,141 @@
+#include "msgsym.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "compiler_state.h"
+
+namespace {
+
+std::vector<int> ListNumbers() {
+  std::vector<int> numbers;
+  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) numbers.push_back(s->msgNum);
+  return numbers;
+}
+
+std::vector<std::string> ListNames() {
+  std::vector<std::string> names;
+  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) names.push_back(s->name);
+  return names;
+}
+
+// Every record is reachable by name and by number, and prev links mirror next links.
+void ExpectConsistent() {
+  const MsgSymbol* prev = nullptr;
+  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) {
+    EXPECT_EQ(s->prev, prev);
+    EXPECT_EQ(msgFindSymbol(s->name), s);
+    const MsgSymbol* first = msgFindNumber(s->msgNum);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->msgNum, s->msgNum);
+    if (prev == nullptr || prev->msgNum != s->msgNum) {
+      EXPECT_EQ(first, s);
+    }
+    prev = s;
+  }
+}
+
+TEST(HashSymbol, SumsWeightedSignedBytes) {
+  CompilerStateTest t;
+  struct Row {
+    const char* name;
+    int bucket;
+  };
+  // A: 65*5 = 325 -> 68. AB: 325 + ((66*10) ^ 8192) = 325 + 8852 = 9177 -> 182.
+  // "\xff": -1*5 = -5 -> |S| = 5. "\x80a": -640 + ((97*10) ^ 8192) = -640 + 9162 = 8522 -> 41.
+  const Row rows[] = {{"A", 68}, {"AB", 182}, {"\xff", 5}, {"\x80" "a", 41}, {"", 0}};
+  for (const Row& row : rows) EXPECT_EQ(HashSymbol(row.name), row.bucket) << row.name;
+  std::string longest(50, '\xff');
+  const int bucket = HashSymbol(longest.c_str());
+  EXPECT_GE(bucket, 0);
+  EXPECT_LT(bucket, 257);
+}
+
+TEST(Checksum, SumsNameBytesAndNumbers) {
+  CompilerStateTest t;
+  EXPECT_EQ(ComputeChecksum(), 0);
+  InsertSymbol("AB", 1);
+  EXPECT_EQ(ComputeChecksum(), 132);
+  InsertSymbol("\xff", 10);  // the byte counts as -1
+  EXPECT_EQ(ComputeChecksum(), 132 - 1 + 10);
+}
+
+TEST(SymbolList, KeepsNumberOrderWithTiesInInsertionOrder) {
+  CompilerStateTest t;
+  InsertSymbol("FIVE_A", 5);
+  InsertSymbol("THREE", 3);
+  InsertSymbol("FIVE_B", 5);
+  InsertSymbol("ONE", 1);
+  EXPECT_EQ(ListNames(), (std::vector<std::string>{"ONE", "THREE", "FIVE_A", "FIVE_B"}));
+  EXPECT_STREQ(msgFindNumber(5)->name, "FIVE_A");
+  ExpectConsistent();
+}
+
+TEST(SymbolList, FindNumberMissesEmptyGapsAndEnds) {
+  CompilerStateTest t;
+  EXPECT_EQ(msgFindNumber(1), nullptr);
+  InsertSymbol("TEN", 10);
+  InsertSymbol("TWENTY", 20);
+  for (int n : {0, 9, 15, 21, 49999}) EXPECT_EQ(msgFindNumber(n), nullptr) << n;
+  EXPECT_STREQ(msgFindNumber(20)->name, "TWENTY");
+}
+
+TEST(SymbolList, RenumberAndRemoveKeepOrderAndLookups) {
+  CompilerStateTest t;
+  MsgSymbol* a = InsertSymbol("A", 1);
+  InsertSymbol("B", 2);
+  MsgSymbol* c = InsertSymbol("C", 3);
+  InsertSymbol("D", 2);
+  RenumberSymbol(a, 2);  // goes after every record numbered 2
+  EXPECT_EQ(ListNames(), (std::vector<std::string>{"B", "D", "A", "C"}));
+  EXPECT_EQ(msgFindNumber(1), nullptr);
+  RenumberSymbol(c, 0);
+  EXPECT_EQ(ListNumbers(), (std::vector<int>{0, 2, 2, 2}));
+  ExpectConsistent();
+  RemoveSymbol(msgFindSymbol("B"));
+  RemoveSymbol(msgFindSymbol("C"));
+  EXPECT_EQ(ListNames(), (std::vector<std::string>{"D", "A"}));
+  EXPECT_EQ(msgFindSymbol("B"), nullptr);
+  EXPECT_STREQ(msgFindNumber(2)->name, "D");
+  ExpectConsistent();
+}
+
+TEST(SymbolList, DefinedNumbersFollowRemoval) {
+  CompilerStateTest t;
+  MsgSymbol* a = InsertSymbol("A", 4);
+  MsgSymbol* b = InsertSymbol("B", 4);
+  EXPECT_EQ(FindDefinedNumber(4), nullptr);
+  MarkDefined(b);
+  EXPECT_EQ(FindDefinedNumber(4), b);
+  RemoveSymbol(b);
+  EXPECT_EQ(FindDefinedNumber(4), nullptr);
+  MarkDefined(a);
+  EXPECT_EQ(FindDefinedNumber(4), a);
+}
+
+TEST(MetaSymbols, ShortValuesStayInTheRecord) {
+  CompilerStateTest t;
+  const std::string fifteen(15, 'x'), sixteen(16, 'y');
+  MsgMetaSymbol* inRecord = InsertMetaSymbol("SHORT", fifteen.c_str());
+  MsgMetaSymbol* separate = InsertMetaSymbol("LONG", sixteen.c_str());
+  EXPECT_EQ(inRecord->value, inRecord->shortValue);
+  EXPECT_NE(separate->value, separate->shortValue);
+  EXPECT_EQ(std::string(FindMetaSymbol("SHORT")->value), fifteen);
+  EXPECT_EQ(std::string(FindMetaSymbol("LONG")->value), sixteen);
+}
+
+TEST(MetaSymbols, ListedInNameOrderAndApartFromMessageSymbols) {
+  CompilerStateTest t;
+  for (const char* name : {"TIMEFORMAT", "DATEFORMAT", "NUMBERFORMAT"}) InsertMetaSymbol(name, "1");
+  std::vector<std::string> names;
+  for (const MsgMetaSymbol* m = msgState->metaList; m != nullptr; m = m->next) names.push_back(m->name);
+  EXPECT_EQ(names, (std::vector<std::string>{"DATEFORMAT", "NUMBERFORMAT", "TIMEFORMAT"}));
+  EXPECT_EQ(msgFindSymbol("DATEFORMAT"), nullptr);
+  MsgSymbol* sym = InsertSymbol("DATEFORMAT", 7);
+  EXPECT_EQ(msgFindSymbol("DATEFORMAT"), sym);
+  EXPECT_STREQ(FindMetaSymbol("DATEFORMAT")->value, "1");
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+#include "source_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "compiler_state.h"
+
+namespace {
+
+// Every record of one pass, one line each, then the final result and stderr.
+struct Pass {
+  std::vector<std::string> records;
+  int result = 0;
+  std::string errors;
+};
+
+Pass ReadAll(const std::vector<std::string>& sources) {
+  CompilerStateTest t(sources);
+  RewindSources();
+  Pass pass;
+  MessageRecord r;
+  testing::internal::CaptureStderr();
+  while ((pass.result = ReadMessage(r)) == 0) {
+    pass.records.push_back(std::to_string(r.msgNum) + " " + std::to_string(r.severity) + " " + r.symbol + " [" +
+                           r.response + "] <" + r.text + "> " + std::to_string(r.srcIndex) + ":" +
+                           std::to_string(r.line));
+  }
+  pass.errors = testing::internal::GetCapturedStderr();
+  return pass;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(ReadMessage, AcceptsValidEntries) {
+  struct Row {
+    std::vector<std::string> sources;
+    Lines records;
+  };
+  const std::string fifty(50, 'S');
+  const Row rows[] = {
+      {{""}, {}},
+      {{"  /* only a comment */\n\n /**/ "}, {}},
+      {{"100E MSG_A \"text\""}, {"100 6 MSG_A [] <text> 0:1"}},
+      {{"00012 I MSG_A \"x\""}, {"12 4 MSG_A [] <x> 0:1"}},
+      {{"1 Z A\"a\" 2 T B[r]\"b\"\n3 R C \"c\"4 K D \"d\""},
+       {"1 0 A [] <a> 0:1", "2 1 B [r] <b> 0:1", "3 2 C [] <c> 0:2", "4 3 D [] <d> 0:2"}},
+      {{"5 W MSG_1 /* c */ \"abc\" /* between */ \"def\""}, {"5 5 MSG_1 [] <abcdef> 0:1"}},
+      {{"\n\n7 S\n SYM\n [Yes]\n \"two\nlines\""}, {"7 7 SYM [Yes] <two\nlines> 0:3"}},
+      {{"8 L SYM [] \"\""}, {"8 8 SYM [] <> 0:1"}},
+      {{"9 E " + fifty + " \"x\""}, {"9 6 " + fifty + " [] <x> 0:1"}},
+      {{"1 E S \"\\\"\\'\\?\\\\\\a\\b\\f\\n\\r\\s\\t\\v\""}, {"1 6 S [] <\"'?\\\a\b\f\n\r \t\v> 0:1"}},
+      {{"1 E S \"\\q\\\n\""}, {"1 6 S [] <\\q\\\n> 0:1"}},
+      {{"1 E S [a \"b\nc]\"t\""}, {"1 6 S [a \"b\nc] <t> 0:1"}},
+      {{"1 E S [\\s\\t] \"/* not a comment */\""}, {"1 6 S [ \t] </* not a comment */> 0:1"}},
+      {{"0 I DATEFORMAT \"3\""}, {"0 4 DATEFORMAT [] <3> 0:1"}},
+      // The sources are one stream: a string and a symbol may run across them.
+      {{"\n4 E SPLIT \"first ", "half\" 5 E SYM", "BOL \"x\""},
+       {"4 6 SPLIT [] <first half> 0:2", "5 6 SYMBOL [] <x> 1:1"}},
+  };
+  for (const Row& row : rows) {
+    const Pass pass = ReadAll(row.sources);
+    EXPECT_EQ(pass.result, -1) << row.sources[0] << pass.errors;
+    EXPECT_EQ(pass.records, row.records) << row.sources[0];
+    EXPECT_EQ(pass.errors, "");
+  }
+}
+
+TEST(ReadMessage, ReportsTheFirstSyntaxError) {
+  struct Row {
+    std::vector<std::string> sources;
+    int recordsBefore;
+    std::string message;
+  };
+  const std::string fiftyOne(51, 'S');
+  const std::string longText(1025, 't');
+  const Row rows[] = {
+      {{"x"}, 0, "Missing or invalid message number - file a.msg, line 1.\n"},
+      {{"1 E A \"a\"\n / 2 E B \"b\""}, 0, "Missing or invalid message number - file a.msg, line 2.\n"},
+      {{"12345678901 E A \"a\""}, 0, "Missing or invalid message number - file a.msg, line 1.\n"},
+      {{"\n50000 E A\n \"a\""}, 0, "Missing or invalid message number - file a.msg, line 2.\n"},
+      {{"1 E A \"a\" x"}, 0, "Missing or invalid message number - file a.msg, line 1.\n"},
+      {{"1 E A \"a\"/x"}, 0, "Missing or invalid message number - file a.msg, line 1.\n"},
+      {{"100 EW MSG_A \"a\""}, 0, "Missing or invalid severity code - file a.msg, line 1.\n"},
+      {{"100\n e MSG_A\n \"a\" 2"}, 0, "Missing or invalid severity code - file a.msg, line 2.\n"},
+      {{"100 1 A \"a\""}, 0, "Missing or invalid severity code - file a.msg, line 1.\n"},
+      {{"100 /x E A \"a\""}, 0, "Missing or invalid severity code - file a.msg, line 1.\n"},
+      {{"1 E _MSG \"a\""}, 0, "Missing or invalid message symbol - file a.msg, line 1.\n"},
+      {{"1 E 9A \"a\""}, 0, "Missing or invalid message symbol - file a.msg, line 1.\n"},
+      {{"1 E " + fiftyOne + " \"a\""}, 0, "Missing or invalid message symbol - file a.msg, line 1.\n"},
+      {{"1 E A [x][y] \"a\""}, 0, "Missing or invalid message text string - file a.msg, line 1.\n"},
+      {{"1 E A /x \"a\""}, 0, "Missing or invalid message text string - file a.msg, line 1.\n"},
+      {{"1 E A text"}, 0, "Missing or invalid message text string - file a.msg, line 1.\n"},
+      {{"1 E A \"" + longText + "\""}, 0, "Missing or invalid message text string - file a.msg, line 1.\n"},
+      {{"1 E A [12345678] \"a\""}, 0, "Missing or invalid response string - file a.msg, line 1.\n"},
+      {{"1 E A [1234567\\s] \"a\""}, 0, "Missing or invalid response text string - file a.msg, line 1.\n"},
+      {{"1 E A \"a\" 2 E B \"b\" /* open", "\n"}, 1, "End of file b.msg reached prematurely.\n"},
+      {{"1 E A"}, 0, "End of file a.msg reached prematurely.\n"},
+      {{"1 E A \"abc\\"}, 0, "End of file a.msg reached prematurely.\n"},
+      {{"1 E A /*/ \"a\""}, 0, "End of file a.msg reached prematurely.\n"},
+      {{"1"}, 0, "End of file a.msg reached prematurely.\n"},
+  };
+  for (const Row& row : rows) {
+    const Pass pass = ReadAll(row.sources);
+    EXPECT_EQ(pass.result, 1) << row.sources[0];
+    EXPECT_EQ(static_cast<int>(pass.records.size()), row.recordsBefore) << row.sources[0];
+    EXPECT_EQ(pass.errors, row.message) << row.sources[0];
+  }
+}
+
+TEST(ReadMessage, ToleratesBinaryBytes) {
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 131 + 7) & 0xff));
+  const Pass pass = ReadAll({"1 E A \"" + std::string("a\0b\xff", 4) + "\" 2 E B \"", garbage});
+  EXPECT_EQ(pass.result, 1);
+  ASSERT_EQ(pass.records.size(), 1u);
+  EXPECT_EQ(pass.records[0], "1 6 A [] <ab\xff> 0:1");  // NUL bytes do not enter a text
+}
+
+TEST(IsAllDigits, DigitsOnlyAndNonEmpty) {
+  EXPECT_EQ(IsAllDigits("05"), 1);
+  EXPECT_EQ(IsAllDigits(""), 0);
+  EXPECT_EQ(IsAllDigits("3a"), 0);
+  EXPECT_EQ(IsAllDigits("-1"), 0);
+}
+
+}  // namespace
