@@ -158,3 +158,36 @@ TEST(VexprocLimits, SecondRunOverwritesTheListing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bundled example compiles cleanly, and every sndx chain runs from a
+// major heading through its subheadings only.
+TEST(VexprocExample, BundledHelpSourceCompiles) {
+  TempDir dir;
+  dir.Write("client.txt", ReadFileBytes(std::filesystem::path(QOKIT_SOURCE_DIR) / "examples/help/client.txt"));
+  const RunResult r = RunVexproc(dir, {"client.txt", "client.hlp"});
+  ASSERT_TRUE(r.out.ends_with(Finished(0))) << r.out;
+  const std::string file = dir.Read("client.hlp");
+  const uint32_t n = Be16(file, 2);
+  ASSERT_GT(n, 20u);
+  const uint32_t text_off = 6 * (n + 1) + 60 * n;
+  uint32_t lines = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    const std::size_t toc = TocAt(n, i);
+    const uint32_t type = Be16(file, toc);
+    const uint32_t sndx = Be16(file, toc + 2);
+    EXPECT_TRUE(type == 1 || type == 2) << i;
+    if (sndx != 0) {
+      EXPECT_EQ(sndx, i + 1) << i;
+      EXPECT_EQ(Be16(file, TocAt(n, sndx)), 2u) << i;
+    } else if (i + 1 < n) {
+      EXPECT_EQ(Be16(file, TocAt(n, i + 1)), 1u) << i;
+    }
+    EXPECT_EQ(Be32(file, toc + 4), text_off + 72 * lines) << i;
+    lines += Be32(file, toc + 8);
+  }
+  EXPECT_EQ(file.size(), text_off + 72 * lines);
+}
+
+}  // namespace
