@@ -1,0 +1,185 @@
+#include "legacy_source.h"
+
+#include <cstdio>
+
+#include "help_tables.h"
+
+namespace {
+
+// Byte counts of the sections already written and of the current one.
+uint32_t earlier_bytes = 0;
+uint32_t section_bytes = 0;
+uint16_t button_count = 0;
+
+constexpr int kMaxLinkDigits = 5;
+
+bool is_heading_letter(int c) { return c == 'H' || c == 'S' || c == 'T' || c == 'E'; }
+
+uint16_t heading_type(int letter) {
+  switch (letter) {
+    case 'H': return 1;
+    case 'S': return 2;
+    case 'T': return 3;
+    default: return 4;
+  }
+}
+
+void put_text(int c) {
+  std::putc(c, f2);
+  ++section_bytes;
+}
+
+// Reads a link number field: at most five bytes, ended early by "%" (which is
+// consumed). Digits count only until the first other byte; a "$" ends the
+// field at once and stays in the stream, so that a missing number cannot
+// swallow the closing tag. The low 16 bits of the value are kept.
+uint16_t read_link_number() {
+  uint32_t value = 0;
+  bool digits_ended = false;
+  for (int i = 0; i < kMaxLinkDigits; ++i) {
+    const int c = std::getc(f1);
+    if (c == EOF || c == '%') break;
+    if (c == '$') {
+      std::ungetc(c, f1);
+      break;
+    }
+    if (c >= '0' && c <= '9' && !digits_ended)
+      value = value * 10 + static_cast<uint32_t>(c - '0');
+    else
+      digits_ended = true;
+  }
+  return static_cast<uint16_t>(value);
+}
+
+// Reads the heading whose opening tag `letter` was just read into link entry
+// link_ndx and TOC entry toc_ndx. The button name runs to the closing tag of
+// the same letter; bytes beyond 48 are dropped.
+void process_heading(int letter) {
+  linkentry& link = link_ptr[link_ndx];
+  link.clntid = read_link_number();
+  link.tocndx = static_cast<uint16_t>(link_ndx - 1);
+  link.butndx = read_link_number();
+  ++link_ndx;
+
+  tocentry& toc = toc_ptr[toc_ndx];
+  std::size_t used = 0;
+  auto keep = [&](int c) {
+    if (used < kButtonNameMax) toc.butt_name[used++] = static_cast<char>(c);
+  };
+  for (int c; (c = std::getc(f1)) != EOF;) {
+    if (c != '$') {
+      keep(c);
+      continue;
+    }
+    const int next = std::getc(f1);
+    if (next == letter) {
+      toc.type = heading_type(letter);
+      toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
+      if (letter == 'H' || letter == 'T') ++button_count;
+      return;
+    }
+    keep(c);
+    if (next == EOF) return;
+    keep(next);
+  }
+  // Never closed: the entry keeps type 0 and the name read so far.
+}
+
+// Copies a wrap region after its opening "$W": line feeds become blanks.
+void copy_wrap_region() {
+  for (int c; (c = std::getc(f1)) != EOF;) {
+    if (c == '$') {
+      const int next = std::getc(f1);
+      if (next == 'W') return;
+      put_text('$');
+      if (next == EOF) return;
+      c = next;
+    }
+    put_text(c == '\n' ? ' ' : c);
+  }
+}
+
+void end_section() {
+  toc_ptr[toc_ndx].offset = text_off + earlier_bytes;
+  toc_ptr[toc_ndx].length = section_bytes;
+}
+
+bool skip_to_first_major() {
+  for (int c; (c = std::getc(f1)) != EOF;) {
+    if (c == '$' && std::getc(f1) == 'H') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool count_legacy_headings() {
+  long count = 0;
+  bool open = false;
+  for (int c; (c = std::getc(f1)) != EOF;) {
+    if (c != '$') continue;
+    const int next = std::getc(f1);
+    if (!is_heading_letter(next)) continue;
+    // Every other tag opens a heading; the one between closes it.
+    if (!open) ++count;
+    open = !open;
+  }
+  std::rewind(f1);
+  if (count > kMaxHeadings) {
+    std::printf("Too many headings: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+    help_rec_cnt = 0;
+    return false;
+  }
+  help_rec_cnt = static_cast<int16_t>(count);
+  return true;
+}
+
+bool init_legacy_struct() {
+  if (!alloc_tables()) {
+    std::printf("Unable to allocate memory for file prolog.\n");
+    return false;
+  }
+  std::fseek(f2, static_cast<long>(text_off), SEEK_SET);
+  return true;
+}
+
+void process_legacy_source() {
+  earlier_bytes = 0;
+  section_bytes = 0;
+  button_count = 0;
+  if (toc_ptr.empty() || !skip_to_first_major()) {
+    std::printf("\nNo \"$H\" heading in the source: no help text written.\n");
+    return;
+  }
+  process_heading('H');
+
+  for (int c; (c = std::getc(f1)) != EOF;) {
+    if (c != '$') {
+      put_text(c);
+      continue;
+    }
+    const int next = std::getc(f1);
+    if (is_heading_letter(next)) {
+      if (toc_ndx + 1 >= toc_ptr.size()) {
+        // Only tags the count paired differently can get here.
+        std::printf("\nMore headings than counted: the rest of the source is not compiled.\n");
+        break;
+      }
+      end_section();
+      if (next == 'H' || next == 'E') toc_ptr[toc_ndx].sndx = 0;
+      ++toc_ndx;
+      earlier_bytes += section_bytes;
+      section_bytes = 0;
+      process_heading(next);
+    } else if (next == 'W') {
+      copy_wrap_region();
+    } else {
+      put_text('$');
+      if (next == EOF) break;
+      put_text(next);
+    }
+  }
+  end_section();
+  toc_ptr[toc_ndx].sndx = 0;
+  link_ptr[0].butndx = button_count;
+}

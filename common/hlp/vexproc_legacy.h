@@ -1,0 +1,7 @@
+// The vexproc-legacy driver: a one-pass dialogue (or two names on the command
+// line), then the byte-stream compilation; the listing goes only to "struct.doc".
+#pragma once
+
+// Runs one compilation with the program's arguments; the result, the exit
+// status, is always 0.
+int vexproc_legacy_main(int argc, char** argv);
