@@ -1,0 +1,96 @@
+#include "msgdump.h"
+
+#include <string_view>
+
+namespace qokit {
+
+namespace {
+
+constexpr std::string_view kSeverityLetters = "ZTRKIWES";
+// The compiler accepts argument numbers up to this; further conversions of an
+// in-order text stay literal text, which compiles to the same bytes.
+constexpr std::size_t kMaxInserts = 100;
+
+// Appends one byte of a text or response in source form.
+void Escape(std::string& out, char c) {
+  switch (c) {
+    case '\\': out += "\\\\"; break;
+    case '\a': out += "\\a"; break;
+    case '\b': out += "\\b"; break;
+    case '\f': out += "\\f"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    case '\v': out += "\\v"; break;
+    default: out += c; break;
+  }
+}
+
+// The text with "@n" before each insert, still unescaped.
+std::string SourceText(const qomsg::Message& message) {
+  const qomsg::CompiledText& text = message.text;
+  std::string source;
+  for (std::size_t i = 0; i < text.pieces.size(); ++i) {
+    source += text.pieces[i];
+    if (i == text.inserts.size()) break;
+    if (!text.in_order || i < kMaxInserts) source += "@" + std::to_string(text.inserts[i].argument);
+    source += text.inserts[i].spec;
+  }
+  return source;
+}
+
+// Quoted source form; a line feed ends a string and the text goes on in the
+// next one, so multi-line messages stay readable.
+std::string Quote(std::string_view text) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"') {
+      out += "\\\"";
+    } else {
+      Escape(out, text[i]);
+    }
+    if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std::string>& names,
+                        std::FILE* out, std::FILE* err) {
+  const qomsg_info& info = catalog.info();
+  bool faithful = true;
+  std::fprintf(out, "/* %ld messages from %ld to %ld, checksum %ld, compiled %s */\n\n",
+               info.msg_count, info.msg_count > 0 ? info.min_msg_num : 0L, info.max_msg_num,
+               info.checksum, info.comp_date);
+  std::fprintf(out, "0 I DATEFORMAT \"%d\"\n0 I TIMEFORMAT \"%d\"\n0 I NUMBERFORMAT \"%d\"\n\n",
+               info.date_fmt, info.time_fmt, info.number_fmt);
+  for (const qomsg::Message& m : catalog.messages()) {
+    const auto named = names.find(m.number);
+    const std::string symbol =
+        named != names.end() ? named->second : "MSG_" + std::to_string(m.number);
+    std::string line = std::to_string(m.number) + " " + kSeverityLetters[m.severity % 8] + " " + symbol;
+    if (!m.response.empty()) {
+      line += " [";
+      for (const char c : m.response) Escape(line, c);
+      line += "]";
+      if (m.response.find(']') != std::string::npos) {
+        std::fprintf(err, "message %ld: a response holding ] cannot be written as source\n", m.number);
+        faithful = false;
+      }
+    }
+    const std::string text = SourceText(m);
+    for (std::size_t i = 0; i < m.text.pieces.size(); ++i) {
+      if (m.text.pieces[i].find('@') != std::string_view::npos) {
+        std::fprintf(err, "message %ld: a literal @ cannot be written as source\n", m.number);
+        faithful = false;
+        break;
+      }
+    }
+    line += " " + Quote(text) + "\n";
+    std::fputs(line.c_str(), out);
+  }
+  return faithful;
+}
+
+}  // namespace qokit
