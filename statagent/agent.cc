@@ -1,7 +1,7 @@
 #include "agent.h"
 
 #include <atomic>
-#include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 
@@ -37,9 +37,18 @@ bool InstallWatchdog() {
   return sigaction(SIGALRM, &action, nullptr) == 0;
 }
 
+// The caller defines the argument of semctl.
+union semun {
+  int val;
+  struct semid_ds* buf;
+  unsigned short* array;
+};
+
 // semId is read from the segment at every use: the client may replace the set.
 int SetSemaphore(const AgentSegment& segment, unsigned short number, int value) {
-  return semctl(segment.semId, number, SETVAL, value);
+  union semun argument = {};
+  argument.val = value;
+  return semctl(segment.semId, number, SETVAL, argument);
 }
 
 // Retried without limit; the caller arms the watchdog first so that a set
@@ -67,7 +76,11 @@ int RunAgent(int argc, char* argv[]) {
   if (!InstallWatchdog()) return kAgentFailure;
   if (argc < 2) return kAgentFailure;
 
-  const int shmId = static_cast<int>(std::strtol(argv[1], nullptr, 10));
+  // An identifier beyond the range of int would otherwise wrap onto some
+  // other segment.
+  const long requested = std::strtol(argv[1], nullptr, 10);
+  if (requested < INT_MIN || requested > INT_MAX) return kAgentFailure;
+  const int shmId = static_cast<int>(requested);
   void* address = shmat(shmId, nullptr, 0);
   if (address == reinterpret_cast<void*>(-1)) return kAgentFailure;
   struct shmid_ds info = {};

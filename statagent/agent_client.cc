@@ -34,6 +34,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr unsigned short kReplySemaphore = 1;
+
+// The caller defines the argument of semctl.
+union semun {
+  int val;
+  struct semid_ds* buf;
+  unsigned short* array;
+};
 // How long one semaphore wait lasts before the client looks whether the
 // agent is still alive; a reply ends the wait at once regardless.
 constexpr auto kLivenessSlice = std::chrono::milliseconds(20);
@@ -60,17 +67,19 @@ bool AgentEnded(AgentClient& client) {
 int AwaitReplySemaphore(AgentClient& client) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(client.timeoutMs);
   for (;;) {
-    struct sembuf ops[2] = {{kReplySemaphore, -1, 0}, {kReplySemaphore, 1, 0}};
-    const auto now = Clock::now();
-    const auto slice = std::min<Clock::duration>(kLivenessSlice, deadline - now);
-    const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(slice).count();
-    struct timespec wait = {static_cast<time_t>(nanos / 1000000000),
-                            static_cast<long>(nanos % 1000000000)};
-    if (nanos > 0 && semtimedop(client.semId, ops, 2, &wait) == 0) {
-      std::atomic_thread_fence(std::memory_order_seq_cst);
-      return AGENT_CLIENT_OK;
+    const auto left = deadline - Clock::now();
+    if (left > Clock::duration::zero()) {
+      const auto slice = std::chrono::duration_cast<std::chrono::nanoseconds>(
+          std::min<Clock::duration>(kLivenessSlice, left));
+      struct timespec wait = {static_cast<time_t>(slice.count() / 1000000000),
+                              static_cast<long>(slice.count() % 1000000000)};
+      struct sembuf ops[2] = {{kReplySemaphore, -1, 0}, {kReplySemaphore, 1, 0}};
+      if (semtimedop(client.semId, ops, 2, &wait) == 0) {
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        return AGENT_CLIENT_OK;
+      }
+      if (errno != EAGAIN && errno != EINTR) return AGENT_CLIENT_IPC_FAILED;
     }
-    if (nanos > 0 && errno != EAGAIN && errno != EINTR) return AGENT_CLIENT_IPC_FAILED;
     if (AgentEnded(client)) return AGENT_CLIENT_AGENT_ENDED;
     if (Clock::now() >= deadline) return AGENT_CLIENT_TIMEOUT;
   }
@@ -136,7 +145,9 @@ int Setup(AgentClient& client, const AgentClientOptions& options) {
   client.semId = semget(IPC_PRIVATE, 2, IPC_CREAT | IPC_EXCL | 0600);
   if (client.semId < 0) return AGENT_CLIENT_IPC_FAILED;
   unsigned short zeros[2] = {0, 0};
-  if (semctl(client.semId, 0, SETALL, zeros) != 0) return AGENT_CLIENT_IPC_FAILED;
+  union semun argument = {};
+  argument.array = zeros;
+  if (semctl(client.semId, 0, SETALL, argument) != 0) return AGENT_CLIENT_IPC_FAILED;
 
   std::memset(client.segment, 0, client.segmentSize);
   client.segment->semId = client.semId;
@@ -150,7 +161,6 @@ int Setup(AgentClient& client, const AgentClientOptions& options) {
 
 // Ends the agent before removing the set, so it never spins on a removed set.
 int Teardown(AgentClient* client) {
-  const int savedErrno = errno;
   int result = AGENT_CLIENT_OK;
   if (client->pid > 0 && !client->ended) {
     kill(client->pid, SIGKILL);
@@ -166,7 +176,6 @@ int Teardown(AgentClient* client) {
     result = AGENT_CLIENT_IPC_FAILED;
   }
   delete client;
-  if (result == AGENT_CLIENT_OK) errno = savedErrno;
   return result;
 }
 

@@ -21,7 +21,8 @@ enum class Segment { kNone, kRemoved, kTooSmall, kSetRemoved };
 struct Row {
   const char* name;
   Segment segment;
-  std::vector<std::string> args;  // "ID" stands for the segment's identifier
+  // "ID" stands for the segment's identifier, "WRAPPED" for it plus 2^32.
+  std::vector<std::string> args;
 };
 
 TEST(AgentStartupTest, RefusedStartsEndWith255AndTouchNothing) {
@@ -31,6 +32,7 @@ TEST(AgentStartupTest, RefusedStartsEndWith255AndTouchNothing) {
       {"removed segment", Segment::kRemoved, {"ID"}},
       {"segment without room for a path", Segment::kTooSmall, {"ID"}},
       {"semaphore set removed", Segment::kSetRemoved, {"ID"}},
+      {"identifier beyond int", Segment::kNone, {"WRAPPED"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -54,6 +56,8 @@ TEST(AgentStartupTest, RefusedStartsEndWith255AndTouchNothing) {
     }
     std::vector<std::string> args = row.args;
     std::replace(args.begin(), args.end(), std::string("ID"), std::to_string(id));
+    std::replace(args.begin(), args.end(), std::string("WRAPPED"),
+                 std::to_string(id + 4294967296LL));
     std::vector<unsigned char> before(segment.bytes(), segment.bytes() + size);
 
     RunOptions options;
