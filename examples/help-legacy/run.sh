@@ -1,0 +1,13 @@
+#!/bin/sh
+# Compiles the bundled legacy help source into client.hlp; the listing goes
+# to the output directory's struct.doc.
+# Usage: run.sh <build-dir> <output-dir>
+set -e
+build=$(cd "$1" && pwd)
+mkdir -p "$2"
+out=$(cd "$2" && pwd)
+cp client.tag "$out/client.tag"
+cd "$out"
+"$build/common/hlp/vexproc-legacy" client.tag client.hlp </dev/null >vexproc-legacy.log
+tail -n 1 vexproc-legacy.log
+echo "client.hlp: $(wc -c <client.hlp) bytes; listing in $out/struct.doc"
