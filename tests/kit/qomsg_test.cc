@@ -12,28 +12,14 @@
 using kittest::Block;
 using kittest::Control;
 using kittest::Header;
+using kittest::kFiller;
+using kittest::kReordered;
 using kittest::OneBlockMessage;
+using kittest::TwoMessageFile;
 
 namespace {
 
 using namespace std::string_literals;
-
-// Message 3's text: "@2%d" + 53 filler bytes + "@1%s", compiled (70 bytes).
-const std::string kFiller(53, '.');
-const std::string kReordered = "\0\2\1\0"s + "\0\1%d\0"s + "\0\0%s\0"s + "\0"s + kFiller + "\0"s + "\0"s;
-
-// Messages 1 and 3: five blocks. Message 1 (severity E, no response) holds a
-// 10-byte in-order text; message 3 (severity W, response "Y") a 70-byte
-// reordered text over blocks 4 and 5.
-std::string TwoMessageFile() {
-  Block index;
-  index.U16(0, 3).U16(4, 4);
-  Block b4, b5;
-  b4.U16(0, Header(true, 5, 1, 61)).Text(2, "Y").Text(3, kReordered.substr(0, 61));
-  b5.U16(0, Header(false, 5, 0, 9)).Text(2, kReordered.substr(61));
-  return Control(1, 3, 2, 1234, 2, 3, 4).bytes + index.bytes +
-         OneBlockMessage(6, "", "\1Hello %s\0"s).bytes + b4.bytes + b5.bytes;
-}
 
 struct CatalogPtr {
   qomsg_catalog* p = nullptr;
