@@ -78,7 +78,8 @@ int agentClientRequest(AgentClient* client, int32_t request, const char* path,
                        AgentReply* reply);
 
 /* Sends `request` with whatever the caller has put in the segment's path and
- * waits for the reply, which is left in the segment. */
+ * waits for the reply, which is left in the segment. The caller writes the
+ * path only while no request is outstanding (not after a timeout). */
 int agentClientPost(AgentClient* client, int32_t request);
 
 /* The segment, for callers that fill the path themselves or read the reply
