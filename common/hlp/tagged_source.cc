@@ -109,7 +109,7 @@ void process_header(int type) {
     name_len = kButtonNameMax;
   }
   tocentry& toc = toc_ptr[toc_ndx];
-  std::memcpy(toc.butt_name, restart, name_len);
+  nls.nlsStrnCpy(toc.butt_name, restart, name_len);
   toc.type = static_cast<uint16_t>(type);
   toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
   // The heading text moves down over the tag within one buffer, so the copy

@@ -53,26 +53,6 @@ TEST_F(HelpState, TocEntryFieldsAndNamePadding) {
   }
 }
 
-TEST_F(HelpState, WriteStructFillsOnlyTheTableRoomAtTheStart) {
-  FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  f2 = file;
-  help_rec_cnt = 1;
-  ASSERT_TRUE(alloc_tables());
-  EXPECT_EQ(text_off, 72u);
-  link_ptr[0].butndx = 72;
-  link_ptr[1] = {5, 0, 7};
-  toc_ptr[0] = {1, 0, 72, 3, {'I', 'n', 't', 'r', 'o'}};
-  const std::string text(216, 'x');
-  std::fseek(f2, 72, SEEK_SET);
-  std::fwrite(text.data(), 1, text.size(), f2);
-  write_struct();
-  const std::string expected = Hex("00 02 00 01 00 48  00 05 00 00 00 07  00 01 00 00 00 00 00 48 00 00 00 03") +
-                               "Intro" + std::string(43, '\0') + text;
-  EXPECT_EQ(ReadAll(file), expected);
-  std::fclose(file);
-}
-
 TEST_F(HelpState, WriteStructNeverReadsPastTheTables) {
   FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
@@ -120,43 +100,6 @@ TEST_F(HelpState, ExtractNumReadsValueRestartAndErrors) {
     EXPECT_EQ(errors, c.errors) << c.text;
     EXPECT_NE(out.find(c.message), std::string::npos) << c.text << " printed " << out;
     EXPECT_NE(out.find("\n\nLink entry is -> "), std::string::npos);
-  }
-}
-
-TEST_F(HelpState, ProcessHeaderFillsEntriesAndKeepsHeadingText) {
-  struct Case {
-    std::string line;
-    uint16_t clntid, butndx, type, sndx;
-    std::string name;  // exactly the 48 name bytes expected
-    std::string text;  // what input_line holds afterwards
-    int errors;
-  };
-  const std::string n48(48, 'a');
-  const Case cases[] = {
-      {"$H5%7%Intro$-Heading\n", 5, 7, 1, 1, "Intro" + std::string(43, '\0'), "Heading\n", 0},
-      {"$S1%2%" + n48 + "$-t\n", 1, 2, 2, 1, n48, "t\n", 0},
-      {"$S1%2%" + n48 + "b$-t\n", 1, 2, 2, 1, n48, "t\n", 0},  // 49 bytes: warning only
-      {"$H1%2%no end\n", 1, 2, 0, 0, std::string(48, '\0'), "$H1%2%no end\n", 1},
-      {"$H1", 1, 0, 0, 0, std::string(48, '\0'), "$H1", 3},
-  };
-  for (const auto& c : cases) {
-    reset_help_state();
-    help_rec_cnt = 1;
-    ASSERT_TRUE(alloc_tables());
-    input_line.assign(c.line.begin(), c.line.end());
-    input_line.push_back('\0');
-    testing::internal::CaptureStdout();
-    process_header(c.line[1] == 'H' ? 1 : 2);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(link_ptr[1].clntid, c.clntid) << c.line;
-    EXPECT_EQ(link_ptr[1].tocndx, 0) << c.line;
-    EXPECT_EQ(link_ptr[1].butndx, c.butndx) << c.line;
-    EXPECT_EQ(link_ndx, 2u);
-    EXPECT_EQ(toc_ptr[0].type, c.type) << c.line;
-    EXPECT_EQ(toc_ptr[0].sndx, c.sndx) << c.line;
-    EXPECT_EQ(std::string(toc_ptr[0].butt_name, 48), c.name) << c.line;
-    EXPECT_STREQ(input_line.data(), c.text.c_str()) << c.line;
-    EXPECT_EQ(errors, c.errors) << c.line;
   }
 }
 
