@@ -202,7 +202,7 @@ TEST(SymbolFile, ReaderFailureTable) {
       row("no timestamp", "#define _MSGSYM_CHECKSUM 66\n#define A 1\n", "Missing timestamp in symbol file s.h.\n"),
       row("inconsistent", "#define _MSGSYM_CHECKSUM 135\n#define _MSGSYM_TIMESTAMP \"x\"\n#define A 1\n#define B 2\n",
           "Checksum is inconsistent in symbol file s.h.\n"),
-      row("binary", std::string("#define \xff\x01\x02 \x80\n\0\0#define", 26),
+      row("binary", std::string("#define \xff\x01\x02 \x80\n\0\0#define", 23),
           "Bad message number found in symbol file s.h, line 1.\n"),
   });
 }
