@@ -41,6 +41,7 @@ union semun {
   struct semid_ds* buf;
   unsigned short* array;
 };
+
 // How long one semaphore wait lasts before the client looks whether the
 // agent is still alive; a reply ends the wait at once regardless.
 constexpr auto kLivenessSlice = std::chrono::milliseconds(20);

@@ -168,6 +168,33 @@ TEST_F(AgentClientTest, SmallestSegmentHoldsOnlyTheEmptyPath) {
   EXPECT_EQ(reply.errNum, ENOENT);
 }
 
+// A stopped agent stands in for a status call that hangs.
+TEST_F(AgentClientTest, LateReplyIsWaitedOutThenServingResumes) {
+  ClientPtr client = Open(Options(0, 200));
+  ASSERT_TRUE(client);
+  const pid_t agent = agentClientPid(client.get());
+  ASSERT_EQ(kill(agent, SIGSTOP), 0);
+  AgentReply reply = {};
+  const std::string missing = (dir_.path() / "missing").string();
+  EXPECT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, missing.c_str(), &reply),
+            AGENT_CLIENT_TIMEOUT);
+  EXPECT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, "/", &reply),
+            AGENT_CLIENT_NOT_READY);
+  // The refused request left the outstanding one as it was.
+  EXPECT_STREQ(agentClientSegment(client.get())->path, missing.c_str());
+  ASSERT_EQ(kill(agent, SIGCONT), 0);
+
+  int result = AGENT_CLIENT_NOT_READY;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (result == AGENT_CLIENT_NOT_READY && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    result = agentClientRequest(client.get(), AGENT_REQUEST_STAT, "/", &reply);
+  }
+  ASSERT_EQ(result, AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.result, 0);
+  EXPECT_TRUE(S_ISDIR(reply.record.st.st_mode));
+}
+
 TEST_F(AgentClientTest, UnlistedCodeEndsTheAgentWith255WithoutReply) {
   for (int32_t code : {1, 4, -1}) {
     SCOPED_TRACE(code);
