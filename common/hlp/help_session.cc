@@ -1,5 +1,7 @@
 #include "help_session.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "help_tables.h"
@@ -38,6 +40,16 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
   files.source.reset(std::fopen(infile, "r"));
   if (!files.source) {
     std::printf("\n\nFile \"%s\" can not be opened for input...", infile);
+    return Flow::kEndRun;
+  }
+  // Names are compared as typed, so "a.txt" and "./a.txt" pass that test;
+  // opening the source itself for output would destroy it.
+  struct stat in_stat {};
+  struct stat out_stat {};
+  if (fstat(fileno(files.source.get()), &in_stat) == 0 && stat(outfile, &out_stat) == 0 &&
+      in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino) {
+    std::printf("\n\nFile \"%s\" is the input file and can not be opened for output...", outfile);
+    files.source.reset();
     return Flow::kEndRun;
   }
   files.help.reset(std::fopen(outfile, "wb+"));

@@ -136,6 +136,14 @@ TEST(VexprocLegacy, SourceWithoutMajorHeading) {
   EXPECT_TRUE(dir.Exists("struct.doc"));
 }
 
+TEST(VexprocLegacy, InputIsNeverOpenedForOutput) {
+  TempDir dir;
+  dir.Write("in.txt", "$H1%2%A$Hx");
+  const RunResult r = RunLegacy(dir, {"in.txt", "./in.txt"});
+  EXPECT_EQ(r.out, "\n\nFile \"./in.txt\" is the input file and can not be opened for output...");
+  EXPECT_EQ(dir.Read("in.txt"), "$H1%2%A$Hx");
+}
+
 TEST(VexprocLegacy, ListingFileThatCannotBeOpened) {
   TempDir dir;
   dir.Write("in.txt", "$H1%2%A$Hx");

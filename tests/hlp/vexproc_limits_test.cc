@@ -125,6 +125,15 @@ TEST(VexprocLimits, FilesThatCannotBeUsed) {
   EXPECT_EQ(r.out, "\n\nFile \"missing.txt\" can not be opened for input...");
   EXPECT_FALSE(dir.Exists("out.hlp"));
 
+  // The input under another name, and a name too long for the name buffer.
+  r = RunVexproc(dir, {"a.txt", "./a.txt"});
+  EXPECT_EQ(r.out, "\n\nFile \"./a.txt\" is the input file and can not be opened for output...");
+  EXPECT_EQ(dir.Read("a.txt"), "$H1%2%A$-abc\n");
+  const std::string long_name(1024, 'n');
+  r = RunVexproc(dir, {long_name, "out.hlp"});
+  EXPECT_EQ(r.out, "File name longer than 1023 characters: " + long_name.substr(0, 40) + "...\n");
+  EXPECT_FALSE(dir.Exists("out.hlp"));
+
   r = RunVexproc(dir, {"a.txt", "no/such/dir.hlp"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "\n\nFile \"no/such/dir.hlp\" can not be opened for output...");
