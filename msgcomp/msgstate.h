@@ -7,20 +7,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
+#include <string_view>
+#include <unordered_map>
 
 #include "msgsym_types.h"
+#include "number_index.h"
 
 inline constexpr int kMaxSourceFiles = 15;
 inline constexpr int kHashBuckets = 257;
-
-// Where the symbols of one message number sit in `symList`, so that lookups
-// and ordered insertion by number never walk the whole list.
-struct NumberSlot {
-  MsgSymbol* first = nullptr;    // first record of this number in symList
-  MsgSymbol* last = nullptr;     // last record of this number in symList
-  MsgSymbol* defined = nullptr;  // the record of this number met in the sources in this pass
-};
 
 struct MsgCompilerState {
   const char* symFileName = nullptr;
@@ -42,7 +36,10 @@ struct MsgCompilerState {
   int32_t mappingChanged = 0;
   int32_t curSourceFile = 0;
   long curSourceLine = 0;
-  std::map<int32_t, NumberSlot> numIndex;  // index beside symList, by message number
+  NumberIndex numIndex;  // beside symList, so that nothing walks the list by number
+  // Index beside the hash chains: at tens of thousands of symbols a chain walk
+  // is a cache miss per record. Keys point at the records' own names.
+  std::unordered_map<std::string_view, MsgSymbol*> nameIndex;
 };
 
 // The state of the current run; null outside a run.

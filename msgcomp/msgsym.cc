@@ -29,15 +29,14 @@ constexpr char kMetaMemory[] = "Insufficient memory to insert meta-symbol in sym
 // Links a record into symList after every record numbered msgNum or lower and
 // records it in the number index.
 void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
-  auto& index = msgState->numIndex;
-  std::map<int32_t, NumberSlot>::iterator slot;
-  try {
-    slot = index.try_emplace(msgNum).first;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory(kSymbolMemory);
+  NumberIndex& index = msgState->numIndex;
+  NumberSlot* slot = index.Get(msgNum);
+  if (slot == nullptr) OutOfMemory(kSymbolMemory);
+  MsgSymbol* pred = slot->last;
+  if (pred == nullptr) {
+    const NumberSlot* below = index.Below(msgNum);
+    if (below != nullptr) pred = below->last;
   }
-  MsgSymbol* pred = slot->second.last;
-  if (pred == nullptr && slot != index.begin()) pred = std::prev(slot)->second.last;
   sym->msgNum = msgNum;
   sym->prev = pred;
   sym->next = pred != nullptr ? pred->next : msgState->symList;
@@ -47,17 +46,16 @@ void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
   } else {
     msgState->symList = sym;
   }
-  if (slot->second.first == nullptr) slot->second.first = sym;
-  slot->second.last = sym;
+  if (slot->first == nullptr) slot->first = sym;
+  slot->last = sym;
 }
 
 void UnlinkByNumber(MsgSymbol* sym) {
-  auto& index = msgState->numIndex;
-  auto slot = index.find(sym->msgNum);
-  Require(slot != index.end(), "RemoveSymbol", "number not indexed");
-  NumberSlot& s = slot->second;
+  NumberSlot* slot = msgState->numIndex.Find(sym->msgNum);
+  Require(slot != nullptr, "RemoveSymbol", "number not indexed");
+  NumberSlot& s = *slot;
   if (s.first == sym && s.last == sym) {
-    index.erase(slot);
+    msgState->numIndex.Erase(sym->msgNum);
   } else {
     if (s.first == sym) s.first = sym->next;
     if (s.last == sym) s.last = sym->prev;
@@ -87,10 +85,16 @@ int HashSymbol(const char* name) {
 
 MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
   Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertSymbol", "name too long");
-  Require(msgFindSymbol(name) == nullptr, "InsertSymbol", "name already present");
   auto* sym = new (std::nothrow) MsgSymbol{};
   if (sym == nullptr) OutOfMemory(kSymbolMemory);
   nls.nlsStrCpy(sym->name, name);
+  bool added = false;
+  try {
+    added = msgState->nameIndex.emplace(sym->name, sym).second;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory(kSymbolMemory);
+  }
+  Require(added, "InsertSymbol", "name already present");
   const int bucket = HashSymbol(name);
   sym->hashNext = msgState->symHash[bucket];
   msgState->symHash[bucket] = sym;
@@ -99,27 +103,25 @@ MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
 }
 
 MsgSymbol* msgFindSymbol(const char* name) {
-  for (MsgSymbol* s = msgState->symHash[HashSymbol(name)]; s != nullptr; s = s->hashNext) {
-    if (nls.nlsStrCmp(s->name, name) == 0) return s;
-  }
-  return nullptr;
+  const auto found = msgState->nameIndex.find(std::string_view(name, nls.nlsStrLen(name)));
+  return found == msgState->nameIndex.end() ? nullptr : found->second;
 }
 
 MsgSymbol* msgFindNumber(int32_t msgNum) {
-  auto slot = msgState->numIndex.find(msgNum);
-  return slot == msgState->numIndex.end() ? nullptr : slot->second.first;
+  const NumberSlot* slot = msgState->numIndex.Find(msgNum);
+  return slot == nullptr ? nullptr : slot->first;
 }
 
 void MarkDefined(MsgSymbol* sym) {
   sym->defined = 1;
-  auto slot = msgState->numIndex.find(sym->msgNum);
-  Require(slot != msgState->numIndex.end(), "MarkDefined", "number not indexed");
-  if (slot->second.defined == nullptr) slot->second.defined = sym;
+  NumberSlot* slot = msgState->numIndex.Find(sym->msgNum);
+  Require(slot != nullptr, "MarkDefined", "number not indexed");
+  if (slot->defined == nullptr) slot->defined = sym;
 }
 
 MsgSymbol* FindDefinedNumber(int32_t msgNum) {
-  auto slot = msgState->numIndex.find(msgNum);
-  return slot == msgState->numIndex.end() ? nullptr : slot->second.defined;
+  const NumberSlot* slot = msgState->numIndex.Find(msgNum);
+  return slot == nullptr ? nullptr : slot->defined;
 }
 
 void RenumberSymbol(MsgSymbol* sym, int32_t msgNum) {
@@ -134,6 +136,7 @@ void RemoveSymbol(MsgSymbol* sym) {
   while (*link != nullptr && *link != sym) link = &(*link)->hashNext;
   Require(*link == sym, "RemoveSymbol", "record not in its hash chain");
   *link = sym->hashNext;
+  msgState->nameIndex.erase(std::string_view(sym->name));
   std::free(sym->compiled);
   delete sym;
 }
@@ -195,5 +198,6 @@ void FreeSymbolTable() {
   msgState->symList = nullptr;
   msgState->metaList = nullptr;
   for (auto& head : msgState->symHash) head = nullptr;
-  msgState->numIndex.clear();
+  msgState->numIndex.Clear();
+  msgState->nameIndex.clear();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,26 @@ TEST(SymbolList, FindNumberMissesEmptyGapsAndEnds) {
   InsertSymbol("TWENTY", 20);
   for (int n : {0, 9, 15, 21, 49999}) EXPECT_EQ(msgFindNumber(n), nullptr) << n;
   EXPECT_STREQ(msgFindNumber(20)->name, "TWENTY");
+}
+
+TEST(SymbolList, OrdersNumbersAcrossIndexBoundaries) {
+  // Word and summary boundaries of the dense index, and numbers beyond it
+  // that only a hand-edited symbol file can hold.
+  const std::vector<int> numbers = {4096, 70000, 63, 49999, 64, 0, 60000, 4095, 127, 2000000000, 128, 1, 50000};
+  CompilerStateTest t;
+  for (size_t i = 0; i < numbers.size(); ++i) InsertSymbol(("S" + std::to_string(i)).c_str(), numbers[i]);
+  std::vector<int> sorted = numbers;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(ListNumbers(), sorted);
+  ExpectConsistent();
+  RemoveSymbol(msgFindNumber(4095));
+  RemoveSymbol(msgFindNumber(64));
+  RemoveSymbol(msgFindNumber(60000));
+  InsertSymbol("LATE", 4100);
+  InsertSymbol("LATER", 65);
+  RenumberSymbol(msgFindNumber(2000000000), 3);
+  EXPECT_EQ(ListNumbers(), (std::vector<int>{0, 1, 3, 63, 65, 127, 128, 4096, 4100, 49999, 50000, 70000}));
+  ExpectConsistent();
 }
 
 TEST(SymbolList, RenumberAndRemoveKeepOrderAndLookups) {

@@ -1,0 +1,52 @@
+// The index by message number that sits beside the symbol list: for each
+// number in use, the first and last record of that number in the list and the
+// record met in the sources. Numbers 0..49999 (all a source can give) live in
+// a dense table with a two-level bitmap for finding the next lower number in
+// use; larger numbers, which only a hand-edited symbol file holds, in a map.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+struct MsgSymbol;
+
+struct NumberSlot {
+  MsgSymbol* first = nullptr;    // first record of this number in symList
+  MsgSymbol* last = nullptr;     // last record of this number in symList
+  MsgSymbol* defined = nullptr;  // the record of this number met in the sources in this pass
+};
+
+class NumberIndex {
+ public:
+  static constexpr int32_t kDenseLimit = 50000;
+
+  // The slot of a number in use, or null.
+  NumberSlot* Find(int32_t number);
+  // The slot of a number, created empty when not in use; null when out of memory.
+  NumberSlot* Get(int32_t number);
+  // Marks a number as no longer in use.
+  void Erase(int32_t number);
+  // The slot of the highest number in use below the given one, or null.
+  NumberSlot* Below(int32_t number);
+  void Clear();
+
+ private:
+  static constexpr int kWords = (kDenseLimit + 63) / 64;
+  static constexpr int kSummaryWords = (kWords + 63) / 64;
+
+  struct Dense {
+    std::array<NumberSlot, kDenseLimit> slots;
+    std::array<uint64_t, kWords> used{};
+    std::array<uint64_t, kSummaryWords> summary{};  // bit w: word w of `used` is not 0
+  };
+
+  bool EnsureDense();
+  void SetUsed(int32_t number);
+  // Highest number in use in [0, number), or -1.
+  int32_t DenseBelow(int32_t number) const;
+
+  std::unique_ptr<Dense> dense_;
+  std::map<int32_t, NumberSlot> far_;  // numbers outside 0..49999
+};
