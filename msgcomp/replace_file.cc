@@ -37,7 +37,7 @@ bool ReplacementFile::Commit() {
     mode = 0666 & ~mask;
   }
   bool ok = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-  ok = ok && fchmod(fileno(stream_), mode) == 0 && fsync(fileno(stream_)) == 0;
+  ok = ok && fchmod(fileno(stream_), mode) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
   ok = ok && std::rename(temp_.c_str(), target_.c_str()) == 0;
