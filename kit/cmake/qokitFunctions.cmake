@@ -92,9 +92,9 @@ function(qokit_add_help name)
   # The compiler writes its listing struct.doc into its working directory;
   # each help file gets a directory of its own for it.
   set(workdir "${CMAKE_CURRENT_BINARY_DIR}/${name}.qokit-help")
+  file(MAKE_DIRECTORY "${workdir}")
   add_custom_command(
     OUTPUT "${output}"
-    COMMAND ${CMAKE_COMMAND} -E make_directory "${workdir}"
     COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=help -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
             -D "QOKIT_SOURCE=${source}" -D "QOKIT_OUTPUT=${output}" -D "QOKIT_LINE_SIZE=${H_LINE_SIZE}"
             -D "QOKIT_LEGACY=${H_LEGACY}" -P "${_QOKIT_RUN_SCRIPT}"
