@@ -17,16 +17,16 @@ namespace {
 Flow take_arguments(int argc, char** argv, NameBuffer& infile, NameBuffer& outfile) {
   if (argc != 3 && argc != 4) return getfiles(infile, outfile);
   if (!copy_name(infile, argv[1]) || !copy_name(outfile, argv[2])) return Flow::kEndRun;
-  long size = kDefaultLineSize;
-  if (argc == 4) {
-    // Like atoi, text that is not a number reads as 0, which is then refused.
-    size = std::strtol(argv[3], nullptr, 10);
+  if (same_names(infile, outfile)) {
+    // The dialogue asks for everything again, the line length included.
+    std::printf("%s", kSameNamesLine);
+    return getfiles(infile, outfile);
   }
+  // Like atoi, text that is not a number reads as 0, which is then refused.
+  const long size = argc == 4 ? std::strtol(argv[3], nullptr, 10) : kDefaultLineSize;
   if (!check_line_size(size)) return Flow::kEndRun;
   linesize = static_cast<int32_t>(size);
-  if (!same_names(infile, outfile)) return Flow::kGoOn;
-  std::printf("%s", kSameNamesLine);
-  return getfiles(infile, outfile);
+  return Flow::kGoOn;
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(VexprocDialogue, ConfirmedPassesGiveTheExpectedTranscript) {
        Banner() + plain + Summary("a.txt", "b.hlp", 72) + RunText(72), 72},
       {"three digits in one go", {}, "a.txt\nb.hlp\n100\ny\n",
        Banner() + plain + Summary("a.txt", "b.hlp", 100) + RunText(100), 100},
-      {"equal names on the command line", {"a.txt", "a.txt"}, "a.txt\nb.hlp\n\ny\n",
+      {"equal names on the command line", {"a.txt", "a.txt", "0"}, "a.txt\nb.hlp\n\ny\n",
        "Input and output file id's are the same.  Reenter.\n" + Banner() + plain + Summary("a.txt", "b.hlp", 72) +
            RunText(72),
        72},
