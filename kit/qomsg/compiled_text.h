@@ -28,8 +28,8 @@ struct Insert {
 
 struct CompiledText {
   bool in_order = true;
-  // N+1 literal pieces around the N inserts, in text order. For in-order
-  // texts they are printf format text ("%%" stands for one "%").
+  // N+1 literal pieces around the N inserts, in text order, as written in
+  // the source ("%%" stands for one "%" when printed).
   std::vector<std::string_view> pieces;
   std::vector<Insert> inserts;  // text order
 };

@@ -38,7 +38,9 @@ class BoundedOut {
   std::size_t length_ = 0;
 };
 
-// Writes a literal piece of an in-order text, where "%%" stands for "%".
+// Writes a literal piece. An in-order text is one printf format, where "%%"
+// prints one "%"; reordered texts follow the same rule, so a source text
+// prints the same whatever order its inserts take.
 void PutPrintfLiteral(BoundedOut& out, std::string_view piece) {
   for (std::size_t i = 0; i < piece.size(); ++i) {
     out.Put(piece.substr(i, 1));
@@ -165,11 +167,7 @@ int FormatText(const CompiledText& text, char* buf, std::size_t size, const qoms
 
   BoundedOut out(buf, size);
   for (std::size_t i = 0; i <= count; ++i) {
-    if (text.in_order) {
-      PutPrintfLiteral(out, text.pieces[i]);
-    } else {
-      out.Put(text.pieces[i]);
-    }
+    PutPrintfLiteral(out, text.pieces[i]);
     if (i < count && !PutInsert(out, text.inserts[i], args + first_arg[i])) return QOMSG_ERR_ARGUMENT;
   }
   return out.Finish();

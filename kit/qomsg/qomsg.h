@@ -105,7 +105,10 @@ int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qo
 
 /* Formats message `number` into buf (at most size bytes, always terminated
  * when size > 0). The variable arguments follow printf's rules in argument
- * order. Returns the length of the whole text, or a negative code. */
+ * order. In the literal text "%%" prints one "%", as in a printf format; a
+ * conversion that is not plain printf syntax is printed as written (its
+ * arguments are still taken). Returns the length of the whole text, or a
+ * negative code. */
 int qomsg_format(const qomsg_catalog* catalog, long number, char* buf, size_t size, ...);
 int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t size, va_list ap);
 /* As qomsg_format with the arguments as an array (argument order, stars

@@ -123,7 +123,7 @@ TEST(QomsgReader, FormatsCompiledTexts) {
       {"long and octal", "\1%ld/%lo/%hd/%c\0"s, {L(-5000000000L), L(8), I(70000), I(65)}, "-5000000000/10/4464/A"},
       {"null string", "\1<%s>\0"s, {S(nullptr)}, "<(null)>"},
       {"reordered", "\0\2\1\0\0\1%d\0\0\0%s\0\0: \0\0"s, {S("x"), I(5)}, "5: x"},
-      {"reordered keeps literal percent", "\0\2\1\0\0\1%d\0\0\0%s\0%%\0 100%\0!\0"s, {S("x"), I(5)}, "%%5 100%x!"},
+      {"reordered prints %% as %", "\0\2\1\0\0\1%d\0\0\0%s\0%%\0 100%\0!\0"s, {S("x"), I(5)}, "%5 100%x!"},
       {"reordered stars", "\0\2\1\0\0\0%s\0\1\1%*d\0\0-\0\0"s, {I(3), I(9), S("y")}, "y-  9"},
       {"not printf syntax shown as written", "\0\2\1\0\0\1%zd\0\0\0%s\0\0 \0\0"s, {S("a"), I(1)}, "%zd a"},
       {"too few arguments", "\1%d %d\0"s, {I(1)}, "", QOMSG_ERR_ARGUMENT},
