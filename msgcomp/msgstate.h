@@ -7,10 +7,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string_view>
-#include <unordered_map>
 
 #include "msgsym_types.h"
+#include "name_index.h"
 #include "number_index.h"
 
 inline constexpr int kMaxSourceFiles = 15;
@@ -37,9 +36,7 @@ struct MsgCompilerState {
   int32_t curSourceFile = 0;
   long curSourceLine = 0;
   NumberIndex numIndex;  // beside symList, so that nothing walks the list by number
-  // Index beside the hash chains: at tens of thousands of symbols a chain walk
-  // is a cache miss per record. Keys point at the records' own names.
-  std::unordered_map<std::string_view, MsgSymbol*> nameIndex;
+  NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
 };
 
 // The state of the current run; null outside a run.

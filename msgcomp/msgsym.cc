@@ -88,13 +88,9 @@ MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
   auto* sym = new (std::nothrow) MsgSymbol{};
   if (sym == nullptr) OutOfMemory(kSymbolMemory);
   nls.nlsStrCpy(sym->name, name);
-  bool added = false;
-  try {
-    added = msgState->nameIndex.emplace(sym->name, sym).second;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory(kSymbolMemory);
-  }
-  Require(added, "InsertSymbol", "name already present");
+  const NameIndex::Added added = msgState->nameIndex.Insert(sym);
+  if (added == NameIndex::Added::kNoMemory) OutOfMemory(kSymbolMemory);
+  Require(added == NameIndex::Added::kYes, "InsertSymbol", "name already present");
   const int bucket = HashSymbol(name);
   sym->hashNext = msgState->symHash[bucket];
   msgState->symHash[bucket] = sym;
@@ -103,8 +99,7 @@ MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
 }
 
 MsgSymbol* msgFindSymbol(const char* name) {
-  const auto found = msgState->nameIndex.find(std::string_view(name, nls.nlsStrLen(name)));
-  return found == msgState->nameIndex.end() ? nullptr : found->second;
+  return msgState->nameIndex.Find(std::string_view(name, nls.nlsStrLen(name)));
 }
 
 MsgSymbol* msgFindNumber(int32_t msgNum) {
@@ -136,7 +131,7 @@ void RemoveSymbol(MsgSymbol* sym) {
   while (*link != nullptr && *link != sym) link = &(*link)->hashNext;
   Require(*link == sym, "RemoveSymbol", "record not in its hash chain");
   *link = sym->hashNext;
-  msgState->nameIndex.erase(std::string_view(sym->name));
+  msgState->nameIndex.Erase(sym);
   std::free(sym->compiled);
   delete sym;
 }
@@ -199,5 +194,5 @@ void FreeSymbolTable() {
   msgState->metaList = nullptr;
   for (auto& head : msgState->symHash) head = nullptr;
   msgState->numIndex.Clear();
-  msgState->nameIndex.clear();
+  msgState->nameIndex.Clear();
 }

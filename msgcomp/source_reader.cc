@@ -1,5 +1,6 @@
 #include "source_reader.h"
 
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -30,10 +31,23 @@ void ReportPrematureEnd() {
   std::fprintf(stderr, "End of file %s reached prematurely.\n", msgState->srcFileNames[msgState->numSrcFiles - 1]);
 }
 
-bool IsSpace(int c) { return std::isspace(c) != 0; }
-bool IsDigit(int c) { return std::isdigit(c) != 0; }
-bool IsAlpha(int c) { return std::isalpha(c) != 0; }
-bool IsSymbolChar(int c) { return std::isalnum(c) != 0 || c == '_'; }
+// The C library's character classes of the locale in force, looked up once:
+// the parser asks about every byte of every pass.
+enum : unsigned char { kSpace = 1, kDigit = 2, kAlpha = 4 };
+
+std::array<unsigned char, 256> charClasses;  // filled by RewindSources before every pass
+
+void FillCharClasses() {
+  for (int c = 0; c < 256; ++c) {
+    charClasses[c] = static_cast<unsigned char>((std::isspace(c) ? kSpace : 0) | (std::isdigit(c) ? kDigit : 0) |
+                                                (std::isalpha(c) ? kAlpha : 0));
+  }
+}
+
+bool IsSpace(int c) { return (charClasses[c] & kSpace) != 0; }
+bool IsDigit(int c) { return (charClasses[c] & kDigit) != 0; }
+bool IsAlpha(int c) { return (charClasses[c] & kAlpha) != 0; }
+bool IsSymbolChar(int c) { return (charClasses[c] & (kDigit | kAlpha)) != 0 || c == '_'; }
 
 // The next byte of the sources taken as one stream, or -1 after the last one.
 int NextSourceChar() {
@@ -158,6 +172,7 @@ void RewindSources() {
   }
   st.curSourceFile = 0;
   st.curSourceLine = 1;
+  FillCharClasses();
 }
 
 int ReadMessage(MessageRecord& r) {
@@ -307,9 +322,9 @@ int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, ch
         }
         if (txt.Full()) return ReportHere(kTextError), 1;
         // A backslash that is the second byte of a double-byte character is no escape.
-        const bool trailByte =
-            txt.length > 0 && nls.nlsGetcType(text, static_cast<unsigned char>((txt.length - 1) % 256)) == 1;
-        if (c == '\\' && !trailByte) {
+        const bool escapes = c == '\\' && (txt.length == 0 || nls.nlsGetcType(text, static_cast<unsigned char>(
+                                                                                      (txt.length - 1) % 256)) != 1);
+        if (escapes) {
           if (!escape(txt)) return ReportPrematureEnd(), 1;
         } else {
           txt.Append(c);
