@@ -11,6 +11,7 @@
 #include "msgsym_types.h"
 #include "name_index.h"
 #include "number_index.h"
+#include "symbol_pool.h"
 
 inline constexpr int kMaxSourceFiles = 15;
 inline constexpr int kHashBuckets = 257;
@@ -37,6 +38,7 @@ struct MsgCompilerState {
   long curSourceLine = 0;
   NumberIndex numIndex;  // beside symList, so that nothing walks the list by number
   NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
+  SymbolPool symPool;     // owns the MsgSymbol records
 };
 
 // The state of the current run; null outside a run.

@@ -85,7 +85,7 @@ int HashSymbol(const char* name) {
 
 MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
   Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertSymbol", "name too long");
-  auto* sym = new (std::nothrow) MsgSymbol{};
+  MsgSymbol* sym = msgState->symPool.New();
   if (sym == nullptr) OutOfMemory(kSymbolMemory);
   nls.nlsStrCpy(sym->name, name);
   const NameIndex::Added added = msgState->nameIndex.Insert(sym);
@@ -133,7 +133,7 @@ void RemoveSymbol(MsgSymbol* sym) {
   *link = sym->hashNext;
   msgState->nameIndex.Erase(sym);
   std::free(sym->compiled);
-  delete sym;
+  msgState->symPool.Delete(sym);
 }
 
 MsgMetaSymbol* InsertMetaSymbol(const char* name, const char* value) {
@@ -178,12 +178,8 @@ int32_t ComputeChecksum() {
 }
 
 void FreeSymbolTable() {
-  for (MsgSymbol* s = msgState->symList; s != nullptr;) {
-    MsgSymbol* next = s->next;
-    std::free(s->compiled);
-    delete s;
-    s = next;
-  }
+  for (MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) std::free(s->compiled);
+  msgState->symPool.Clear();
   for (MsgMetaSymbol* m = msgState->metaList; m != nullptr;) {
     MsgMetaSymbol* next = m->next;
     if (m->value != m->shortValue) std::free(m->value);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "inserts.h"
 #include "msgstate.h"
@@ -67,31 +68,32 @@ int Fail(int result) {
 long BlockCount(long length) { return length <= 0 ? 0 : (length + kTextBytesPerBlock - 1) / kTextBytesPerBlock; }
 
 int CompileMessages() {
+  // One work buffer, large enough for the compiled form of any text of the run.
+  const size_t capacity = CompiledSizeBound(kMaxTextLen);
+  std::unique_ptr<unsigned char, decltype(&std::free)> work(static_cast<unsigned char*>(std::malloc(capacity)),
+                                                            &std::free);
+  if (!work) {
+    std::fputs("Insufficient memory to compile message text.\n", stderr);
+    return 1;
+  }
   RewindSources();
   MessageRecord entry;
   int read;
   while ((read = ReadMessage(entry)) == 0) {
     if (entry.msgNum == 0) continue;
     MsgSymbol* sym = msgFindSymbol(entry.symbol);
-    const size_t capacity = CompiledSizeBound(nls.nlsStrLen(entry.text));
-    auto* work = static_cast<unsigned char*>(std::malloc(capacity));
-    if (work == nullptr) {
-      std::fputs("Insufficient memory to compile message text.\n", stderr);
-      return 1;
-    }
     // A symbol the first pass did not enter means the sources changed in between.
-    const size_t length = sym == nullptr ? 0 : CompileMessageText(entry.text, work, capacity);
+    const size_t length = sym == nullptr ? 0 : CompileMessageText(entry.text, work.get(), capacity);
     if (length == 0) {
-      std::free(work);
       std::fprintf(stderr, "Message num: %d, line %ld\n", static_cast<int>(entry.msgNum), entry.line);
       return 1;
     }
-    auto* compiled = static_cast<unsigned char*>(std::realloc(work, length));
+    auto* compiled = static_cast<unsigned char*>(std::malloc(length));
     if (compiled == nullptr) {
-      std::free(work);
       std::fputs("Insufficient memory to compile message text.\n", stderr);
       return 1;
     }
+    std::memcpy(compiled, work.get(), length);
     std::free(sym->compiled);
     sym->compiled = compiled;
     sym->compiledLen = static_cast<int32_t>(length);

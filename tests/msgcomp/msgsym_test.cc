@@ -123,6 +123,23 @@ TEST(SymbolList, RenumberAndRemoveKeepOrderAndLookups) {
   ExpectConsistent();
 }
 
+TEST(SymbolList, LookupsSurviveManyRemovals) {
+  CompilerStateTest t;
+  constexpr int kCount = 5000;  // enough to grow the name index and collide in it
+  for (int n = 1; n <= kCount; ++n) InsertSymbol(("NAME_" + std::to_string(n)).c_str(), n);
+  for (int n = 1; n <= kCount; n += 3) RemoveSymbol(msgFindSymbol(("NAME_" + std::to_string(n)).c_str()));
+  for (int n = 1; n <= kCount; ++n) {
+    const MsgSymbol* sym = msgFindSymbol(("NAME_" + std::to_string(n)).c_str());
+    if (n % 3 == 1) {
+      EXPECT_EQ(sym, nullptr) << n;
+    } else {
+      ASSERT_NE(sym, nullptr) << n;
+      EXPECT_EQ(sym->msgNum, n);
+    }
+  }
+  ExpectConsistent();
+}
+
 TEST(SymbolList, DefinedNumbersFollowRemoval) {
   CompilerStateTest t;
   MsgSymbol* a = InsertSymbol("A", 4);
