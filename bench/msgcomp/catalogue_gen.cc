@@ -42,7 +42,7 @@ Message MakeMessage(int number, std::mt19937& rng) {
   for (int i = 0; i < inserts; ++i) order[i] = i + 1;
   const bool shuffled = inserts > 1 && rng() % 10 < 3;
   if (shuffled) std::reverse(order.begin(), order.end());
-  const size_t length = 24 + rng() % 46;
+  const size_t length = 24 + rng() % 44;
   int next = 0;
   while (m.text.size() < length) {
     const std::string word = kWords[rng() % std::size(kWords)];

@@ -2,6 +2,8 @@
 # Times qogenmsg gensym, regensym and genobj on generated catalogues of 1k, 10k
 # and 49,999 messages over 15 sources, with peak memory, and compares them
 # with gettext's msgfmt --check-format on the equivalent .po file.
+# Each figure is the best of five runs: wall-clock seconds, CPU seconds (user +
+# system, steadier on a shared machine) and the peak resident memory.
 # Usage: run.sh <release-build-dir>
 set -e
 build=$(cd "$1" && pwd)
@@ -9,55 +11,35 @@ qogenmsg=$build/msgcomp/qogenmsg
 gen=$build/bench/msgcomp/msgcat_gen
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+remove=""
 
-# Best wall time in seconds of five runs of a command (run in $dir, stdin empty).
-best_time() {
-  best=""
-  for i in 1 2 3 4 5; do
-    [ -n "$prepare" ] && eval "$prepare"
-    start=$(date +%s%N)
-    (cd "$dir" && "$@" </dev/null >/dev/null 2>"$work/err") || { cat "$work/err"; exit 1; }
-    end=$(date +%s%N)
-    t=$((end - start))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  echo "$best" | awk '{ printf "%.4f", $1 / 1e9 }'
+# "wall cpu peak_KiB": the best of five runs of a command in $dir.
+measure() {
+  (cd "$dir" && "$build/bench/msgcomp/msgcomp_measure" 5 $remove -- "$@")
 }
 
-# Peak resident memory in KiB of one run.
-peak_kib() {
-  [ -n "$prepare" ] && eval "$prepare"
-  (cd "$dir" && /usr/bin/time -f "%M" -o "$work/mem" "$@" </dev/null >/dev/null 2>&1)
-  cat "$work/mem"
-}
+row() { printf "%-9s %-9s %8s %8s %10s\n" "$@"; }
 
-printf "%-9s %-9s %10s %10s\n" messages command seconds peak_KiB
+row messages command wall_s cpu_s peak_KiB
 for n in 1000 10000 49999; do
   dir=$work/n$n
   mkdir -p "$dir"
   "$gen" "$n" 15 "$dir"
   set -- $(cat "$dir/sources.txt")
   shift
-  prepare="rm -f '$dir/catalogue.h'"
-  g=$(best_time "$qogenmsg" gensym catalogue.h "$@")
-  gm=$(peak_kib "$qogenmsg" gensym catalogue.h "$@")
-  printf "%-9s %-9s %10s %10s\n" "$n" gensym "$g" "$gm"
-  prepare=""
-  r=$(best_time "$qogenmsg" regensym catalogue.h "$@")
-  rm_=$(peak_kib "$qogenmsg" regensym catalogue.h "$@")
-  printf "%-9s %-9s %10s %10s\n" "$n" regensym "$r" "$rm_"
-  if (cd "$dir" && "$qogenmsg" genobj catalogue.h catalogue.obj "$@" </dev/null >/dev/null 2>&1); then
-    o=$(best_time "$qogenmsg" genobj catalogue.h catalogue.obj "$@")
-    om=$(peak_kib "$qogenmsg" genobj catalogue.h catalogue.obj "$@")
-  else
-    o=n/a
-    om=n/a
-  fi
-  printf "%-9s %-9s %10s %10s\n" "$n" genobj "$o" "$om"
-  m=$(best_time msgfmt --check-format -o catalogue.mo catalogue.po)
-  mm=$(peak_kib msgfmt --check-format -o catalogue.mo catalogue.po)
-  printf "%-9s %-9s %10s %10s\n" "$n" msgfmt "$m" "$mm"
+  remove="--remove catalogue.h"
+  set -- $(measure "$qogenmsg" gensym catalogue.h "$@") "$@"
+  gw=$1 gc=$2; row "$n" gensym "$1" "$2" "$3"; shift 3
+  remove=""
+  set -- $(measure "$qogenmsg" regensym catalogue.h "$@") "$@"
+  row "$n" regensym "$1" "$2" "$3"; shift 3
+  set -- $(measure "$qogenmsg" genobj catalogue.h catalogue.obj "$@") "$@"
+  ow=$1 oc=$2; row "$n" genobj "$1" "$2" "$3"; shift 3
+  blocks=$(($(wc -c <"$dir/catalogue.obj") / 64))
+  set -- $(measure msgfmt --check-format -o catalogue.mo catalogue.po) "$@"
+  mw=$1 mc=$2; row "$n" msgfmt "$1" "$2" "$3"; shift 3
   bytes=$(cat "$dir"/part*.msg | wc -c)
-  echo "          sources: $bytes bytes; gensym/msgfmt = $(echo "$g $m" | awk '{ printf "%.3f", $1 / $2 }')" \
-    "; genobj/msgfmt = $(echo "$o $m" | awk '$1 == "n/a" { print "n/a"; exit } { printf "%.3f", $1 / $2 }')"
+  echo "  $bytes source bytes, $blocks object blocks; against msgfmt (wall, cpu):" \
+    "gensym $(echo "$gw $mw $gc $mc" | awk '{ printf "%.3f, %.3f", $1 / $2, $3 / ($4 > 0 ? $4 : 1) }')," \
+    "genobj $(echo "$ow $mw $oc $mc" | awk '{ printf "%.3f, %.3f", $1 / $2, $3 / ($4 > 0 ? $4 : 1) }')"
 done
