@@ -12,13 +12,19 @@ struct FileCloser {
 };
 }  // namespace
 
-bool ReadWholeFile(const char* path, std::string& bytes) {
+bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
   if (file == nullptr) return false;
   bytes.clear();
   char chunk[65536];
   std::size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+    if (n > max_size - bytes.size()) {
+      errno = EFBIG;
+      return false;
+    }
+    bytes.append(chunk, n);
+  }
   if (std::ferror(file.get())) {
     errno = EIO;
     return false;

@@ -41,13 +41,13 @@ class Findings {
 std::string Entry(std::size_t i) { return "TOC entry " + std::to_string(i) + ": "; }
 
 bool StartsChain(const Tables& t, uint16_t type) {
-  return type == QOHLP_MAJOR || (t.layout == QOHLP_LEGACY && type == QOHLP_END);
+  return type == QOHLP_MAJOR || (t.layout == QOHLP_LEGACY && type == QOHLP_TAG_E);
 }
 
 void CheckEntries(std::string_view bytes, Tables& t, Findings& f) {
   const std::size_t n = t.toc.size();
   const int layout = t.layout;
-  const uint16_t max_type = layout == QOHLP_CURRENT ? QOHLP_SUB : QOHLP_END;
+  const uint16_t max_type = layout == QOHLP_CURRENT ? QOHLP_SUB : QOHLP_TAG_E;
   const uint64_t line = t.links[0].butndx;
   uint64_t expected_offset = t.text_offset;
   unsigned buttons = 0;
@@ -58,7 +58,7 @@ void CheckEntries(std::string_view bytes, Tables& t, Findings& f) {
                                    std::to_string(t.links[i + 1].tocndx));
     if (e.type > max_type) f.Fatal(QOHLP_ERR_TOC, Entry(i) + "unknown type " + std::to_string(e.type));
     if (e.type == 0) f.Rule(layout, QOHLP_ERR_TOC, Entry(i) + "heading was never completed (type 0)");
-    if (e.type == QOHLP_MAJOR || e.type == QOHLP_TOPIC) ++buttons;
+    if (e.type == QOHLP_MAJOR || e.type == QOHLP_TAG_T) ++buttons;
     if (e.sndx != 0 && (e.sndx <= i || e.sndx >= n))
       f.Fatal(QOHLP_ERR_TOC, Entry(i) + "next subheading " + std::to_string(e.sndx) + " out of range");
     const bool sub_follows = i + 1 < n && !StartsChain(t, t.toc[i + 1].type);

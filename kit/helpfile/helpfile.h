@@ -24,6 +24,8 @@ namespace qohlp {
 inline constexpr std::size_t kLinkEntrySize = 6;
 inline constexpr std::size_t kTocEntrySize = 60;
 inline constexpr std::size_t kButtonSize = 48;
+// Largest help file the reader loads into memory.
+inline constexpr std::size_t kMaxFileSize = std::size_t{256} << 20;
 
 struct LinkEntry {
   uint16_t clntid = 0;

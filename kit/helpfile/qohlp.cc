@@ -74,7 +74,7 @@ int qohlp_open_file(const char* path, int layout, qohlp_file** out, char* detail
   if (out == nullptr) return QOHLP_ERR_ARGUMENT;
   *out = nullptr;
   std::string bytes;
-  if (path == nullptr || !qokit::ReadWholeFile(path, bytes)) {
+  if (path == nullptr || !qokit::ReadWholeFile(path, bytes, qohlp::kMaxFileSize)) {
     SetDetail(detail, detail_size,
               std::string("cannot read ") + (path ? path : "(null)") + ": " + std::strerror(errno));
     return QOHLP_ERR_IO;
@@ -129,7 +129,7 @@ long qohlp_next_heading(const qohlp_file* file, long after) {
   if (file == nullptr) return -1;
   const auto& toc = file->tables.toc;
   for (std::size_t i = after < 0 ? 0 : static_cast<std::size_t>(after) + 1; i < toc.size(); ++i) {
-    if (toc[i].type == QOHLP_MAJOR || (file->tables.layout == QOHLP_LEGACY && toc[i].type == QOHLP_END))
+    if (toc[i].type == QOHLP_MAJOR || (file->tables.layout == QOHLP_LEGACY && toc[i].type == QOHLP_TAG_E))
       return static_cast<long>(i);
   }
   return -1;

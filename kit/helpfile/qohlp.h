@@ -31,8 +31,10 @@ enum {
   QOHLP_ERR_ARGUMENT = -9    /* bad call: null pointer or unknown layout */
 };
 
-/* Section types. Current layout: 1 and 2; legacy: 1 to 4 ("$H", "$S", "$T", "$E"). */
-enum { QOHLP_MAJOR = 1, QOHLP_SUB = 2, QOHLP_TOPIC = 3, QOHLP_END = 4 };
+/* Section types: the heading's tag. Current layout: 1 ("$H") and 2 ("$S");
+ * legacy layout also 3 ("$T") and 4 ("$E"), and 0 for a heading whose
+ * closing tag was missing. */
+enum { QOHLP_MAJOR = 1, QOHLP_SUB = 2, QOHLP_TAG_T = 3, QOHLP_TAG_E = 4 };
 
 typedef struct qohlp_file qohlp_file;
 

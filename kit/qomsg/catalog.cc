@@ -22,6 +22,10 @@ std::size_t BlockOffset(std::size_t block) { return (block - 1) * kBlockSize; }
 }  // namespace
 
 int Catalog::LoadControl(std::string_view bytes, std::string& why) {
+  if (bytes.size() > kMaxFileSize) {
+    why = "file of " + std::to_string(bytes.size()) + " bytes is longer than 65535 blocks";
+    return QOMSG_ERR_TRUNCATED;
+  }
   if (bytes.size() < kBlockSize || bytes.size() % kBlockSize != 0) {
     why = "file size " + std::to_string(bytes.size()) + " is not a whole number of 64-byte blocks";
     return QOMSG_ERR_TRUNCATED;

@@ -30,6 +30,8 @@ inline constexpr std::size_t kBlockPayload = 62;
 inline constexpr std::size_t kIndexEntriesPerBlock = 32;
 inline constexpr long kHighestMessageNumber = 49999;
 inline constexpr std::string_view kMagic = "1R3V";
+// Block numbers are 16 bits wide, so no valid file is longer than this.
+inline constexpr std::size_t kMaxFileSize = 65535 * kBlockSize;
 
 struct Message {
   long number = 0;

@@ -77,7 +77,7 @@ int qomsg_open_file(const char* path, qomsg_catalog** out, char* detail, size_t 
   if (out == nullptr) return QOMSG_ERR_ARGUMENT;
   *out = nullptr;
   std::string bytes;
-  if (path == nullptr || !qokit::ReadWholeFile(path, bytes)) {
+  if (path == nullptr || !qokit::ReadWholeFile(path, bytes, qomsg::kMaxFileSize)) {
     SetDetail(detail, detail_size,
               std::string("cannot read ") + (path ? path : "(null)") + ": " + std::strerror(errno));
     return QOMSG_ERR_IO;

@@ -24,7 +24,7 @@ enum {
   QOMSG_OK = 0,
   QOMSG_ERR_IO = -1,          /* the file cannot be opened or read */
   QOMSG_ERR_NOMEM = -2,       /* out of memory */
-  QOMSG_ERR_TRUNCATED = -3,   /* not a whole number of 64-byte blocks, or too short */
+  QOMSG_ERR_TRUNCATED = -3,   /* not a whole number of 64-byte blocks, too short or too long */
   QOMSG_ERR_MAGIC = -4,       /* the control block does not start with "1R3V" */
   QOMSG_ERR_CONTROL = -5,     /* control block values out of range or inconsistent */
   QOMSG_ERR_INDEX = -6,       /* an index entry names a block outside the text area */

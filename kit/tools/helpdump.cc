@@ -26,8 +26,9 @@ void PrintTables(const qohlp::Tables& t, std::FILE* out) {
 void PrintSections(std::string_view bytes, const qohlp::Tables& t, std::FILE* out) {
   for (std::size_t i = 0; i < t.toc.size(); ++i) {
     const qohlp::TocEntry& e = t.toc[i];
+    static constexpr const char* kTags[] = {"$?", "$H", "$S", "$T", "$E"};
     std::fprintf(out, "\n== %zu %s [%s, links %u %u]\n", i, e.button.c_str(),
-                 e.type == QOHLP_MAJOR ? "heading" : "subheading", t.links[i + 1].clntid,
+                 kTags[e.type <= QOHLP_TAG_E ? e.type : 0], t.links[i + 1].clntid,
                  t.links[i + 1].butndx);
     if (e.offset == 0) continue;
     const std::string_view text = bytes.substr(e.offset, qohlp::SectionExtent(t, e));

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string bytes;
-  if (!qokit::ReadWholeFile(objfile, bytes)) {
+  if (!qokit::ReadWholeFile(objfile, bytes, qomsg::kMaxFileSize)) {
     std::fprintf(stderr, "qomsgdump: cannot read %s: %s\n", objfile, std::strerror(errno));
     return 1;
   }

@@ -6,6 +6,7 @@
 
 #include "file_bytes.h"
 #include "helpdump.h"
+#include "helpfile.h"
 #include "nlsstr.h"
 #include "qohlp.h"
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string bytes;
-  if (!qokit::ReadWholeFile(path, bytes)) {
+  if (!qokit::ReadWholeFile(path, bytes, qohlp::kMaxFileSize)) {
     std::fprintf(stderr, "vexdump: cannot read %s: %s\n", path, std::strerror(errno));
     return 1;
   }

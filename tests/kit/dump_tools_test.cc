@@ -103,7 +103,7 @@ TEST(Vexdump, PrintsTablesAndSectionsAndReportsFaults) {
        "   1 clntid =     5 tocndx =     0 butndx =     7\n\n"
        "TOC entries: 1 (text at 72)\n"
        "   0 type = 1 sndx =   0 off =       72 len =      3 butt = Intro\n\n"
-       "== 0 Intro [heading, links 5 7]\n|Welcome\n|  second line\n|\n",
+       "== 0 Intro [$H, links 5 7]\n|Welcome\n|  second line\n|\n",
        ""},
       {"legacy layout",
        {"--legacy", "legacy.hlp"},
@@ -113,7 +113,7 @@ TEST(Vexdump, PrintsTablesAndSectionsAndReportsFaults) {
        "   1 clntid =     1 tocndx =     0 butndx =     2\n\n"
        "TOC entries: 1 (text at 72)\n"
        "   0 type = 1 sndx =   0 off =       72 len =      6 butt = Intro\n\n"
-       "== 0 Intro [heading, links 1 2]\n|Hello\n|\n",
+       "== 0 Intro [$H, links 1 2]\n|Hello\n|\n",
        ""},
       {"broken subheading chain", {"crossed.hlp"}, 1, "",
        "vexdump: crossed.hlp: TOC entry 0: next subheading is 2, the table order gives 1", false},

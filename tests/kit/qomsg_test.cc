@@ -165,6 +165,7 @@ TEST(QomsgReader, RejectsCorruptFiles) {
   const CorruptRow rows[] = {
       {"empty", [](std::string& f) { f.clear(); }, QOMSG_ERR_TRUNCATED},
       {"partial block", [](std::string& f) { f.resize(f.size() - 10); }, QOMSG_ERR_TRUNCATED},
+      {"longer than 65535 blocks", [](std::string& f) { f.resize(65536 * 64); }, QOMSG_ERR_TRUNCATED},
       {"last block missing", [](std::string& f) { f.resize(f.size() - 64); }, QOMSG_ERR_CHAIN},
       {"only the control block", [](std::string& f) { f.resize(64); }, QOMSG_ERR_INDEX},
       {"bad magic", [](std::string& f) { SetByte(f, 3, 'W'); }, QOMSG_ERR_MAGIC},
