@@ -4,12 +4,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
+namespace {
+
+// The file that the output replaces: through a symbolic link, the file it
+// points at, so the link itself stays.
+std::string ReplacedFile(const char* target) {
+  struct stat link {};
+  char resolved[PATH_MAX];
+  if (lstat(target, &link) == 0 && S_ISLNK(link.st_mode) && realpath(target, resolved) != nullptr) {
+    return resolved;
+  }
+  return target;
+}
+
+}  // namespace
+
 bool ReplacementFile::Open(const char* target) {
-  target_ = target;
+  target_ = ReplacedFile(target);
+  struct stat existing {};
+  if (stat(target_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    // A device or a pipe cannot be replaced, only written (a directory fails here).
+    stream_ = std::fopen(target_.c_str(), "w");
+    return stream_ != nullptr;
+  }
   temp_ = target_ + ".XXXXXX";
   const int fd = mkstemp(temp_.data());
   if (fd < 0) {
@@ -27,6 +49,12 @@ bool ReplacementFile::Open(const char* target) {
 
 bool ReplacementFile::Commit() {
   if (stream_ == nullptr) return false;
+  if (temp_.empty()) {
+    const bool written = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+    const bool closed = std::fclose(stream_) == 0;
+    stream_ = nullptr;
+    return written && closed;
+  }
   struct stat old {};
   mode_t mode;
   if (stat(target_.c_str(), &old) == 0) {

@@ -1,7 +1,8 @@
 // Writing an output file so that it is replaced only when completely written:
 // the data goes to a temporary file in the target's directory, which is
 // renamed over the target after a clean close. A failed or interrupted write
-// never leaves a truncated target; the old file stays as it was.
+// never leaves a truncated target; the old file stays as it was. A device or
+// a pipe is written in place, and a symbolic link is followed, not replaced.
 #pragma once
 
 #include <cstdio>

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 // Whether the run goes on or the program ends here (always with status 0).
 enum class Flow { kGoOn, kEndRun };
@@ -37,14 +38,26 @@ struct StreamCloser {
 using Stream = std::unique_ptr<FILE, StreamCloser>;
 
 // The source and the help file of one run; f1/f2 point at them while open.
+// The help file is written under a temporary name beside its own and renamed
+// over it only once it is complete, so a run whose writes fail keeps an
+// earlier help file as it was and leaves no truncated one.
 struct HelpFiles {
   Stream source;
   Stream help;
+  std::string target;     // the file the help file replaces
+  std::string temp_name;  // the help file's name until closefiles renames it; empty
+                          // when the output is written in place (a device or a pipe)
+
+  HelpFiles() = default;
+  HelpFiles(const HelpFiles&) = delete;
+  HelpFiles& operator=(const HelpFiles&) = delete;
+  ~HelpFiles();  // removes a help file that was never completed
 };
 
-// Opens the source ("r") and the help file ("wb+") and points f1/f2 at them.
-// On failure the message is printed and the run must end; the help file is
-// not created when the source is the one that failed.
+// Opens the source ("r") and the help file ("wb+", under its temporary name)
+// and points f1/f2 at them. On failure the message is printed and the run
+// must end; no output file is created.
 [[nodiscard]] Flow openfiles(const char* infile, const char* outfile, HelpFiles& files);
-// Closes both files; false (after a message) when the help file was not written completely.
+// Closes both files and puts the help file in place; false (after a message)
+// when it was not written completely, and the earlier file then stays.
 bool closefiles(HelpFiles& files, const char* outfile);
