@@ -34,7 +34,7 @@ long ArgumentNumber(const char* at, const char** end) {
 }
 
 struct Insert {
-  std::string_view spec;
+  std::string_view directive;  // "%" through the conversion character
   unsigned char stars = 0;
   unsigned char type = 0;
 };
@@ -64,7 +64,7 @@ int CheckInserts(const char* text) {
   std::array<bool, kMaxArgumentNumber + 1> used{};
   int count = 0;
   long largest = 0;
-  int32_t longestSpec = 0;
+  int32_t longestDirective = 0;
   for (const char* at = nls.nlsStrChr(text, '@'); at != nullptr; at = nls.nlsStrChr(at, '@')) {
     const int k = ++count;
     const char* end = nullptr;
@@ -82,13 +82,13 @@ int CheckInserts(const char* text) {
     }
     used[n] = true;
     if (n > largest) largest = n;
-    const auto specLen = static_cast<int32_t>(conversion - end + 1);
-    if (specLen > longestSpec) longestSpec = specLen;
+    const auto directiveLen = static_cast<int32_t>(conversion - end + 1);
+    if (directiveLen > longestDirective) longestDirective = directiveLen;
     at = conversion;
   }
   if (largest != count) return FailCheck("Argument numbers do not form a sequence starting with 1");
   if (count > msgState->maxInserts) msgState->maxInserts = count;
-  if (longestSpec > msgState->maxSpecLen) msgState->maxSpecLen = longestSpec;
+  if (longestDirective > msgState->maxSpecLen) msgState->maxSpecLen = longestDirective;
   return 0;
 }
 
@@ -119,7 +119,7 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
     if (n <= previous) inOrder = false;
     previous = n;
     Insert& insert = inserts[count];
-    insert.spec = std::string_view(end, static_cast<size_t>(conversion - end + 1));
+    insert.directive = std::string_view(end, static_cast<size_t>(conversion - end + 1));
     const bool isLong = conversion[-1] == 'l' || conversion[-1] == 'L';
     if (std::strchr("eEfgG", *conversion) != nullptr) {
       if (isLong) {
@@ -134,7 +134,7 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
       insert.type = isLong ? 2 : 1;
     }
     int stars = 0;
-    for (char c : insert.spec) stars += c == '*';
+    for (char c : insert.directive) stars += c == '*';
     if (stars > 2) {
       std::fputs("More than 2 asterisks in the control string\n", stderr);
       return 0;
@@ -153,7 +153,7 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
   if (inOrder) {
     for (int k = 0; k < count; ++k) {
       out.Put(pieces[k]);
-      out.Put(inserts[k].spec);
+      out.Put(inserts[k].directive);
     }
     out.Put(pieces[count]);
     out.Put(0);
@@ -163,7 +163,7 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
     for (int k = 0; k < count; ++k) {
       out.Put(inserts[k].stars);
       out.Put(inserts[k].type);
-      out.Put(inserts[k].spec);
+      out.Put(inserts[k].directive);
       out.Put(0);
     }
     for (int k = 0; k <= count; ++k) {

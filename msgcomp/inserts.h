@@ -1,13 +1,13 @@
 // Inserts of message texts and the compiled form of a text.
 //
 // An insert is "@", an argument number n >= 1 and a printf conversion
-// specification ("%" through the first of "cdeEfgGiopsuxX"), as in "@2%5.1f".
+// directive ("%" through the first of "cdeEfgGiopsuxX"), as in "@2%5.1f".
 // Compiled form:
 //   flag 1 (inserts in argument order 1..N, or none): 0x01, then the text as
 //     one printf format (each "@n" left out), NUL-terminated.
 //   flag 0: 0x00, N, the position map (byte k = text position of the insert
 //     showing argument k+1), per insert in text order: star count, type code
-//     (0 pointer/string, 1 int, 2 long, 3 double), the specification and a NUL;
+//     (0 pointer/string, 1 int, 2 long, 3 double), the directive and a NUL;
 //     then the N+1 literal pieces around the inserts, each NUL-terminated.
 #pragma once
 
