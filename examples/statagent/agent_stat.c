@@ -1,0 +1,45 @@
+/* Asks the status agent about each path on the command line, as a backup
+ * client does, and prints what the agent stored in the shared segment.
+ * Usage: agent_stat <statagent-program> <path>... */
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "agent_client.h"
+
+int main(int argc, char** argv) {
+  AgentClientOptions options;
+  AgentClient* client = NULL;
+  int i, status = 0;
+  if (argc < 3) {
+    fprintf(stderr, "usage: %s <statagent-program> <path>...\n", argv[0]);
+    return 2;
+  }
+  memset(&options, 0, sizeof options);
+  options.agentPath = argv[1];
+  if (agentClientOpen(&options, &client) != AGENT_CLIENT_OK) {
+    fprintf(stderr, "cannot start the status agent %s\n", argv[1]);
+    return 1;
+  }
+  for (i = 2; i < argc; ++i) {
+    AgentReply stat, lstat, fs;
+    if (agentClientRequest(client, AGENT_REQUEST_STAT, argv[i], &stat) != AGENT_CLIENT_OK ||
+        agentClientRequest(client, AGENT_REQUEST_LSTAT, argv[i], &lstat) != AGENT_CLIENT_OK ||
+        agentClientRequest(client, AGENT_REQUEST_STATFS, argv[i], &fs) != AGENT_CLIENT_OK) {
+      fprintf(stderr, "the status agent stopped answering\n");
+      status = 1;
+      break;
+    }
+    if (stat.result != 0) {
+      printf("%s: %s\n", argv[i], strerror(stat.errNum));
+      continue;
+    }
+    printf("%s: %s, %lld bytes, mode %04o%s; file system block size %ld\n", argv[i],
+           S_ISDIR(stat.record.st.st_mode) ? "directory" : "file", (long long)stat.record.st.st_size,
+           (unsigned)(stat.record.st.st_mode & 07777),
+           lstat.result == 0 && S_ISLNK(lstat.record.st.st_mode) ? " (through a symbolic link)" : "",
+           fs.result == 0 ? (long)fs.record.fs.f_bsize : -1L);
+  }
+  if (agentClientClose(client) != AGENT_CLIENT_OK) status = 1;
+  return status;
+}
