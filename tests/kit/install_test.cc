@@ -73,6 +73,10 @@ TEST_F(InstallTest, ConsumerProjectBuildsAndReadsItsFiles) {
   EXPECT_EQ(run.out,
             "Consumer sees 3 of four.\ntwo before 1\n[Start]\nGetting started\n"
             "First line of the section.\n");
+  const RunResult legacy = Exec({(prefix_ / "bin/vexdump").string(), "--legacy",
+                                 (build / "consumer_legacy.hlp").string()});
+  EXPECT_EQ(legacy.status, 0) << Describe(legacy);
+  EXPECT_NE(legacy.out.find("|\nLegacy text wrapped line.\n|"), std::string::npos) << legacy.out;
 
   // A changed text with an unchanged symbol mapping rebuilds the object file
   // but leaves the header alone, so the client is not recompiled.
