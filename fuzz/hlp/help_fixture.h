@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "help_tables.h"
 #include "nlsstr.h"
 #include "qohlp.h"
 
-inline void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 class HelpFixture {
  public:
@@ -26,7 +24,7 @@ class HelpFixture {
     input_line.assign(2 * static_cast<std::size_t>(linesize), '\0');
     f1 = fmemopen(source_.data(), source_.size(), "r");
     f2 = std::tmpfile();
-    Check(f1 != nullptr && f2 != nullptr);
+    CHECK(f1 != nullptr && f2 != nullptr);
   }
   HelpFixture(const HelpFixture&) = delete;
   HelpFixture& operator=(const HelpFixture&) = delete;
@@ -38,13 +36,19 @@ class HelpFixture {
 
   // The whole help file as written so far.
   std::string HelpBytes() const {
-    Check(std::fflush(f2) == 0);
+    CHECK(std::fflush(f2) == 0);
     std::rewind(f2);
     std::string bytes;
     char chunk[4096];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f2)) > 0) bytes.append(chunk, n);
     return bytes;
+  }
+
+  // Opening may fail; nothing else is asked.
+  static void TryReadBack(const std::string& bytes, int layout) {
+    qohlp_file* file = nullptr;
+    if (qohlp_open_memory(bytes.data(), bytes.size(), layout, &file, nullptr, 0) == QOHLP_OK) qohlp_close(file);
   }
 
   // Every section the reader hands out lies inside the file and agrees with
@@ -58,22 +62,22 @@ class HelpFixture {
       std::abort();
     }
     qohlp_info info;
-    Check(qohlp_get_info(file, &info) == QOHLP_OK);
-    Check(info.section_count == static_cast<unsigned>(help_rec_cnt));
-    Check(info.file_size == bytes.size());
+    CHECK(qohlp_get_info(file, &info) == QOHLP_OK);
+    CHECK(info.section_count == static_cast<unsigned>(help_rec_cnt));
+    CHECK(info.file_size == bytes.size());
     for (unsigned i = 0; i < info.section_count; ++i) {
       qohlp_section section;
-      Check(qohlp_get_section(file, i, &section) == QOHLP_OK);
-      Check(section.type == toc_ptr[i].type);
-      Check(section.first_link == link_ptr[i + 1].clntid);
+      CHECK(qohlp_get_section(file, i, &section) == QOHLP_OK);
+      CHECK(section.type == toc_ptr[i].type);
+      CHECK(section.first_link == link_ptr[i + 1].clntid);
       const char* text = nullptr;
       size_t length = 0;
-      Check(qohlp_get_bytes(file, i, &text, &length) == QOHLP_OK);
-      Check((text != nullptr || length == 0) && length <= bytes.size());
+      CHECK(qohlp_get_bytes(file, i, &text, &length) == QOHLP_OK);
+      CHECK((text != nullptr || length == 0) && length <= bytes.size());
       if (layout == QOHLP_CURRENT) {
         for (unsigned line = 0; line < section.length; ++line) {
-          Check(qohlp_get_line(file, i, line, &text, &length) == QOHLP_OK);
-          Check(length <= info.line_size);
+          CHECK(qohlp_get_line(file, i, line, &text, &length) == QOHLP_OK);
+          CHECK(length <= info.line_size);
         }
       }
     }

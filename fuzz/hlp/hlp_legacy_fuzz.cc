@@ -1,11 +1,14 @@
 // The legacy tagged help source through the legacy compiler, then the help
 // file through the client reader.
 //
-// Properties: the legacy compiler counts no errors, so every source it
-// finishes must give a file the reader accepts with the compiler's own tables.
+// Properties: the legacy compiler reports no errors; when it reached every
+// heading it counted (tags closed by their own letter), the reader accepts
+// the file with the compiler's own tables. Mismatched tags leave table
+// entries empty, which the reader may refuse, but never a crash.
 #include <cstdint>
 #include <string>
 
+#include "fuzz_check.h"
 #include "help_file.h"
 #include "help_fixture.h"
 #include "legacy_source.h"
@@ -19,7 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   write_listing(sink, LinkColumns::kThreeWide);
   write_struct();
   const std::string bytes = fixture.HelpBytes();
-  Check(bytes.size() >= text_off);
-  HelpFixture::CheckReadBack(bytes, QOHLP_LEGACY);
+  CHECK(bytes.size() >= text_off);
+  if (link_ndx == static_cast<uint32_t>(help_rec_cnt) + 1) {
+    HelpFixture::CheckReadBack(bytes, QOHLP_LEGACY);
+  } else {
+    HelpFixture::TryReadBack(bytes, QOHLP_LEGACY);
+  }
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz_check.h"
 #include "help_file.h"
 #include "help_fixture.h"
 #include "struct_listing.h"
@@ -25,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   write_listing(sink, LinkColumns::kThreeWide);
   write_struct();
   const std::string bytes = fixture.HelpBytes();
-  Check(bytes.size() >= text_off);
-  Check((bytes.size() - text_off) % static_cast<size_t>(line_size) == 0);
+  CHECK(bytes.size() >= text_off);
+  CHECK((bytes.size() - text_off) % static_cast<size_t>(line_size) == 0);
   HelpFixture::CheckReadBack(bytes, QOHLP_CURRENT);
   return 0;
 }

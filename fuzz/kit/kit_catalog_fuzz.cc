@@ -11,30 +11,28 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "qomsg.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 void CheckMessage(const qomsg_catalog* catalog, long number, int star_value) {
   qomsg_message message;
-  Check(qomsg_lookup(catalog, number, &message) == QOMSG_OK);
-  Check(message.number == number);
-  Check(message.severity >= 0 && message.severity <= 7);
-  Check(std::strlen(message.response) <= 7);
-  Check(message.insert_count >= 0 && message.insert_count <= 100);
+  CHECK(qomsg_lookup(catalog, number, &message) == QOMSG_OK);
+  CHECK(message.number == number);
+  CHECK(message.severity >= 0 && message.severity <= 7);
+  CHECK(std::strlen(message.response) <= 7);
+  CHECK(message.insert_count >= 0 && message.insert_count <= 100);
 
   std::vector<qomsg_arg> args;
   for (int a = 1; a <= message.insert_count; ++a) {
     qomsg_insert insert;
-    Check(qomsg_get_insert(catalog, number, a, &insert) == QOMSG_OK);
-    Check(insert.argument == a);
-    Check(insert.position >= 0 && insert.position < message.insert_count);
-    Check(insert.spec_len >= 2 && insert.spec[0] == '%');
-    Check(insert.stars >= 0 && insert.stars <= 2);
+    CHECK(qomsg_get_insert(catalog, number, a, &insert) == QOMSG_OK);
+    CHECK(insert.argument == a);
+    CHECK(insert.position >= 0 && insert.position < message.insert_count);
+    CHECK(insert.spec_len >= 2 && insert.spec[0] == '%');
+    CHECK(insert.stars >= 0 && insert.stars <= 2);
     for (int s = 0; s < insert.stars; ++s) args.push_back({QOMSG_ARG_INT, {.i = star_value}});
     qomsg_arg value{insert.type, {}};
     switch (insert.type) {
@@ -42,27 +40,27 @@ void CheckMessage(const qomsg_catalog* catalog, long number, int star_value) {
       case QOMSG_ARG_INT: value.v.i = -12345; break;
       case QOMSG_ARG_LONG: value.v.l = 1234567890L; break;
       case QOMSG_ARG_DOUBLE: value.v.d = 2.5; break;
-      default: Check(false);
+      default: CHECK(false);
     }
     args.push_back(value);
   }
   qomsg_insert beyond;
-  Check(qomsg_get_insert(catalog, number, message.insert_count + 1, &beyond) != QOMSG_OK);
+  CHECK(qomsg_get_insert(catalog, number, message.insert_count + 1, &beyond) != QOMSG_OK);
 
   std::vector<char> full(4096);
   const int length = qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size());
   if (length < 0) return;  // a text printf cannot format is refused, not crashed on
   if (static_cast<size_t>(length) >= full.size()) {
     full.resize(static_cast<size_t>(length) + 1);
-    Check(qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size()) == length);
+    CHECK(qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size()) == length);
   }
-  Check(std::strlen(full.data()) <= static_cast<size_t>(length));
+  CHECK(std::strlen(full.data()) <= static_cast<size_t>(length));
   std::vector<char> small(1 + static_cast<size_t>(length) / 2, '\x7f');
-  Check(qomsg_format_args(catalog, number, small.data(), small.size(), args.data(), args.size()) == length);
-  Check(small.back() == '\0');
-  Check(std::strncmp(small.data(), full.data(), small.size() - 1) == 0);
+  CHECK(qomsg_format_args(catalog, number, small.data(), small.size(), args.data(), args.size()) == length);
+  CHECK(small.back() == '\0');
+  CHECK(std::strncmp(small.data(), full.data(), small.size() - 1) == 0);
   if (!args.empty()) {
-    Check(qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size() - 1) < 0);
+    CHECK(qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size() - 1) < 0);
   }
 }
 
@@ -73,19 +71,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char detail[256];
   const int opened = qomsg_open_memory(data, size, &catalog, detail, sizeof detail);
   if (opened != QOMSG_OK) {
-    Check(catalog == nullptr && opened < 0 && std::strlen(detail) < sizeof detail);
+    CHECK(catalog == nullptr && opened < 0 && std::strlen(detail) < sizeof detail);
     return 0;
   }
   qomsg_info info;
-  Check(qomsg_get_info(catalog, &info) == QOMSG_OK);
+  CHECK(qomsg_get_info(catalog, &info) == QOMSG_OK);
   const int star_value = size > 0 ? data[size - 1] % 24 - 4 : 0;
   long count = 0;
   for (long number = qomsg_next_number(catalog, 0); number != 0; number = qomsg_next_number(catalog, number)) {
-    Check(number >= info.min_msg_num && number <= info.max_msg_num);
+    CHECK(number >= info.min_msg_num && number <= info.max_msg_num);
     CheckMessage(catalog, number, star_value);
     ++count;
   }
-  Check(count == info.msg_count);
+  CHECK(count == info.msg_count);
   qomsg_close(catalog);
   return 0;
 }

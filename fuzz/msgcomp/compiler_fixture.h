@@ -11,13 +11,11 @@
 
 #include <unistd.h>
 
+#include "fuzz_check.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "nlsstr.h"
 
-inline void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 class CompilerFixture {
  public:
@@ -30,7 +28,7 @@ class CompilerFixture {
       buffers_.emplace_back(sources[i].begin(), sources[i].end());
       names_.push_back(std::string(1, static_cast<char>('a' + i)) + ".msg");
       state_->srcFiles[i] = fmemopen(buffers_[i].data(), buffers_[i].size(), "r");
-      Check(state_->srcFiles[i] != nullptr);
+      CHECK(state_->srcFiles[i] != nullptr);
     }
     // Names are taken only now: the vector no longer moves its strings.
     for (size_t i = 0; i < names_.size(); ++i) state_->srcFileNames[i] = names_[i].c_str();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "compiled_text.h"
 #include "compiler_fixture.h"
 #include "inserts.h"
@@ -25,10 +26,10 @@ std::string WithoutArgumentNumbers(const std::string& text, size_t inserts) {
   size_t at = 0;
   for (size_t k = 0; k < inserts; ++k) {
     const size_t sign = text.find('@', at);
-    Check(sign != std::string::npos);
+    CHECK(sign != std::string::npos);
     out.append(text, at, sign - at);
     at = text.find('%', sign);
-    Check(at != std::string::npos);
+    CHECK(at != std::string::npos);
     // The conversion that follows is copied by the next round or the tail.
   }
   out.append(text, at, std::string::npos);
@@ -55,15 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CompilerFixture fixture({});
   MsgCompilerState& st = fixture.state();
   if (CheckInserts(text.c_str()) != 0) return 0;
-  Check(st.maxInserts >= 0 && st.maxInserts <= kMaxArgumentNumber);
+  CHECK(st.maxInserts >= 0 && st.maxInserts <= kMaxArgumentNumber);
 
   const size_t bound = CompiledSizeBound(text.size());
   std::vector<unsigned char> buffer(bound);
   const size_t length = CompileMessageText(text.c_str(), buffer.data(), buffer.size());
-  Check(length <= bound);
+  CHECK(length <= bound);
   if (length == 0) {
     // Only long doubles and more than two stars in one conversion are refused here.
-    Check(text.find("l") != std::string::npos || text.find("L") != std::string::npos ||
+    CHECK(text.find("l") != std::string::npos || text.find("L") != std::string::npos ||
           text.find("**") != std::string::npos || text.find('*') != text.rfind('*'));
     return 0;
   }
@@ -72,17 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string why;
   const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), length);
   if (!qomsg::DecodeCompiledText(bytes, decoded, why)) {
-    Check(!AllConversionsPrintable(text));
+    CHECK(!AllConversionsPrintable(text));
     return 0;
   }
-  if (!decoded.in_order) Check(decoded.inserts.size() == static_cast<size_t>(st.maxInserts));
-  Check(decoded.pieces.size() == decoded.inserts.size() + 1);
+  if (!decoded.in_order) CHECK(decoded.inserts.size() == static_cast<size_t>(st.maxInserts));
+  CHECK(decoded.pieces.size() == decoded.inserts.size() + 1);
   std::string rebuilt;
   for (size_t k = 0; k < decoded.inserts.size(); ++k) {
     rebuilt.append(decoded.pieces[k]);
     rebuilt.append(decoded.inserts[k].spec);
   }
   rebuilt.append(decoded.pieces.back());
-  Check(rebuilt == WithoutArgumentNumbers(text, static_cast<size_t>(st.maxInserts)));
+  CHECK(rebuilt == WithoutArgumentNumbers(text, static_cast<size_t>(st.maxInserts)));
   return 0;
 }

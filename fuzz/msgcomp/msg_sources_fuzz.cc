@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "compiler_fixture.h"
 #include "source_reader.h"
 #include "symfile.h"
@@ -31,17 +32,17 @@ Pass ReadAll(const std::vector<std::string_view>& sources) {
   Pass pass;
   MessageRecord r;
   while ((pass.result = ReadMessage(r)) == 0) {
-    Check(r.msgNum >= 0 && r.msgNum <= kMaxMsgNum);
-    Check(r.severity >= 0 && r.severity <= 8);
-    Check(std::strlen(r.symbol) >= 1 && std::strlen(r.symbol) <= kMaxSymbolLen);
-    Check(std::strlen(r.text) <= static_cast<size_t>(kMaxTextLen));
-    Check(std::strlen(r.response) <= static_cast<size_t>(kMaxResponseLen));
-    Check(r.srcIndex >= 0 && r.srcIndex < static_cast<int32_t>(sources.size()));
-    Check(r.line >= 1 && r.line <= 1 + static_cast<long>(sources[r.srcIndex].size()));
+    CHECK(r.msgNum >= 0 && r.msgNum <= kMaxMsgNum);
+    CHECK(r.severity >= 0 && r.severity <= 8);
+    CHECK(std::strlen(r.symbol) >= 1 && std::strlen(r.symbol) <= kMaxSymbolLen);
+    CHECK(std::strlen(r.text) <= static_cast<size_t>(kMaxTextLen));
+    CHECK(std::strlen(r.response) <= static_cast<size_t>(kMaxResponseLen));
+    CHECK(r.srcIndex >= 0 && r.srcIndex < static_cast<int32_t>(sources.size()));
+    CHECK(r.line >= 1 && r.line <= 1 + static_cast<long>(sources[r.srcIndex].size()));
     pass.records.push_back(std::to_string(r.msgNum) + " " + std::to_string(r.severity) + " " + r.symbol +
                            " [" + r.response + "] " + r.text);
   }
-  Check(pass.result == -1 || pass.result == 1);
+  CHECK(pass.result == -1 || pass.result == 1);
   return pass;
 }
 
@@ -53,22 +54,22 @@ void CheckSymbolFileRoundTrip(const std::vector<std::string_view>& sources) {
   if (st.symList == nullptr) return;
   const std::string table = TableSnapshot();
   const int32_t checksum = st.checksum;
-  Check(checksum == ComputeChecksum());
+  CHECK(checksum == ComputeChecksum());
 
   const std::string path = ScratchPath("symfile.h");
   FILE* out = std::fopen(path.c_str(), "w");
-  Check(out != nullptr);
-  Check(WriteSymbolText(out, "Thu Jan  1 00:00:00 1970"));
-  Check(std::fclose(out) == 0);
+  CHECK(out != nullptr);
+  CHECK(WriteSymbolText(out, "Thu Jan  1 00:00:00 1970"));
+  CHECK(std::fclose(out) == 0);
 
   FreeSymbolTable();
   st.checksum = 0;
   st.symFileName = path.c_str();
-  Check(ReadSymbolFile() == 0);
-  Check(TableSnapshot() == table);
-  Check(st.checksum == checksum);
-  Check(MergeSources() == 0);
-  Check(st.mappingChanged == 0);
+  CHECK(ReadSymbolFile() == 0);
+  CHECK(TableSnapshot() == table);
+  CHECK(st.checksum == checksum);
+  CHECK(MergeSources() == 0);
+  CHECK(st.mappingChanged == 0);
   std::remove(path.c_str());
 }
 
@@ -93,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Pass split = ReadAll(pieces);
   if (pieces.size() > 1) {
     const Pass single = ReadAll({whole});
-    Check(split.result == single.result);
-    Check(split.records == single.records);
+    CHECK(split.result == single.result);
+    CHECK(split.records == single.records);
   }
   if (split.result == -1) CheckSymbolFileRoundTrip(pieces);
   return 0;

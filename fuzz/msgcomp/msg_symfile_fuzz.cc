@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_check.h"
 #include "compiler_fixture.h"
 #include "symfile.h"
 
@@ -15,9 +16,9 @@ namespace {
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
   FILE* f = std::fopen(path.c_str(), "wb");
-  Check(f != nullptr);
-  Check(std::fwrite(data, 1, size, f) == size);
-  Check(std::fclose(f) == 0);
+  CHECK(f != nullptr);
+  CHECK(std::fwrite(data, 1, size, f) == size);
+  CHECK(std::fclose(f) == 0);
 }
 
 }  // namespace
@@ -29,28 +30,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFile(path, data, size);
   st.symFileName = path.c_str();
   const int result = ReadSymbolFile();
-  Check(result == 0 || result == -1);
+  CHECK(result == 0 || result == -1);
   if (result != 0) return 0;
 
   for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
-    Check(s->msgNum >= 1);
-    Check(std::strlen(s->name) <= kMaxSymbolLen);
-    Check(s->next == nullptr || s->next->msgNum >= s->msgNum);
+    CHECK(s->msgNum >= 1);
+    CHECK(std::strlen(s->name) <= kMaxSymbolLen);
+    CHECK(s->next == nullptr || s->next->msgNum >= s->msgNum);
   }
   const std::string table = TableSnapshot();
   const int32_t checksum = st.checksum;
-  Check(checksum == ComputeChecksum());
+  CHECK(checksum == ComputeChecksum());
 
   const std::string again = ScratchPath("again.h");
   FILE* out = std::fopen(again.c_str(), "w");
-  Check(out != nullptr);
-  Check(WriteSymbolText(out, "Thu Jan  1 00:00:00 1970"));
-  Check(std::fclose(out) == 0);
+  CHECK(out != nullptr);
+  CHECK(WriteSymbolText(out, "Thu Jan  1 00:00:00 1970"));
+  CHECK(std::fclose(out) == 0);
   FreeSymbolTable();
   st.symFileName = again.c_str();
-  Check(ReadSymbolFile() == 0);
-  Check(TableSnapshot() == table);
-  Check(st.checksum == checksum);
+  CHECK(ReadSymbolFile() == 0);
+  CHECK(TableSnapshot() == table);
+  CHECK(st.checksum == checksum);
   std::remove(again.c_str());
   return 0;
 }
