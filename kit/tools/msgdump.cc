@@ -33,7 +33,10 @@ std::string SourceText(const qomsg::Message& message) {
   for (std::size_t i = 0; i < text.pieces.size(); ++i) {
     source += text.pieces[i];
     if (i == text.inserts.size()) break;
-    if (!text.in_order || i < kMaxInserts) source += "@" + std::to_string(text.inserts[i].argument);
+    if (!text.in_order || i < kMaxInserts) {
+      source += '@';
+      source += std::to_string(text.inserts[i].argument);
+    }
     source += text.inserts[i].spec;
   }
   return source;
@@ -87,7 +90,9 @@ bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std:
         break;
       }
     }
-    line += " " + Quote(text) + "\n";
+    line += ' ';
+    line += Quote(text);
+    line += '\n';
     std::fputs(line.c_str(), out);
   }
   return faithful;
