@@ -146,21 +146,33 @@ int TypeCode(std::string_view spec) {
 }
 
 std::size_t ScanConversion(std::string_view text, std::size_t pos) {
+  constexpr std::string_view kFlags = "-+ #0'";
+  constexpr std::string_view kInside = "0123456789.*$hlLqjzt";
   std::size_t i = pos + 1;
-  const auto at = [&](std::size_t k) { return k < text.size() ? text[k] : '\0'; };
-  while (std::string_view("-+ #0").find(at(i)) != std::string_view::npos && at(i) != '\0') ++i;
-  if (at(i) == '*') {
-    ++i;
-  } else {
-    while (IsDigit(at(i))) ++i;
-  }
-  if (at(i) == '.') {
-    ++i;
+  while (i < text.size() && kFlags.find(text[i]) != std::string_view::npos) ++i;
+  while (i < text.size() && kInside.find(text[i]) != std::string_view::npos) ++i;
+  if (i == text.size() || kConversionLetters.find(text[i]) == std::string_view::npos) return 0;
+  const std::string_view spec = text.substr(pos, i + 1 - pos);
+  if (TypeCode(spec) < 0 || std::count(spec.begin(), spec.end(), '*') > 2) return 0;
+  return spec.size();
+}
+
+bool IsPrintfConversion(std::string_view spec) {
+  std::size_t i = 1;
+  const auto at = [&](std::size_t k) { return k < spec.size() ? spec[k] : '\0'; };
+  const auto number_or_star = [&] {
     if (at(i) == '*') {
       ++i;
-    } else {
-      while (IsDigit(at(i))) ++i;
+      return;
     }
+    while (IsDigit(at(i))) ++i;
+  };
+  if (at(0) != '%') return false;
+  while (at(i) != '\0' && std::string_view("-+ #0").find(at(i)) != std::string_view::npos) ++i;
+  number_or_star();
+  if (at(i) == '.') {
+    ++i;
+    number_or_star();
   }
   if (at(i) == 'h' || at(i) == 'l') {
     const char m = at(i);
@@ -169,11 +181,8 @@ std::size_t ScanConversion(std::string_view text, std::size_t pos) {
   } else if (at(i) == 'L') {
     ++i;
   }
-  const char letter = at(i);
-  if (letter == '\0' || kConversionLetters.find(letter) == std::string_view::npos) return 0;
-  const std::size_t len = i + 1 - pos;
-  if (TypeCode(text.substr(pos, len)) < 0) return 0;
-  return len;
+  return i + 1 == spec.size() && kConversionLetters.find(at(i)) != std::string_view::npos &&
+         TypeCode(spec) >= 0;
 }
 
 bool DecodeCompiledText(std::string_view bytes, CompiledText& out, std::string& why) {

@@ -38,10 +38,16 @@ struct CompiledText {
 // it; -1 for a long double conversion, which has no type code.
 int TypeCode(std::string_view spec);
 
-// Length of the printf conversion that starts at text[pos] (a "%"), or 0 when
-// none starts there. Accepts flags, width, precision, the length letters h,
-// hh, l, ll and L, and a letter of kConversionLetters; refuses long doubles.
+// Length of the conversion that starts at text[pos] (a "%") in an in-order
+// text, or 0 when none starts there. Like the compiler, it runs to the first
+// conversion letter, over characters that may stand in a printf conversion
+// (flags first, then digits, ".", "*", "$" and length letters); it refuses long doubles
+// and more than two "*", which the compiler never lets through as inserts.
 std::size_t ScanConversion(std::string_view text, std::size_t pos);
+
+// True when `spec` (a whole conversion) is plain printf syntax: flags, width,
+// precision, one of the length letters h, hh, l, ll, L, and its letter.
+bool IsPrintfConversion(std::string_view spec);
 
 // Decodes `bytes` (views into them are kept) into `out`. On a malformed form
 // returns false with a description in `why`.

@@ -53,7 +53,7 @@ void PutPrintfLiteral(BoundedOut& out, std::string_view piece) {
 // when the stored specification is not plain printf syntax.
 std::string SafeSpec(const Insert& insert) {
   const std::string_view spec = insert.spec;
-  if (ScanConversion(spec, 0) != spec.size()) return {};
+  if (!IsPrintfConversion(spec)) return {};
   const char letter = spec.back();
   std::size_t body_end = spec.size() - 1;
   while (body_end > 1 && (spec[body_end - 1] == 'h' || spec[body_end - 1] == 'l' ||

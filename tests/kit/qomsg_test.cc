@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalog_bytes.h"
+#include "compiled_text.h"
 #include "qomsg.h"
 #include "temp_dir.h"
 
@@ -125,6 +126,7 @@ TEST(QomsgReader, FormatsCompiledTexts) {
       {"reordered", "\0\2\1\0\0\1%d\0\0\0%s\0\0: \0\0"s, {S("x"), I(5)}, "5: x"},
       {"reordered prints %% as %", "\0\2\1\0\0\1%d\0\0\0%s\0%%\0 100%\0!\0"s, {S("x"), I(5)}, "%5 100%x!"},
       {"reordered stars", "\0\2\1\0\0\0%s\0\1\1%*d\0\0-\0\0"s, {I(3), I(9), S("y")}, "y-  9"},
+      {"in-order odd conversion keeps its argument", "\1%zd|%s\0"s, {I(1), S("a")}, "%zd|a"},
       {"not printf syntax shown as written", "\0\2\1\0\0\1%zd\0\0\0%s\0\0 \0\0"s, {S("a"), I(1)}, "%zd a"},
       {"too few arguments", "\1%d %d\0"s, {I(1)}, "", QOMSG_ERR_ARGUMENT},
       {"too many arguments", "\1%d\0"s, {I(1), I(2)}, "", QOMSG_ERR_ARGUMENT},
@@ -144,6 +146,31 @@ TEST(QomsgReader, FormatsCompiledTexts) {
     }
     EXPECT_EQ(n, static_cast<int>(row.expected.size()));
     EXPECT_EQ(buf, row.expected);
+  }
+}
+
+// How in-order texts are split into inserts: the length of the conversion
+// at the start of each text, and whether it is plain printf syntax.
+TEST(QomsgReader, RecognisesConversionsOfInOrderTexts) {
+  const struct {
+    std::string text;
+    std::size_t length;
+    bool printf_syntax;
+  } rows[] = {
+      {"%d", 2, true},          {"%-08.3f!", 7, true},     {"%*.*s", 5, true},
+      {"%hhx", 4, true},        {"%lld", 4, true},         {"%Lf", 0, false},
+      {"%lg", 0, false},        {"%zd", 3, false},         {"%1$s", 4, false},
+      {"%*.*.*d", 0, false},    {"% d", 3, true},          {"%", 0, false},
+      {"%5", 0, false},         {"% 5 of", 0, false},      {"%n", 0, false},
+      {"%'d", 3, false},        {"%p", 2, true},           {"%lc", 3, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    const std::size_t length = qomsg::ScanConversion(row.text, 0);
+    EXPECT_EQ(length, row.length);
+    if (length > 0) {
+      EXPECT_EQ(qomsg::IsPrintfConversion(std::string_view(row.text).substr(0, length)), row.printf_syntax);
+    }
   }
 }
 
