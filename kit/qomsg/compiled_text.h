@@ -41,8 +41,9 @@ int TypeCode(std::string_view spec);
 // Length of the conversion that starts at text[pos] (a "%") in an in-order
 // text, or 0 when none starts there. Like the compiler, it runs to the first
 // conversion letter, over characters that may stand in a printf conversion
-// (flags first, then digits, ".", "*", "$" and length letters); it refuses long doubles
-// and more than two "*", which the compiler never lets through as inserts.
+// (flags first, then digits, ".", "*", "$" and length letters); it refuses
+// long doubles and more than two "*", which the compiler never lets through
+// as inserts.
 std::size_t ScanConversion(std::string_view text, std::size_t pos);
 
 // True when `spec` (a whole conversion) is plain printf syntax: flags, width,
