@@ -32,9 +32,9 @@ void SplitFormat(std::string_view format, CompiledText& out) {
     out.pieces.push_back(format.substr(piece_start, pos - piece_start));
     Insert insert;
     insert.argument = static_cast<int>(out.inserts.size()) + 1;
-    insert.spec = format.substr(pos, len);
-    insert.stars = static_cast<int>(std::count(insert.spec.begin(), insert.spec.end(), '*'));
-    insert.type = TypeCode(insert.spec);
+    insert.conversion = format.substr(pos, len);
+    insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
+    insert.type = TypeCode(insert.conversion);
     out.inserts.push_back(insert);
     pos += len;
     piece_start = pos;
@@ -51,23 +51,23 @@ bool TakeString(std::string_view bytes, std::size_t& pos, std::string_view& out)
   return true;
 }
 
-// Checks a stored conversion specification against its star count and type.
-bool CheckSpec(const Insert& insert, std::string& why) {
-  const std::string_view spec = insert.spec;
-  if (spec.size() < 2 || spec.front() != '%') {
+// Checks a stored conversion against its star count and type.
+bool CheckConversion(const Insert& insert, std::string& why) {
+  const std::string_view conversion = insert.conversion;
+  if (conversion.size() < 2 || conversion.front() != '%') {
     why = "conversion does not start with %";
     return false;
   }
-  // The compiler ends a specification at the first conversion letter.
-  if (spec.find_first_of(kConversionLetters, 1) != spec.size() - 1) {
+  // The compiler ends a conversion at its first conversion letter.
+  if (conversion.find_first_of(kConversionLetters, 1) != conversion.size() - 1) {
     why = "conversion does not end with its conversion letter";
     return false;
   }
-  if (std::count(spec.begin(), spec.end(), '*') != insert.stars || insert.stars > 2) {
+  if (std::count(conversion.begin(), conversion.end(), '*') != insert.stars || insert.stars > 2) {
     why = "star count does not match the conversion";
     return false;
   }
-  if (TypeCode(spec) != insert.type) {
+  if (TypeCode(conversion) != insert.type) {
     why = "type code does not match the conversion";
     return false;
   }
@@ -105,11 +105,11 @@ bool DecodeReordered(std::string_view bytes, CompiledText& out, std::string& why
     insert.stars = static_cast<unsigned char>(bytes[pos]);
     insert.type = static_cast<unsigned char>(bytes[pos + 1]);
     pos += 2;
-    if (!TakeString(bytes, pos, insert.spec)) {
+    if (!TakeString(bytes, pos, insert.conversion)) {
       why = "conversion not terminated";
       return false;
     }
-    if (!CheckSpec(insert, why)) return false;
+    if (!CheckConversion(insert, why)) return false;
     out.inserts.push_back(insert);
   }
   for (std::size_t i = 0; i <= count; ++i) {
@@ -129,10 +129,10 @@ bool DecodeReordered(std::string_view bytes, CompiledText& out, std::string& why
 
 }  // namespace
 
-int TypeCode(std::string_view spec) {
-  if (spec.empty()) return -1;
-  const char letter = spec.back();
-  const bool long_mod = spec.size() >= 2 && (spec[spec.size() - 2] == 'l' || spec[spec.size() - 2] == 'L');
+int TypeCode(std::string_view conversion) {
+  if (conversion.empty()) return -1;
+  const char letter = conversion.back();
+  const bool long_mod = conversion.size() >= 2 && (conversion[conversion.size() - 2] == 'l' || conversion[conversion.size() - 2] == 'L');
   switch (letter) {
     case 'c': case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
       return long_mod ? QOMSG_ARG_LONG : QOMSG_ARG_INT;
@@ -152,14 +152,14 @@ std::size_t ScanConversion(std::string_view text, std::size_t pos) {
   while (i < text.size() && kFlags.find(text[i]) != std::string_view::npos) ++i;
   while (i < text.size() && kInside.find(text[i]) != std::string_view::npos) ++i;
   if (i == text.size() || kConversionLetters.find(text[i]) == std::string_view::npos) return 0;
-  const std::string_view spec = text.substr(pos, i + 1 - pos);
-  if (TypeCode(spec) < 0 || std::count(spec.begin(), spec.end(), '*') > 2) return 0;
-  return spec.size();
+  const std::string_view conversion = text.substr(pos, i + 1 - pos);
+  if (TypeCode(conversion) < 0 || std::count(conversion.begin(), conversion.end(), '*') > 2) return 0;
+  return conversion.size();
 }
 
-bool IsPrintfConversion(std::string_view spec) {
+bool IsPrintfConversion(std::string_view conversion) {
   std::size_t i = 1;
-  const auto at = [&](std::size_t k) { return k < spec.size() ? spec[k] : '\0'; };
+  const auto at = [&](std::size_t k) { return k < conversion.size() ? conversion[k] : '\0'; };
   const auto number_or_star = [&] {
     if (at(i) == '*') {
       ++i;
@@ -181,8 +181,8 @@ bool IsPrintfConversion(std::string_view spec) {
   } else if (at(i) == 'L') {
     ++i;
   }
-  return i + 1 == spec.size() && kConversionLetters.find(at(i)) != std::string_view::npos &&
-         TypeCode(spec) >= 0;
+  return i + 1 == conversion.size() && kConversionLetters.find(at(i)) != std::string_view::npos &&
+         TypeCode(conversion) >= 0;
 }
 
 bool DecodeCompiledText(std::string_view bytes, CompiledText& out, std::string& why) {

@@ -5,7 +5,7 @@
 //           the conversions of that format, in argument order.
 //   flag 0: N; a position map of N bytes (byte k = text position of the insert
 //           that shows argument k+1); per insert in text order: star count,
-//           type code, the conversion specification NUL-terminated; then the
+//           type code, the conversion NUL-terminated; then the
 //           N+1 literal pieces around the inserts, each NUL-terminated.
 #pragma once
 
@@ -21,7 +21,7 @@ inline constexpr std::string_view kConversionLetters = "cdeEfgGiopsuxX";
 
 struct Insert {
   int argument = 0;       // 1-based
-  std::string_view spec;  // "%" through the conversion letter
+  std::string_view conversion;  // "%" through the conversion letter
   int stars = 0;
   int type = 0;           // QOMSG_ARG_*
 };
@@ -36,7 +36,7 @@ struct CompiledText {
 
 // The type code of a conversion: from its letter and the character before
 // it; -1 for a long double conversion, which has no type code.
-int TypeCode(std::string_view spec);
+int TypeCode(std::string_view conversion);
 
 // Length of the conversion that starts at text[pos] (a "%") in an in-order
 // text, or 0 when none starts there. Like the compiler, it runs to the first
@@ -46,9 +46,9 @@ int TypeCode(std::string_view spec);
 // as inserts.
 std::size_t ScanConversion(std::string_view text, std::size_t pos);
 
-// True when `spec` (a whole conversion) is plain printf syntax: flags, width,
+// True when `conversion` (a whole conversion) is plain printf syntax: flags, width,
 // precision, one of the length letters h, hh, l, ll, L, and its letter.
-bool IsPrintfConversion(std::string_view spec);
+bool IsPrintfConversion(std::string_view conversion);
 
 // Decodes `bytes` (views into them are kept) into `out`. On a malformed form
 // returns false with a description in `why`.

@@ -48,19 +48,19 @@ void PutPrintfLiteral(BoundedOut& out, std::string_view piece) {
   }
 }
 
-// The specification rebuilt with the length letter that matches the value
+// The conversion rebuilt with the length letter that matches the value
 // actually passed, so printf reads exactly the type that was taken. Empty
-// when the stored specification is not plain printf syntax.
-std::string SafeSpec(const Insert& insert) {
-  const std::string_view spec = insert.spec;
-  if (!IsPrintfConversion(spec)) return {};
-  const char letter = spec.back();
-  std::size_t body_end = spec.size() - 1;
-  while (body_end > 1 && (spec[body_end - 1] == 'h' || spec[body_end - 1] == 'l' ||
-                          spec[body_end - 1] == 'L'))
+// when the stored conversion is not plain printf syntax.
+std::string SafeConversion(const Insert& insert) {
+  const std::string_view conversion = insert.conversion;
+  if (!IsPrintfConversion(conversion)) return {};
+  const char letter = conversion.back();
+  std::size_t body_end = conversion.size() - 1;
+  while (body_end > 1 && (conversion[body_end - 1] == 'h' || conversion[body_end - 1] == 'l' ||
+                          conversion[body_end - 1] == 'L'))
     --body_end;
-  const std::string_view length = spec.substr(body_end, spec.size() - 1 - body_end);
-  std::string safe(spec.substr(0, body_end));
+  const std::string_view length = conversion.substr(body_end, conversion.size() - 1 - body_end);
+  std::string safe(conversion.substr(0, body_end));
   switch (insert.type) {
     case QOMSG_ARG_INT:
       if (letter != 'c' && (length == "h" || length == "hh")) safe += length;
@@ -80,56 +80,56 @@ std::string SafeSpec(const Insert& insert) {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-// Formats one value with a specification that SafeSpec built and checked.
+// Formats one value with a conversion that SafeConversion built and checked.
 template <typename T>
-int PrintOne(char* dst, std::size_t room, const char* spec, const int* stars, int nstars, T value) {
+int PrintOne(char* dst, std::size_t room, const char* conversion, const int* stars, int nstars, T value) {
   switch (nstars) {
     case 0:
-      return std::snprintf(dst, room, spec, value);
+      return std::snprintf(dst, room, conversion, value);
     case 1:
-      return std::snprintf(dst, room, spec, stars[0], value);
+      return std::snprintf(dst, room, conversion, stars[0], value);
     default:
-      return std::snprintf(dst, room, spec, stars[0], stars[1], value);
+      return std::snprintf(dst, room, conversion, stars[0], stars[1], value);
   }
 }
 #pragma GCC diagnostic pop
 
 bool PutInsert(BoundedOut& out, const Insert& insert, const qomsg_arg* args) {
-  const std::string spec = SafeSpec(insert);
-  if (spec.empty()) {
+  const std::string conversion = SafeConversion(insert);
+  if (conversion.empty()) {
     // Not printf syntax: shown as written, its arguments still consumed.
-    out.Put(insert.spec);
+    out.Put(insert.conversion);
     return true;
   }
   int stars[2] = {0, 0};
   for (int s = 0; s < insert.stars; ++s) stars[s] = args[s].v.i;
   const qomsg_arg& value = args[insert.stars];
-  const char letter = spec.back();
-  const bool wide = spec.size() >= 2 && spec[spec.size() - 2] == 'l';
+  const char letter = conversion.back();
+  const bool wide = conversion.size() >= 2 && conversion[conversion.size() - 2] == 'l';
   int n = 0;
   switch (insert.type) {
     case QOMSG_ARG_INT:
-      n = PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars, value.v.i);
+      n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, value.v.i);
       break;
     case QOMSG_ARG_LONG:
       n = letter == 'c'
-              ? PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars,
+              ? PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars,
                          static_cast<wint_t>(value.v.l))
-              : PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars, value.v.l);
+              : PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, value.v.l);
       break;
     case QOMSG_ARG_DOUBLE:
-      n = PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars, value.v.d);
+      n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, value.v.d);
       break;
     default:
       if (letter == 'p') {
-        n = PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars, value.v.p);
+        n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, value.v.p);
       } else if (value.v.p == nullptr) {
-        n = PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars, "(null)");
+        n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, "(null)");
       } else if (wide) {
-        n = PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars,
+        n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars,
                      static_cast<const wchar_t*>(value.v.p));
       } else {
-        n = PrintOne(out.Tail(), out.Room(), spec.c_str(), stars, insert.stars,
+        n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars,
                      static_cast<const char*>(value.v.p));
       }
       break;

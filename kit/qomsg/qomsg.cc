@@ -133,8 +133,8 @@ int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qo
     if (inserts[i].argument != argument) continue;
     insert->argument = argument;
     insert->position = static_cast<int>(i);
-    insert->spec = inserts[i].spec.data();
-    insert->spec_len = inserts[i].spec.size();
+    insert->conversion = inserts[i].conversion.data();
+    insert->conversion_len = inserts[i].conversion.size();
     insert->stars = inserts[i].stars;
     insert->type = inserts[i].type;
     return QOMSG_OK;

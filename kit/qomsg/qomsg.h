@@ -65,12 +65,12 @@ typedef struct {
 
 /* One insert, described in argument order. */
 typedef struct {
-  int argument;      /* 1-based argument number */
-  int position;      /* 0-based place among the inserts in text order */
-  const char* spec;  /* the conversion specification, "%" to conversion letter; */
-  size_t spec_len;   /* not NUL-terminated, so use spec_len */
-  int stars;         /* int arguments passed before the value (0 to 2) */
-  int type;          /* QOMSG_ARG_* */
+  int argument;           /* 1-based argument number */
+  int position;           /* 0-based place among the inserts in text order */
+  const char* conversion; /* "%" through the conversion letter, */
+  size_t conversion_len;  /* not NUL-terminated */
+  int stars;              /* int arguments passed before the value (0 to 2) */
+  int type;               /* QOMSG_ARG_* */
 } qomsg_insert;
 
 /* One argument for qomsg_format_args. */

@@ -37,7 +37,7 @@ std::string SourceText(const qomsg::Message& message) {
       source += '@';
       source += std::to_string(text.inserts[i].argument);
     }
-    source += text.inserts[i].spec;
+    source += text.inserts[i].conversion;
   }
   return source;
 }

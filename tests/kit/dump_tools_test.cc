@@ -51,7 +51,7 @@ TEST(Qomsgdump, PrintsSourceTextAndRejectsBadFiles) {
   std::string bad = TwoMessageFile();
   bad[0] = 'X';
   dir.Write("bad.obj", bad);
-  // Special bytes of a text come back as escapes; a line feed splits the string.
+  // Control bytes, quotes and backslashes come back as escapes; a line feed splits the string.
   Block index;
   index.U16(0, 3);
   dir.Write("escapes.obj", Control(1, 1, 1, 7).bytes + index.bytes +

@@ -61,11 +61,11 @@ class Reader {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 template <typename T>
-std::string Print(const std::string& spec, const std::vector<int>& stars, T value) {
+std::string Print(const std::string& conversion, const std::vector<int>& stars, T value) {
   char buf[2048];
-  if (stars.empty()) std::snprintf(buf, sizeof buf, spec.c_str(), value);
-  if (stars.size() == 1) std::snprintf(buf, sizeof buf, spec.c_str(), stars[0], value);
-  if (stars.size() == 2) std::snprintf(buf, sizeof buf, spec.c_str(), stars[0], stars[1], value);
+  if (stars.empty()) std::snprintf(buf, sizeof buf, conversion.c_str(), value);
+  if (stars.size() == 1) std::snprintf(buf, sizeof buf, conversion.c_str(), stars[0], value);
+  if (stars.size() == 2) std::snprintf(buf, sizeof buf, conversion.c_str(), stars[0], stars[1], value);
   return buf;
 }
 #pragma GCC diagnostic pop
@@ -112,7 +112,7 @@ std::vector<SourceEntry> ParseMessageSource(const std::string& source) {
 
 Expectation ExpectedFormatting(const std::string& text) {
   struct Insert {
-    std::string spec;
+    std::string conversion;
     std::string printed;
   };
   std::map<int, std::vector<qomsg_arg>> by_argument;
@@ -125,13 +125,13 @@ Expectation ExpectedFormatting(const std::string& text) {
     int n = 0;
     while (std::isdigit(static_cast<unsigned char>(text[i]))) n = n * 10 + (text[i++] - '0');
     const std::size_t end = text.find_first_of("cdeEfgGiopsuxX", i + 1);
-    const std::string spec = text.substr(i, end + 1 - i);
+    const std::string conversion = text.substr(i, end + 1 - i);
     pos = end + 1;
-    const char letter = spec.back();
-    const bool is_long = spec[spec.size() - 2] == 'l';
+    const char letter = conversion.back();
+    const bool is_long = conversion[conversion.size() - 2] == 'l';
     std::vector<int> stars;
     std::vector<qomsg_arg> args;
-    for (char c : spec) {
+    for (char c : conversion) {
       if (c != '*') continue;
       stars.push_back(static_cast<int>(stars.size()) == 0 ? 7 + n : 2);
       qomsg_arg star{};
@@ -144,28 +144,28 @@ Expectation ExpectedFormatting(const std::string& text) {
     if (std::string("eEfgG").find(letter) != std::string::npos) {
       value.type = QOMSG_ARG_DOUBLE;
       value.v.d = n * 1234.5678 + 0.25;
-      printed = Print(spec, stars, value.v.d);
+      printed = Print(conversion, stars, value.v.d);
     } else if (letter == 's') {
       static const char* const kStrings[] = {"alpha", "", "a longer argument string", "x%dy"};
       value.type = QOMSG_ARG_POINTER;
       value.v.p = kStrings[n % 4];
-      printed = Print(spec, stars, static_cast<const char*>(value.v.p));
+      printed = Print(conversion, stars, static_cast<const char*>(value.v.p));
     } else if (letter == 'p') {
       value.type = QOMSG_ARG_POINTER;
       value.v.p = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(0x1000 + n));
-      printed = Print(spec, stars, value.v.p);
+      printed = Print(conversion, stars, value.v.p);
     } else if (is_long) {
       value.type = QOMSG_ARG_LONG;
       value.v.l = (n % 2 ? -1L : 1L) * (5000000000L + n);
-      printed = Print(spec, stars, value.v.l);
+      printed = Print(conversion, stars, value.v.l);
     } else {
       value.type = QOMSG_ARG_INT;
       value.v.i = letter == 'c' ? 'A' + n : (n % 2 ? -1 : 1) * (70000 + n);
-      printed = Print(spec, stars, value.v.i);
+      printed = Print(conversion, stars, value.v.i);
     }
     args.push_back(value);
     by_argument[n] = args;
-    inserts.push_back({spec, printed});
+    inserts.push_back({conversion, printed});
   }
   pieces.push_back(text.substr(pos));
   Expectation e;

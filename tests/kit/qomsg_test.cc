@@ -60,7 +60,7 @@ TEST(QomsgReader, ReadsControlBlockAndMessages) {
   qomsg_insert ins;
   ASSERT_EQ(qomsg_get_insert(cat.p, 3, 1, &ins), QOMSG_OK);
   EXPECT_EQ(ins.position, 1);
-  EXPECT_EQ(std::string(ins.spec, ins.spec_len), "%s");
+  EXPECT_EQ(std::string(ins.conversion, ins.conversion_len), "%s");
   EXPECT_EQ(ins.type, QOMSG_ARG_POINTER);
   EXPECT_EQ(qomsg_get_insert(cat.p, 3, 3, &ins), QOMSG_ERR_ARGUMENT);
 
