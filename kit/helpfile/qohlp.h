@@ -5,6 +5,7 @@
  * stream (a section is a byte range). Opening checks the tables against the
  * file size and each other, so every section handed out lies inside the file.
  *
+ * An open file is never changed, so several threads may read from it at once.
  * Functions return QOHLP_OK (0) or a negative QOHLP_ERR_* code.
  */
 #ifndef QOKIT_KIT_QOHLP_H

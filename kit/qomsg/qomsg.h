@@ -6,6 +6,9 @@
  * in argument order (argument 1 first), whatever order the translated text
  * shows them in; each "*" of a conversion takes one int before the value.
  *
+ * An open catalogue is never changed, so several threads may read and
+ * format from it at once.
+ *
  * Every function returns an int status: QOMSG_OK (0) or a negative
  * QOMSG_ERR_* code. The formatting functions return the length the full
  * text needs (as vsnprintf does) or a negative code.
