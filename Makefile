@@ -1,10 +1,11 @@
 # Front door. `make run` builds the programs and runs them on the bundled
 # examples; `make check` builds and runs every test, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then replays every fuzz
+# corpus. `make fuzz`, `make memcheck` and `make bench` are separate.
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all run check test test-asan test-fuzz fuzz bench clean
+.PHONY: all run check test test-asan test-fuzz fuzz memcheck bench clean
 
 all:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
@@ -49,6 +50,12 @@ fuzz:
 	  ./build-fuzz/fuzz/*/$$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/findings/$$f/ \
 	    build-fuzz/work/$$f fuzz/corpus/$$f 2>&1 | tail -n 3 || exit 1; \
 	done
+
+# The end-to-end tests and the programs they start, under valgrind memcheck.
+memcheck:
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build -j $(JOBS)
+	sh tests/memcheck/run.sh build
 
 bench:
 	cmake -S . -B build-release $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQOKIT_TESTS=OFF
