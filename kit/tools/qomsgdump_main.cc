@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const bool faithful = qokit::WriteMessageSource(catalog, names, stdout, stderr);
-  if (std::fflush(stdout) != 0) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     std::fprintf(stderr, "qomsgdump: cannot write the output\n");
     return 1;
   }

@@ -56,5 +56,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexdump: cannot read %s: %s\n", path, std::strerror(errno));
     return 1;
   }
-  return qokit::DumpHelpFile(bytes, layout, path, stdout, stderr) == 0 ? 0 : 1;
+  const bool consistent = qokit::DumpHelpFile(bytes, layout, path, stdout, stderr) == 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "vexdump: cannot write the output\n");
+    return 1;
+  }
+  return consistent ? 0 : 1;
 }
