@@ -46,6 +46,7 @@ struct Case {
   std::string out;                // expected standard output: a part of it
   std::string err;                // expected standard error, whole
   int status;
+  std::vector<std::string> setup = {};  // a clean run before the faulted one
 };
 
 std::vector<std::string> Args(const Case& c, const std::string& outPath) {
@@ -60,30 +61,26 @@ void RunCase(const Case& c) {
   dir.Write(c.source, c.sourceBytes);
   RunOptions options;
   options.workdir = dir.path();
+  if (!c.setup.empty()) {
+    ASSERT_EQ(RunProgram(c.program, c.setup, options).status, 0);
+  }
   options.input = c.input;
-  RunResult r;
   std::string outPath = c.output;
-  switch (c.fault) {
-    case Fault::kFileSizeLimit:
-      dir.Write(c.output, kEarlier);
-      r = RunWithFileSizeLimit(c.program, Args(c, outPath), 1, options);
-      EXPECT_EQ(dir.Read(c.output), kEarlier);
-      // The help compilers' small listing is complete before the help file's
-      // failure shows, so it may stay.
-      EXPECT_EQ(WithoutListing(DirectoryNames(dir.path())), (std::set<std::string>{c.source, c.output}));
-      break;
-    case Fault::kOutputIsDirectory:
-      std::filesystem::create_directory(dir / c.output);
-      r = RunProgram(c.program, Args(c, outPath), options);
-      EXPECT_TRUE(std::filesystem::is_directory(dir / c.output));
-      EXPECT_TRUE(std::filesystem::is_empty(dir / c.output));
-      EXPECT_EQ(DirectoryNames(dir.path()), (std::set<std::string>{c.source, c.output}));
-      break;
-    case Fault::kUnwritableDirectory:
-      outPath = (UnwritableDirectory() / c.output).string();
-      r = RunProgram(c.program, Args(c, outPath), options);
-      EXPECT_EQ(DirectoryNames(dir.path()), (std::set<std::string>{c.source}));
-      break;
+  if (c.fault == Fault::kFileSizeLimit) dir.Write(c.output, kEarlier);
+  if (c.fault == Fault::kOutputIsDirectory) std::filesystem::create_directory(dir / c.output);
+  if (c.fault == Fault::kUnwritableDirectory) outPath = (UnwritableDirectory() / c.output).string();
+  const std::set<std::string> before = DirectoryNames(dir.path());
+
+  const RunResult r = c.fault == Fault::kFileSizeLimit ? RunWithFileSizeLimit(c.program, Args(c, outPath), 1, options)
+                                                       : RunProgram(c.program, Args(c, outPath), options);
+  // Nothing new is left behind (the help compilers' small listing is
+  // complete before the help file's failure shows, so it may stay).
+  EXPECT_EQ(WithoutListing(DirectoryNames(dir.path())), before);
+  if (c.fault == Fault::kFileSizeLimit) {
+    EXPECT_EQ(dir.Read(c.output), kEarlier);
+  }
+  if (c.fault == Fault::kOutputIsDirectory) {
+    EXPECT_TRUE(std::filesystem::is_empty(dir / c.output));
   }
   std::string expectedOut = c.out;
   if (const size_t at = expectedOut.find("@OUT"); at != std::string::npos) expectedOut.replace(at, 4, outPath);
@@ -109,6 +106,24 @@ TEST(OutputFaults, MessageCompiler) {
       {"gensym, directory not writable, waits for a key", QOGENMSG_PATH, Fault::kUnwritableDirectory, "a.msg",
        msgs, "msgs.h", {"gensym", "@OUT", "a.msg"}, "\n", "",
        "Unable to open symbol file \"@OUT\" for writing.\n\nCompile failed.\nHit enter to continue...", 1},
+  };
+  for (const Case& c : cases) RunCase(c);
+}
+
+TEST(OutputFaults, ObjectFile) {
+  const std::string msgs = ManyMessages();
+  const std::vector<std::string> genobj = {"genobj", "msgs.h", "@OUT", "a.msg"};
+  const std::vector<std::string> gensym = {"regensym", "msgs.h", "a.msg"};
+  const char kWait[] = "\nCompile failed.\nHit enter to continue...";
+  const std::string writeFailed = "Error occurred writing to object file @OUT." + std::string("\n") + kWait;
+  const std::string openFailed = "Unable to open object file @OUT for writing." + std::string("\n") + kWait;
+  const Case cases[] = {
+      {"genobj, writes fail part-way", QOGENMSG_PATH, Fault::kFileSizeLimit, "a.msg", msgs, "msgs.obj", genobj,
+       "\n", "", writeFailed, 1, gensym},
+      {"genobj, object file is a directory", QOGENMSG_PATH, Fault::kOutputIsDirectory, "a.msg", msgs, "msgs.obj",
+       genobj, "\n", "", openFailed, 1, gensym},
+      {"genobj, directory not writable", QOGENMSG_PATH, Fault::kUnwritableDirectory, "a.msg", msgs, "msgs.obj",
+       genobj, "\n", "", openFailed, 1, gensym},
   };
   for (const Case& c : cases) RunCase(c);
 }
