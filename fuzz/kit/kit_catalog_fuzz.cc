@@ -31,7 +31,7 @@ void CheckMessage(const qomsg_catalog* catalog, long number, int star_value) {
     CHECK(qomsg_get_insert(catalog, number, a, &insert) == QOMSG_OK);
     CHECK(insert.argument == a);
     CHECK(insert.position >= 0 && insert.position < message.insert_count);
-    CHECK(insert.spec_len >= 2 && insert.spec[0] == '%');
+    CHECK(insert.conversion_len >= 2 && insert.conversion[0] == '%');
     CHECK(insert.stars >= 0 && insert.stars <= 2);
     for (int s = 0; s < insert.stars; ++s) args.push_back({QOMSG_ARG_INT, {.i = star_value}});
     qomsg_arg value{insert.type, {}};

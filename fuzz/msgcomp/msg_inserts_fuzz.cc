@@ -20,17 +20,32 @@
 
 namespace {
 
+// Where each insert of a checked text lies: its "@", its "%" and its
+// conversion letter. As in the compiler, the scan for the next "@" goes on
+// after the conversion letter, so an "@" inside a specification is no insert.
+struct InsertPlace {
+  size_t sign, percent, letter;
+};
+
+std::vector<InsertPlace> InsertPlaces(const std::string& text) {
+  std::vector<InsertPlace> places;
+  for (size_t sign = text.find('@'); sign != std::string::npos;) {
+    const size_t percent = text.find('%', sign);
+    const size_t letter = text.find_first_of(qomsg::kConversionLetters, percent + 1);
+    CHECK(percent != std::string::npos && letter != std::string::npos);
+    places.push_back({sign, percent, letter});
+    sign = text.find('@', letter + 1);
+  }
+  return places;
+}
+
 // The text with the argument number of every insert left out.
-std::string WithoutArgumentNumbers(const std::string& text, size_t inserts) {
+std::string WithoutArgumentNumbers(const std::string& text) {
   std::string out;
   size_t at = 0;
-  for (size_t k = 0; k < inserts; ++k) {
-    const size_t sign = text.find('@', at);
-    CHECK(sign != std::string::npos);
-    out.append(text, at, sign - at);
-    at = text.find('%', sign);
-    CHECK(at != std::string::npos);
-    // The conversion that follows is copied by the next round or the tail.
+  for (const InsertPlace& place : InsertPlaces(text)) {
+    out.append(text, at, place.sign - at);
+    at = place.percent;
   }
   out.append(text, at, std::string::npos);
   return out;
@@ -38,10 +53,8 @@ std::string WithoutArgumentNumbers(const std::string& text, size_t inserts) {
 
 // Whether every insert's conversion is one the client reader formats.
 bool AllConversionsPrintable(const std::string& text) {
-  for (size_t sign = text.find('@'); sign != std::string::npos; sign = text.find('@', sign + 1)) {
-    const size_t percent = text.find('%', sign);
-    const size_t letter = text.find_first_of(qomsg::kConversionLetters, percent + 1);
-    const std::string spec = text.substr(percent, letter - percent + 1);
+  for (const InsertPlace& place : InsertPlaces(text)) {
+    const std::string spec = text.substr(place.percent, place.letter - place.percent + 1);
     if (qomsg::ScanConversion(spec, 0) != spec.size()) return false;
   }
   return true;
@@ -57,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MsgCompilerState& st = fixture.state();
   if (CheckInserts(text.c_str()) != 0) return 0;
   CHECK(st.maxInserts >= 0 && st.maxInserts <= kMaxArgumentNumber);
+  CHECK(InsertPlaces(text).size() == static_cast<size_t>(st.maxInserts));
 
   const size_t bound = CompiledSizeBound(text.size());
   std::vector<unsigned char> buffer(bound);
@@ -81,9 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string rebuilt;
   for (size_t k = 0; k < decoded.inserts.size(); ++k) {
     rebuilt.append(decoded.pieces[k]);
-    rebuilt.append(decoded.inserts[k].spec);
+    rebuilt.append(decoded.inserts[k].conversion);
   }
   rebuilt.append(decoded.pieces.back());
-  CHECK(rebuilt == WithoutArgumentNumbers(text, static_cast<size_t>(st.maxInserts)));
+  CHECK(rebuilt == WithoutArgumentNumbers(text));
   return 0;
 }
