@@ -12,14 +12,6 @@
 
 namespace {
 
-// Options for a run inside dir with the given standard input.
-RunOptions InDir(const std::filesystem::path& dir, const std::string& input = "") {
-  RunOptions options;
-  options.input = input;
-  options.workdir = dir;
-  return options;
-}
-
 const std::string kUsage =
     "\nCorrect syntax:\n"
     "\n    qogenmsg gensym {symfile} {srcfile1} [{srcfile2} ...]\n"

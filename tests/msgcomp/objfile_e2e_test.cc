@@ -15,12 +15,6 @@
 
 namespace {
 
-RunOptions InDir(const std::filesystem::path& dir) {
-  RunOptions options;
-  options.workdir = dir;
-  return options;
-}
-
 RunResult Qogenmsg(const TempDir& dir, const std::vector<std::string>& args) {
   return RunProgram(QOGENMSG_PATH, args, InDir(dir.path()));
 }

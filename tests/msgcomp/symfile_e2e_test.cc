@@ -13,14 +13,6 @@
 
 namespace {
 
-// Options for a run inside dir with the given standard input.
-RunOptions InDir(const std::filesystem::path& dir, const std::string& input = "") {
-  RunOptions options;
-  options.input = input;
-  options.workdir = dir;
-  return options;
-}
-
 RunResult Qogenmsg(const TempDir& dir, const std::vector<std::string>& args, const std::string& input = "") {
   return RunProgram(QOGENMSG_PATH, args, InDir(dir.path(), input));
 }

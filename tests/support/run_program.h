@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What one run of a program gave back.
@@ -17,6 +18,14 @@ struct RunOptions {
   int timeout_seconds = 30;              // the program is killed with SIGKILL after this
   std::vector<std::string> environment;  // extra NAME=VALUE entries
 };
+
+// Options for a run inside `dir` with `input` on standard input.
+inline RunOptions InDir(const std::filesystem::path& dir, std::string input = "") {
+  RunOptions options;
+  options.input = std::move(input);
+  options.workdir = dir;
+  return options;
+}
 
 // Runs `program` with `args` (argv[1]...) and collects its output. Output is read
 // concurrently so a program that writes a lot never blocks on a full pipe.
