@@ -33,11 +33,20 @@ for t in $tests; do
   fi
   name=$(basename "$t")
   echo "== $name"
+  # Tests that cannot hold under valgrind itself, not faults of the code: a
+  # reply timed against the client's timeout (valgrind slows the agent many
+  # times over) and a start of a missing program (valgrind's own exec of it
+  # fails later and otherwise than the kernel's).
+  filter=
+  case $name in
+    statagent_test)
+      filter=--gtest_filter=-AgentClientTest.LateReplyIsWaitedOutThenServingResumes:AgentClientTest.FailedOpenLeavesNothingBehind ;;
+  esac
   # Shells and system tools the tests start are not ours to check.
   if ! (cd "$(dirname "$exe")" && valgrind --tool=memcheck --quiet \
       --trace-children=yes --trace-children-skip='/bin/*,/usr/*,/sbin/*' \
       --leak-check=full --show-leak-kinds=$leaks --errors-for-leak-kinds=$leaks \
-      --error-exitcode=99 --log-file="$logs/$name.%p.log" "$exe" >"$logs/$name.out" 2>&1); then
+      --error-exitcode=99 --log-file="$logs/$name.%p.log" "$exe" $filter >"$logs/$name.out" 2>&1); then
     tail -n 30 "$logs/$name.out"
     status=1
   fi
