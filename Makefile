@@ -47,7 +47,7 @@ fuzz:
 	  mkdir -p build-fuzz/work/$$f build-fuzz/findings/$$f && \
 	  cp -n fuzz/corpus/$$f/* build-fuzz/work/$$f/ 2>/dev/null; \
 	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
-	  ./build-fuzz/fuzz/*/$$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/findings/$$f/ \
+	  ./build-fuzz/fuzz/*/$$f -max_total_time=$(FUZZ_SECONDS) -close_fd_mask=3 -artifact_prefix=build-fuzz/findings/$$f/ \
 	    build-fuzz/work/$$f fuzz/corpus/$$f 2>&1 | tail -n 3 || exit 1; \
 	done
 
