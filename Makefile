@@ -1,11 +1,12 @@
 # Front door. `make run` builds the programs and runs them on the bundled
 # examples; `make check` builds and runs every test, then again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then replays every fuzz
-# corpus. `make fuzz`, `make memcheck` and `make bench` are separate.
+# corpus and runs a quick valgrind pass. `make fuzz`, `make memcheck` and
+# `make bench` are separate.
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all run check test test-asan test-fuzz fuzz memcheck bench clean
+.PHONY: all run check test test-asan test-fuzz test-memcheck fuzz memcheck bench clean
 
 all:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
@@ -16,7 +17,7 @@ run:
 	cmake --build build-release -j $(JOBS)
 	sh examples/run.sh build-release
 
-check: test test-asan test-fuzz
+check: test test-asan test-fuzz test-memcheck
 
 test:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
@@ -50,6 +51,15 @@ fuzz:
 	  ./build-fuzz/fuzz/*/$$f -max_total_time=$(FUZZ_SECONDS) -close_fd_mask=3 -artifact_prefix=build-fuzz/findings/$$f/ \
 	    build-fuzz/work/$$f fuzz/corpus/$$f 2>&1 | tail -n 3 || exit 1; \
 	done
+
+# A quick valgrind pass for the test run (a compiler and a reader, with the
+# programs they start); `make memcheck` runs every end-to-end test.
+MEMCHECK_QUICK = hlp/vexproc_legacy_test kit/dump_tools_test
+
+test-memcheck: test
+	@if command -v valgrind >/dev/null 2>&1; then \
+	  MEMCHECK_TESTS="$(MEMCHECK_QUICK)" sh tests/memcheck/run.sh build; \
+	else echo "valgrind not found: memory check skipped (apt-get install valgrind)"; fi
 
 # The end-to-end tests and the programs they start, under valgrind memcheck.
 memcheck:
