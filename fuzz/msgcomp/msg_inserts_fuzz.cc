@@ -22,7 +22,7 @@ namespace {
 
 // Where each insert of a checked text lies: its "@", its "%" and its
 // conversion letter. As in the compiler, the scan for the next "@" goes on
-// after the conversion letter, so an "@" inside a specification is no insert.
+// after the conversion letter, so an "@" inside a conversion is no insert.
 struct InsertPlace {
   size_t sign, percent, letter;
 };
