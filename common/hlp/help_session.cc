@@ -1,10 +1,7 @@
 #include "help_session.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 #include "help_tables.h"
@@ -37,21 +34,6 @@ bool copy_name(NameBuffer& target, const char* source) {
   return true;
 }
 
-namespace {
-
-// The file that a finished help file replaces: through a symbolic link, the
-// file it points at, so the link itself stays.
-std::string replacement_target(const char* outfile) {
-  struct stat link {};
-  char resolved[PATH_MAX];
-  if (lstat(outfile, &link) == 0 && S_ISLNK(link.st_mode) && realpath(outfile, resolved) != nullptr) {
-    return resolved;
-  }
-  return outfile;
-}
-
-}  // namespace
-
 bool same_names(const char* a, const char* b) { return nls.nlsStrCmp(a, b) == 0; }
 
 Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
@@ -70,28 +52,13 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
     files.source.reset();
     return Flow::kEndRun;
   }
-  if (stat(outfile, &out_stat) == 0 && !S_ISREG(out_stat.st_mode)) {
-    // A device or a pipe cannot be replaced, only written (a directory fails here).
-    files.help.reset(std::fopen(outfile, "wb+"));
-  } else if (access(outfile, F_OK) != 0 || access(outfile, W_OK) == 0) {
-    // A file that may not be written is refused, as opening it would refuse it.
-    files.target = replacement_target(outfile);
-    files.temp_name = files.target + ".XXXXXX";
-    const int fd = mkstemp(files.temp_name.data());
-    if (fd < 0) {
-      files.temp_name.clear();
-    } else {
-      files.help.reset(fdopen(fd, "wb+"));
-      if (!files.help) close(fd);
-    }
-  }
-  if (!files.help) {
+  if (!files.help.Open(outfile)) {
     std::printf("\n\nFile \"%s\" can not be opened for output...", outfile);
     files.source.reset();
     return Flow::kEndRun;
   }
   f1 = files.source.get();
-  f2 = files.help.get();
+  f2 = files.help.stream();
   return Flow::kGoOn;
 }
 
@@ -99,35 +66,10 @@ bool closefiles(HelpFiles& files, const char* outfile) {
   files.source.reset();
   f1 = nullptr;
   f2 = nullptr;
-  if (!files.help) return true;
-  bool complete = std::fflush(files.help.get()) == 0 && std::ferror(files.help.get()) == 0;
-  if (!files.temp_name.empty()) {
-    // The finished file gets the permissions the old one had, or those a
-    // newly created file would get.
-    struct stat old {};
-    mode_t mode;
-    if (stat(files.target.c_str(), &old) == 0) {
-      mode = old.st_mode & 07777;
-    } else {
-      const mode_t mask = umask(0);
-      umask(mask);
-      mode = 0666 & ~mask;
-    }
-    complete = fchmod(fileno(files.help.get()), mode) == 0 && complete;
-  }
-  complete = std::fclose(files.help.release()) == 0 && complete;
-  if (complete && !files.temp_name.empty()) {
-    complete = std::rename(files.temp_name.c_str(), files.target.c_str()) == 0;
-  }
-  if (!complete) {
+  if (files.help.stream() == nullptr) return true;
+  if (!files.help.Commit()) {
     std::printf("\n\nFile \"%s\" could not be written completely...\n", outfile);
     return false;
   }
-  files.temp_name.clear();
   return true;
-}
-
-HelpFiles::~HelpFiles() {
-  help.reset();
-  if (!temp_name.empty()) unlink(temp_name.c_str());
 }

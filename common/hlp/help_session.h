@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "replace_file.h"
+
 // Whether the run goes on or the program ends here (always with status 0).
 enum class Flow { kGoOn, kEndRun };
 
@@ -43,18 +45,10 @@ using Stream = std::unique_ptr<FILE, StreamCloser>;
 // earlier help file as it was and leaves no truncated one.
 struct HelpFiles {
   Stream source;
-  Stream help;
-  std::string target;     // the file the help file replaces
-  std::string temp_name;  // the help file's name until closefiles renames it; empty
-                          // when the output is written in place (a device or a pipe)
-
-  HelpFiles() = default;
-  HelpFiles(const HelpFiles&) = delete;
-  HelpFiles& operator=(const HelpFiles&) = delete;
-  ~HelpFiles();  // removes a help file that was never completed
+  ReplacementFile help;  // removes a help file that was never completed
 };
 
-// Opens the source ("r") and the help file ("wb+", under its temporary name)
+// Opens the source ("r") and the help file (under its temporary name)
 // and points f1/f2 at them. On failure the message is printed and the run
 // must end; no output file is created.
 [[nodiscard]] Flow openfiles(const char* infile, const char* outfile, HelpFiles& files);

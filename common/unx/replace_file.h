@@ -3,6 +3,8 @@
 // renamed over the target after a clean close. A failed or interrupted write
 // never leaves a truncated target; the old file stays as it was. A device or
 // a pipe is written in place, and a symbolic link is followed, not replaced.
+// Shared by the compilers, whose outputs clients load: a half-written file
+// would be worse than the old one.
 #pragma once
 
 #include <cstdio>
@@ -16,7 +18,8 @@ class ReplacementFile {
   // Removes the temporary file unless Commit succeeded.
   ~ReplacementFile();
 
-  // Creates the temporary file for target; false (errno set) when it cannot.
+  // Creates the temporary file for target; false (errno set) when it cannot,
+  // or when target exists and may not be written (as opening it would fail).
   [[nodiscard]] bool Open(const char* target);
   FILE* stream() const { return stream_; }
   // Flushes and closes the stream, gives the file the permission bits of the

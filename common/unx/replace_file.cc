@@ -31,6 +31,7 @@ bool ReplacementFile::Open(const char* target) {
     stream_ = std::fopen(target_.c_str(), "w");
     return stream_ != nullptr;
   }
+  if (access(target_.c_str(), F_OK) == 0 && access(target_.c_str(), W_OK) != 0) return false;
   temp_ = target_ + ".XXXXXX";
   const int fd = mkstemp(temp_.data());
   if (fd < 0) {
