@@ -1,38 +1,57 @@
 # Front door. `make run` builds the programs and runs them on the bundled
-# examples; `make check` builds and runs every test, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then replays every fuzz
-# corpus and runs a quick valgrind pass. `make fuzz`, `make memcheck` and
-# `make bench` are separate.
+# examples; `make check` installs missing Debian packages, builds and runs
+# every test in a Debug and a Release build, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, replays every fuzz corpus, runs a quick valgrind
+# pass and builds the other build types and compilers a user may pick.
+# `make fuzz`, `make memcheck` and `make bench` are separate. Warnings are
+# errors in every target that tests (QOKIT_WERROR), never in a user's build.
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all run check test test-asan test-fuzz test-memcheck fuzz memcheck bench clean
+DEV = -DQOKIT_WERROR=ON
+
+.PHONY: all deps run check test test-release test-asan test-fuzz test-memcheck test-matrix fuzz memcheck bench clean
 
 all:
-	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
 	cmake --build build -j $(JOBS)
+
+deps:
+	sh .ci/install-deps
 
 run:
 	cmake -S . -B build-release $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQOKIT_TESTS=OFF
 	cmake --build build-release -j $(JOBS)
 	sh examples/run.sh build-release
 
-check: test test-asan test-fuzz test-memcheck
+check: deps
+	$(MAKE) test test-release test-asan test-fuzz test-memcheck test-matrix
 
 test:
-	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
 	cmake --build build -j $(JOBS)
 	ctest --test-dir build --output-on-failure -j $(JOBS)
 
+# GCC's optimiser warns where the Debug build does not.
+test-release:
+	cmake -S . -B build-relcheck $(GENERATOR) -DCMAKE_BUILD_TYPE=Release $(DEV)
+	cmake --build build-relcheck -j $(JOBS)
+	ctest --test-dir build-relcheck --output-on-failure -j $(JOBS)
+
+# Defaults only, as a user builds: RelWithDebInfo and MinSizeRel with GCC,
+# Release with clang.
+test-matrix:
+	sh tests/build_matrix.sh build-matrix
+
 test-asan:
-	cmake -S . -B build-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQOKIT_SANITIZE=ON -DQOKIT_BENCH=OFF
+	cmake -S . -B build-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQOKIT_SANITIZE=ON -DQOKIT_BENCH=OFF $(DEV)
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 # The fuzz targets need clang; without it the replay is skipped with a note.
 FUZZ_SECONDS ?= 60
-FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQOKIT_FUZZ=ON
+FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQOKIT_FUZZ=ON $(DEV)
 
 test-fuzz:
 	@if command -v clang++ >/dev/null 2>&1; then \
@@ -63,7 +82,7 @@ test-memcheck: test
 
 # The end-to-end tests and the programs they start, under valgrind memcheck.
 memcheck:
-	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
 	cmake --build build -j $(JOBS)
 	sh tests/memcheck/run.sh build
 
@@ -73,4 +92,4 @@ bench:
 	sh bench/run.sh build-release
 
 clean:
-	rm -rf build build-asan build-release build-fuzz
+	rm -rf build build-asan build-release build-relcheck build-fuzz build-matrix

@@ -3,8 +3,8 @@
  * names of its subheadings, all through the reader libraries. */
 #include <stdio.h>
 
-#include "qohlp.h"
-#include "qomsg.h"
+#include <qokit/qohlp.h>
+#include <qokit/qomsg.h>
 
 static int show_messages(const char* path) {
   char detail[256];

@@ -5,7 +5,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include "agent_client.h"
+#include <qokit/agent_client.h>
 
 int main(int argc, char** argv) {
   AgentClientOptions options;

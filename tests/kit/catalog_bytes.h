@@ -2,6 +2,8 @@
 // placed at the offset the file layout gives it, independent of any writer.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,7 +24,8 @@ struct Block {
     return U16(at + 2, v >> 16);
   }
   Block& Text(std::size_t at, std::string_view text) {
-    bytes.replace(at, text.size(), text);
+    if (bytes.size() < at + text.size()) bytes.resize(at + text.size());
+    std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     return *this;
   }
 };

@@ -1,25 +1,19 @@
-// Installs the kit into a temporary prefix and builds a C client project
-// against it with find_package, qokit_add_messages and qokit_add_help.
+// Installs the kit into a temporary prefix and builds the C client project of
+// consumer/ against it: with find_package and each CMake generator, with
+// pkg-config and a plain Makefile, and reproducibly with SOURCE_DATE_EPOCH.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "run_program.h"
+#include "consumer_build.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-RunResult Exec(const std::vector<std::string>& args, const fs::path& workdir = {},
-              std::vector<std::string> env = {}) {
-  return RunProgram(args[0], std::vector<std::string>(args.begin() + 1, args.end()),
-                    RunOptions{"", workdir, 300, std::move(env)});
-}
-
-std::string Describe(const RunResult& r) { return "status " + std::to_string(r.status) + "\n" + r.out + r.err; }
 
 class InstallTest : public ::testing::Test {
  protected:
@@ -27,21 +21,13 @@ class InstallTest : public ::testing::Test {
     prefix_ = dir_ / "prefix";
     const RunResult install = Exec({CMAKE_PATH, "--install", QOKIT_BINARY_DIR, "--prefix", prefix_.string()});
     ASSERT_EQ(install.status, 0) << Describe(install);
+    CopyConsumer(src_);
   }
 
-  // Copies the consumer project to src/ and configures and builds it in `build`.
-  RunResult Build(const fs::path& build, const std::vector<std::string>& extra = {},
-                  const std::string& target = "all") {
-    fs::copy(QOKIT_SOURCE_DIR "/tests/kit/consumer", src_, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
-    std::vector<std::string> configure = {CMAKE_PATH, "-S", src_.string(),
-                                          "-B", build.string(), "-G", QOKIT_GENERATOR,
-                                          "-DCMAKE_PREFIX_PATH=" + prefix_.string(),
-                                          "-DCMAKE_C_FLAGS=" QOKIT_CONSUMER_FLAGS,
-                                          "-DCMAKE_EXE_LINKER_FLAGS=" QOKIT_CONSUMER_FLAGS};
-    configure.insert(configure.end(), extra.begin(), extra.end());
-    const RunResult c = Exec(configure);
-    if (c.status != 0) return c;
-    return Exec({CMAKE_PATH, "--build", build.string(), "--target", target});
+  RunResult Build(const fs::path& build, const std::string& generator, std::vector<std::string> extra = {},
+                  const std::string& target = "all", std::vector<std::string> env = {}) {
+    extra.push_back("-DCMAKE_PREFIX_PATH=" + prefix_.string());
+    return ConfigureAndBuild(src_, build, generator, extra, target, std::move(env));
   }
 
   TempDir dir_;
@@ -49,71 +35,107 @@ class InstallTest : public ::testing::Test {
   fs::path src_ = dir_ / "src";
 };
 
-TEST_F(InstallTest, InstallsProgramsLibrariesHeadersAndManPages) {
+TEST_F(InstallTest, InstallsProgramsLibrariesPrefixedHeadersAndManPages) {
   for (const char* file :
-       {"bin/qogenmsg", "bin/vexproc", "bin/vexproc-legacy", "bin/statagent", "bin/qomsgdump",
-        "bin/vexdump", "include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h",
+       {"bin/qogenmsg", "bin/vexproc", "bin/vexproc-legacy", "bin/statagent", "bin/qomsgdump", "bin/vexdump",
+        "bin/qostamp", "include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h",
         "include/qokit/unx/qonls.h", "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h",
-        "include/qokit/agent_segment.h", "include/qokit/agent_client.h", "lib/libqomsg.a",
-        "lib/libqohlp.a", "lib/libqokit_nls.a", "lib/libqokit_commutil.a",
+        "include/qokit/agent_segment.h", "include/qokit/agent_client.h", "lib/libqomsg.a", "lib/libqohlp.a",
+        "lib/libqokit_nls.a", "lib/libqokit_commutil.a", "lib/libqokit_agentclient.a",
         "lib/cmake/qokit/qokitConfig.cmake", "lib/pkgconfig/qokit.pc", "share/man/man1/qogenmsg.1",
-        "share/man/man1/qomsgdump.1", "share/man/man5/qomsg-object.5", "share/man/man5/qohelp.5"})
+        "share/man/man1/qomsgdump.1", "share/man/man3/qomsg.3", "share/man/man3/qohlp.3",
+        "share/man/man5/qomsg-object.5", "share/man/man5/qohelp.5"})
     EXPECT_TRUE(fs::exists(prefix_ / file)) << file;
+  // Consumers put include/ on their path: only the prefix folder is there.
+  std::set<std::string> top;
+  for (const auto& entry : fs::directory_iterator(prefix_ / "include")) top.insert(entry.path().filename());
+  EXPECT_EQ(top, std::set<std::string>{"qokit"});
 }
 
-TEST_F(InstallTest, ConsumerProjectBuildsAndReadsItsFiles) {
-  const fs::path build = dir_ / "build";
-  const RunResult built = Build(build);
-  ASSERT_EQ(built.status, 0) << Describe(built);
-  const RunResult run = Exec({(build / "consumer").string(), (build / "consumer.obj").string(),
-                             (build / "consumer.hlp").string()});
-  EXPECT_EQ(run.status, 0) << Describe(run);
-  EXPECT_EQ(run.out,
-            "Consumer sees 3 of four.\ntwo before 1\n[Start]\nGetting started\n"
-            "First line of the section.\n");
-  const RunResult legacy = Exec({(prefix_ / "bin/vexdump").string(), "--legacy",
-                                 (build / "consumer_legacy.hlp").string()});
-  EXPECT_EQ(legacy.status, 0) << Describe(legacy);
-  EXPECT_NE(legacy.out.find("|\nLegacy text wrapped line.\n|"), std::string::npos) << legacy.out;
+// Every generator: an idle build does nothing, a changed text with an
+// unchanged mapping leaves the header and the client alone, and a deleted
+// header is made again.
+TEST_F(InstallTest, ConsumerBuildsWithEveryGenerator) {
+  for (const std::string& generator : Generators()) {
+    SCOPED_TRACE(generator);
+    const fs::path build = dir_ / ("build-" + generator.substr(0, generator.find(' ')));
+    CopyConsumer(src_);
+    const RunResult built = Build(build, generator);
+    ASSERT_EQ(built.status, 0) << Describe(built);
+    ExpectConsumerRuns(build, "Consumer sees 3 of four.");
+    const RunResult legacy =
+        Exec({(prefix_ / "bin/vexdump").string(), "--legacy", (build / "consumer_legacy.hlp").string()});
+    EXPECT_EQ(legacy.status, 0) << Describe(legacy);
+    EXPECT_NE(legacy.out.find("|\nLegacy text wrapped line.\n|"), std::string::npos) << legacy.out;
 
-  // A changed text with an unchanged symbol mapping rebuilds the object file
-  // but leaves the header alone, so the client is not recompiled.
-  const auto header_time = fs::last_write_time(build / "consumer_msgs.h");
-  const auto client_time = fs::last_write_time(build / "consumer");
-  const auto object_time = fs::last_write_time(build / "consumer.obj");
-  const RunResult idle = Exec({CMAKE_PATH, "--build", build.string()});
-  ASSERT_EQ(idle.status, 0) << Describe(idle);
-  EXPECT_EQ(fs::last_write_time(build / "consumer.obj"), object_time) << "an idle build recompiled";
-  dir_.Write("src/consumer.msg",
-             "1 I CONSUMER_HELLO \"Now @1%d of @2%s.\"\n2 E CONSUMER_SWAPPED \"@2%s before @1%d\"\n");
-  const RunResult again = Exec({CMAKE_PATH, "--build", build.string()});
-  ASSERT_EQ(again.status, 0) << Describe(again);
-  EXPECT_EQ(fs::last_write_time(build / "consumer_msgs.h"), header_time);
-  EXPECT_EQ(fs::last_write_time(build / "consumer"), client_time);
-  const RunResult rerun = Exec({(build / "consumer").string(), (build / "consumer.obj").string(),
-                               (build / "consumer.hlp").string()});
-  EXPECT_EQ(rerun.out.substr(0, rerun.out.find('\n')), "Now 3 of four.");
+    const auto header_time = fs::last_write_time(build / "consumer_msgs.h");
+    const auto client_time = fs::last_write_time(build / "consumer");
+    const auto object_time = fs::last_write_time(build / "consumer.obj");
+    const RunResult idle = Exec({CMAKE_PATH, "--build", build.string()});
+    ASSERT_EQ(idle.status, 0) << Describe(idle);
+    EXPECT_EQ(fs::last_write_time(build / "consumer.obj"), object_time) << "an idle build recompiled";
+    dir_.Write("src/consumer.msg",
+               "1 I CONSUMER_HELLO \"Now @1%d of @2%s.\"\n2 E CONSUMER_SWAPPED \"@2%s before @1%d\"\n");
+    const RunResult again = Exec({CMAKE_PATH, "--build", build.string()});
+    ASSERT_EQ(again.status, 0) << Describe(again);
+    EXPECT_EQ(fs::last_write_time(build / "consumer_msgs.h"), header_time);
+    EXPECT_EQ(fs::last_write_time(build / "consumer"), client_time);
+    ExpectConsumerRuns(build, "Now 3 of four.");
+
+    fs::remove(build / "consumer_msgs.h");
+    const RunResult remade = Exec({CMAKE_PATH, "--build", build.string()});
+    ASSERT_EQ(remade.status, 0) << Describe(remade);
+    EXPECT_TRUE(fs::exists(build / "consumer_msgs.h"));
+    ExpectConsumerRuns(build, "Now 3 of four.");
+  }
 }
 
 TEST_F(InstallTest, HelpWithErrorsFailsTheBuildAndLeavesNoOutput) {
   const fs::path build = dir_ / "bad";
-  const RunResult built = Build(build, {"-DCONSUMER_BAD_HELP=ON"}, "consumer_help");
+  const RunResult built = Build(build, QOKIT_GENERATOR, {"-DCONSUMER_BAD_HELP=ON"}, "consumer_help");
   EXPECT_NE(built.status, 0);
-  EXPECT_NE((built.out + built.err).find("Link number 99999"), std::string::npos)
-      << Describe(built);
+  EXPECT_NE((built.out + built.err).find("Link number 99999"), std::string::npos) << Describe(built);
   EXPECT_FALSE(fs::exists(build / "consumer.hlp"));
 }
 
-TEST_F(InstallTest, PkgConfigFileCompilesAClient) {
+// pkg-config alone: the flags from the .pc file, the compilers from its bindir.
+TEST_F(InstallTest, PkgConfigAndAPlainMakefileBuildAClient) {
   const std::string env = "PKG_CONFIG_PATH=" + (prefix_ / "lib/pkgconfig").string();
-  const fs::path program = dir_ / "pc_client";
-  const std::string compile = std::string("cc " QOKIT_CONSUMER_FLAGS " -o ") + program.string() + " " +
-                              QOKIT_SOURCE_DIR "/examples/kit/show.c $(pkg-config --cflags --libs qokit)";
-  const RunResult built = Exec({"/bin/sh", "-c", compile}, {}, {env});
+  const RunResult bindir = Exec({"pkg-config", "--variable=bindir", "qokit"}, {}, {env});
+  ASSERT_EQ(bindir.status, 0) << Describe(bindir);
+  EXPECT_EQ(fs::canonical(bindir.out.substr(0, bindir.out.find('\n'))), fs::canonical(prefix_ / "bin"));
+  const RunResult cflags = Exec({"pkg-config", "--cflags", "qokit"}, {}, {env});
+  EXPECT_EQ(cflags.out, "-I" + (prefix_ / "lib/pkgconfig/../../include").string() + " \n");
+
+  const RunResult built = Exec({"make", "-C", src_.string(), "CFLAGS=" QOKIT_CONSUMER_FLAGS,
+                                "LDFLAGS=" QOKIT_CONSUMER_FLAGS}, {}, {env});
   ASSERT_EQ(built.status, 0) << Describe(built);
-  const RunResult run = Exec({program.string()});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "usage: kit-example OBJFILE HELPFILE\n");
+  ExpectConsumerRuns(src_, "Consumer sees 3 of four.");
+}
+
+// SOURCE_DATE_EPOCH fixes the compile time: two builds in different folders
+// give the same bytes. Without it the time is the clock's, as before.
+TEST_F(InstallTest, SourceDateEpochMakesBuildsReproducible) {
+  const std::string epoch = "SOURCE_DATE_EPOCH=1700000000";
+  const fs::path first = dir_ / "first", second = dir_ / "second", plain = dir_ / "plain";
+  for (const fs::path& build : {first, second}) {
+    const RunResult built = Build(build, QOKIT_GENERATOR, {}, "all", {epoch});
+    ASSERT_EQ(built.status, 0) << Describe(built);
+  }
+  for (const char* file : {"consumer_msgs.h", "consumer.obj"}) {
+    SCOPED_TRACE(file);
+    const std::string bytes = ReadFile(first / file);
+    EXPECT_NE(bytes.find("Tue Nov 14 22:13:20 2023"), std::string::npos);
+    EXPECT_EQ(bytes, ReadFile(second / file));
+  }
+  const RunResult built = Build(plain, QOKIT_GENERATOR, {}, "all", {"SOURCE_DATE_EPOCH=soon"});
+  EXPECT_NE(built.status, 0) << "a malformed SOURCE_DATE_EPOCH fails the build";
+  EXPECT_NE((built.out + built.err).find("qostamp: 'soon' is not a time"), std::string::npos) << Describe(built);
+
+  const RunResult unset = Exec({"/usr/bin/env", "-u", "SOURCE_DATE_EPOCH", CMAKE_PATH, "--build", plain.string()});
+  ASSERT_EQ(unset.status, 0) << Describe(unset);
+  EXPECT_EQ(ReadFile(plain / "consumer.obj").find("2023"), std::string::npos);
+  EXPECT_EQ(ReadFile(plain / "consumer_msgs.h").find("2023"), std::string::npos);
 }
 
 }  // namespace

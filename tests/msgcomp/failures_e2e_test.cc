@@ -38,7 +38,7 @@ std::string Names(int from, int count) {
 void RunCases(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     TempDir dir;
-    for (int i = 0; i < 16; ++i) dir.Write("s" + std::to_string(i) + ".msg", "");
+    for (int i = 0; i < 16; ++i) dir.Write(std::string("s").append(std::to_string(i)).append(".msg"), "");
     for (const auto& [name, content] : c.files) dir.Write(name, content);
     const RunResult r = RunProgram(QOGENMSG_PATH, c.args, InDir(dir.path()));
     EXPECT_EQ(r.err, c.err) << c.name;
@@ -92,7 +92,7 @@ TEST(CommandLine, FailureTable) {
 
 TEST(CommandLine, ResponseFiles) {
   std::string sixteenWords = "sym.h\n";
-  for (int i = 0; i < 15; ++i) sixteenWords += "s" + std::to_string(i) + ".msg" + (i % 4 == 0 ? "\n" : "  \t ");
+  for (int i = 0; i < 15; ++i) sixteenWords.append("s").append(std::to_string(i)).append(".msg").append(i % 4 == 0 ? "\n" : "  \t ");
   RunCases({
       {"response words replace the arguments", {{"list", "sym.h\n  a.msg\n"}, {"a.msg", "1 E A \"a\""}},
        {"gensym", "@list", "extra", "words"}, "", 0, "        Generated 1 symbols; highest message number was 1.\n"},
@@ -247,7 +247,7 @@ TEST(Robustness, MutatedCataloguesAndSymbolFiles) {
         case 2: source.insert(at, std::string(rng() % 2000, static_cast<char>("@%\\\"[]/*0 "[rng() % 11]))); break;
         default: source.resize(at); break;
       }
-      if (source.empty()) source = "1";
+      if (source.empty()) source.push_back('1');
     }
     dir.Write("a.msg", source);
     dir.Write("s.h", round % 2 == 0 ? "#define _MSGSYM_CHECKSUM 5\n#define _MSGSYM_TIMESTAMP\n#define A\x01 4\n"

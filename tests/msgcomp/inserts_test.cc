@@ -87,7 +87,7 @@ TEST(CompileMessageText, WorkedExamplesHaveTheirLengths) {
 TEST(CompileMessageText, LongestTextFitsTheBound) {
   CompilerStateTest t;
   std::string text;
-  for (int n = 1; n <= 100; ++n) text = "@" + std::to_string(n) + "%d" + text;  // reversed order, flag 0
+  for (int n = 1; n <= 100; ++n) text = std::string("@").append(std::to_string(n)).append("%d").append(text);  // reversed order, flag 0
   text.resize(1024, 'x');
   const Compiled c = Compile(text);
   ASSERT_EQ(c.check, 0) << c.checkErrors;

@@ -88,7 +88,7 @@ TEST(SymbolList, OrdersNumbersAcrossIndexBoundaries) {
   // that only a hand-edited symbol file can hold.
   const std::vector<int> numbers = {4096, 70000, 63, 49999, 64, 0, 60000, 4095, 127, 2000000000, 128, 1, 50000};
   CompilerStateTest t;
-  for (size_t i = 0; i < numbers.size(); ++i) InsertSymbol(("S" + std::to_string(i)).c_str(), numbers[i]);
+  for (size_t i = 0; i < numbers.size(); ++i) InsertSymbol(std::string("S").append(std::to_string(i)).c_str(), numbers[i]);
   std::vector<int> sorted = numbers;
   std::sort(sorted.begin(), sorted.end());
   EXPECT_EQ(ListNumbers(), sorted);

@@ -3,6 +3,7 @@
 // from the same tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <random>
@@ -55,9 +56,10 @@ void ExpectAndMaskDate(Bytes& file) {
 
 // One block: a 16-bit little-endian header, then payload, zero-filled to 64 bytes.
 Bytes TextBlock(unsigned header, const std::string& payload) {
-  Bytes block = {static_cast<unsigned char>(header & 0xff), static_cast<unsigned char>(header >> 8)};
-  block.insert(block.end(), payload.begin(), payload.end());
-  block.resize(64, 0);
+  Bytes block(std::max<std::size_t>(64, payload.size() + 2), 0);
+  block[0] = static_cast<unsigned char>(header & 0xff);
+  block[1] = static_cast<unsigned char>(header >> 8);
+  std::copy(payload.begin(), payload.end(), block.begin() + 2);
   return block;
 }
 

@@ -1,10 +1,19 @@
 /* Prints message CONSUMER_HELLO and the first help section, found through
  * the installed readers; the message number comes from the generated header. */
+#include <qokit/qohlp.h>
+#include <qokit/qomsg.h>
 #include <stdio.h>
 
 #include "consumer_msgs.h"
-#include "qohlp.h"
-#include "qomsg.h"
+
+/* Only the prefixed names may reach a client: no generic header name of the
+ * kit is on its include path, however it found the kit. */
+#if defined(__has_include)
+#if __has_include("qomsg.h") || __has_include("psstr.h") || __has_include("commutil.h") || \
+    __has_include("agent_client.h")
+#error "a header of the kit is reachable without the qokit/ prefix"
+#endif
+#endif
 
 int main(int argc, char** argv) {
   qomsg_catalog* catalog = NULL;
