@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "commutil.h"
+#include "help_output.h"
 #include "nlsstr.h"
 
 canonical_linkentry to_canonical(const linkentry& entry) {
@@ -38,15 +39,15 @@ canonical_tocentry to_canonical(const tocentry& entry) {
 
 void write_struct() {
   if (link_ptr.empty()) return;
-  std::rewind(f2);
+  help_seek(0);
   const std::size_t links = std::min<std::size_t>(link_ptr[0].clntid, link_ptr.size());
   const std::size_t tocs = std::min<std::size_t>(link_ptr[0].tocndx, toc_ptr.size());
   for (std::size_t i = 0; i < links; ++i) {
     const auto bytes = to_canonical(link_ptr[i]);
-    std::fwrite(bytes.data(), 1, bytes.size(), f2);
+    help_write(bytes.data(), bytes.size());
   }
   for (std::size_t i = 0; i < tocs; ++i) {
     const auto bytes = to_canonical(toc_ptr[i]);
-    std::fwrite(bytes.data(), 1, bytes.size(), f2);
+    help_write(bytes.data(), bytes.size());
   }
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "help_output.h"
 #include "help_tables.h"
 #include "nlsstr.h"
 
@@ -59,6 +60,7 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
   }
   f1 = files.source.get();
   f2 = files.help.stream();
+  help_output_start();
   return Flow::kGoOn;
 }
 
@@ -67,7 +69,11 @@ bool closefiles(HelpFiles& files, const char* outfile) {
   f1 = nullptr;
   f2 = nullptr;
   if (files.help.stream() == nullptr) return true;
-  if (!files.help.Commit()) {
+  // A write that failed before the tables' rewind no longer shows in the
+  // stream's error flag; the sticky status still has it.
+  if (help_output_too_large())
+    std::printf("\n\nFile \"%s\" would exceed 4 GiB, beyond what its offsets can address.", outfile);
+  if (!help_output_ok() || !files.help.Commit()) {
     std::printf("\n\nFile \"%s\" could not be written completely...\n", outfile);
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "help_output.h"
 #include "help_tables.h"
 
 namespace {
@@ -13,8 +14,8 @@ uint16_t button_count = 0;
 
 constexpr int kMaxLinkDigits = 5;
 
-// The source is read and the text written a byte at a time by this one
-// thread; the unlocked stream calls halve the processor time of a run.
+// The source is read a byte at a time by this one thread; the unlocked
+// stream call halves the processor time of a run.
 int next_byte() { return getc_unlocked(f1); }
 
 bool is_heading_letter(int c) { return c == 'H' || c == 'S' || c == 'T' || c == 'E'; }
@@ -29,7 +30,7 @@ uint16_t heading_type(int letter) {
 }
 
 void put_text(int c) {
-  putc_unlocked(c, f2);
+  help_put(c);
   ++section_bytes;
 }
 
@@ -143,7 +144,7 @@ bool init_legacy_struct() {
     std::printf("Unable to allocate memory for file prolog.\n");
     return false;
   }
-  std::fseek(f2, static_cast<long>(text_off), SEEK_SET);
+  help_seek(text_off);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "help_output.h"
 #include "help_tables.h"
 #include "nlsstr.h"
 
@@ -30,7 +31,7 @@ void write_text_record() {
   std::size_t used = nls.nlsStrcSpn(input_line.data(), "\n");
   if (used > width) used = width;
   std::memcpy(record.data(), input_line.data(), used);
-  std::fwrite(record.data(), 1, width, f2);
+  help_write(record.data(), width);
 }
 
 uint32_t record_offset() {
@@ -64,7 +65,7 @@ int init_struct() {
     return 0;
   }
   link_ptr[0].butndx = static_cast<uint16_t>(linesize);
-  std::fseek(f2, static_cast<long>(text_off), SEEK_SET);
+  help_seek(text_off);
   return 1;
 }
 

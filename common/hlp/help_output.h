@@ -1,0 +1,22 @@
+// Writing the help file with a sticky status. The compilers write the text
+// first and the tables last, after a rewind that clears the stream's error
+// flag; a failed text write would then go unnoticed and a help file with a
+// hole in its text would be put in place. So after the first failed write
+// or seek nothing more is written, and closing the file reports the failure.
+// A file that would outgrow its 32-bit offsets fails the same way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Starts a run's output on f2 with a clean status.
+void help_output_start();
+// Writes to f2 unless an earlier write failed.
+void help_write(const void* data, std::size_t size);
+void help_put(int c);
+// Positions f2 at `offset` from its start (also for the tables: a rewind).
+void help_seek(uint32_t offset);
+// False once any write or seek of the run has failed, or the file would
+// have grown past the 4 GiB that its 32-bit offsets can address.
+bool help_output_ok();
+bool help_output_too_large();
