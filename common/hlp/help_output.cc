@@ -1,54 +1,41 @@
 #include "help_output.h"
 
-#include <cstdio>
-#include <limits>
+namespace help_output_detail {
 
-#include "help_tables.h"
-
-namespace {
-
-enum class Status { kGood, kWriteFailed, kTooLarge };
-Status status = Status::kGood;
-// Where the next byte goes; the tables hold 32-bit offsets, so no byte of
-// the file may lie beyond them.
+bool good = true;
 uint64_t position = 0;
-constexpr uint64_t kFileLimit = uint64_t{std::numeric_limits<uint32_t>::max()} + 1;
+bool too_large_seen = false;
 
-bool room_for(std::size_t size) {
-  if (position + size <= kFileLimit) return true;
-  status = Status::kTooLarge;
-  return false;
+void fail(bool too_large) {
+  good = false;
+  too_large_seen = too_large;
 }
 
-}  // namespace
+}  // namespace help_output_detail
+
+using namespace help_output_detail;
 
 void help_output_start() {
-  status = Status::kGood;
+  good = true;
+  too_large_seen = false;
   position = 0;
 }
 
 void help_write(const void* data, std::size_t size) {
-  if (status != Status::kGood || !room_for(size)) return;
+  if (!good) return;
+  if (position + size > kFileLimit) return fail(true);
   // A flush inside fwrite may fail while fwrite still counts the bytes as
   // taken; the stream's error flag tells, until a seek clears it.
-  if (std::fwrite(data, 1, size, f2) != size || ferror_unlocked(f2)) status = Status::kWriteFailed;
+  if (std::fwrite(data, 1, size, f2) != size || ferror_unlocked(f2)) return fail(false);
   position += size;
 }
 
-// The legacy text is written a byte at a time by this one thread; the
-// unlocked call halves the processor time of a run.
-void help_put(int c) {
-  if (status != Status::kGood || !room_for(1)) return;
-  if (putc_unlocked(c, f2) == EOF || ferror_unlocked(f2)) status = Status::kWriteFailed;
-  ++position;
-}
-
 void help_seek(uint32_t offset) {
-  if (status != Status::kGood) return;
-  if (std::fseek(f2, static_cast<long>(offset), SEEK_SET) != 0) status = Status::kWriteFailed;
+  if (!good) return;
+  if (std::fseek(f2, static_cast<long>(offset), SEEK_SET) != 0) return fail(false);
   position = offset;
 }
 
-bool help_output_ok() { return status == Status::kGood; }
+bool help_output_ok() { return good; }
 
-bool help_output_too_large() { return status == Status::kTooLarge; }
+bool help_output_too_large() { return too_large_seen; }

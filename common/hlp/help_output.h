@@ -8,15 +8,35 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+
+#include "help_tables.h"
 
 // Starts a run's output on f2 with a clean status.
 void help_output_start();
 // Writes to f2 unless an earlier write failed.
 void help_write(const void* data, std::size_t size);
-void help_put(int c);
+inline void help_put(int c);
 // Positions f2 at `offset` from its start (also for the tables: a rewind).
 void help_seek(uint32_t offset);
 // False once any write or seek of the run has failed, or the file would
 // have grown past the 4 GiB that its 32-bit offsets can address.
 bool help_output_ok();
 bool help_output_too_large();
+
+// The legacy text is written a byte at a time; this path stays inline.
+namespace help_output_detail {
+extern bool good;
+extern uint64_t position;  // where the next byte goes
+inline constexpr uint64_t kFileLimit = uint64_t{UINT32_MAX} + 1;
+void fail(bool too_large);
+}  // namespace help_output_detail
+
+inline void help_put(int c) {
+  using namespace help_output_detail;
+  if (!good) return;
+  if (position >= kFileLimit) return fail(true);
+  // Single-threaded: the unlocked call halves the processor time of a run.
+  if (putc_unlocked(c, f2) == EOF) return fail(false);
+  ++position;
+}
