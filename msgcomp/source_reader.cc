@@ -103,8 +103,196 @@ struct Field {
   }
 };
 
-enum class State { kBeforeEntry, kNumber, kBeforeSeverity, kAfterSeverity, kBeforeSymbol, kSymbol,
-                   kAfterSymbol, kResponse, kBeforeText, kText, kAfterString };
+// The parts of one entry as they are read, and where number and severity
+// began (they are checked only once the whole entry has been read).
+struct Entry {
+  char numberText[kMaxNumberDigits + 1] = {};
+  char severityText[2] = {};
+  Field number{numberText, kMaxNumberDigits};
+  Field symbol;
+  Field text;
+  Field response;
+  int32_t numberFile = 0;
+  int32_t severityFile = 0;
+  long numberLine = 0;
+  long severityLine = 0;
+};
+
+// Results of the gap skipper besides a byte.
+constexpr int kEndOfSources = -1;
+constexpr int kReported = -2;
+
+// Skips white space and comments where they may stand between the parts of
+// an entry: the first other byte, kEndOfSources when the sources end there,
+// or kReported after a "/" that began no comment (reported as `strayError`)
+// or a comment the sources ended in.
+int SkipGap(const char* strayError) {
+  for (;;) {
+    const int c = NextSourceChar();
+    if (c < 0) return kEndOfSources;
+    if (IsSpace(c)) continue;
+    if (c != '/') return c;
+    const int comment = SkipComment();
+    if (comment < 0) {
+      ReportPrematureEnd();
+      return kReported;
+    }
+    if (comment > 0) {
+      ReportHere(strayError);
+      return kReported;
+    }
+  }
+}
+
+// The next byte where the entry must go on; negative (reported) at the end.
+int NextInEntry() {
+  const int c = NextSourceChar();
+  if (c < 0) ReportPrematureEnd();
+  return c;
+}
+
+// The next byte after a gap where the entry must go on; negative (reported)
+// at the end of the sources or after a stray "/".
+int NextAfterGap(const char* strayError) {
+  const int c = SkipGap(strayError);
+  if (c == kEndOfSources) ReportPrematureEnd();
+  return c;
+}
+
+bool Fail(const char* what) {
+  ReportHere(what);
+  return false;
+}
+
+// A byte that ends a word goes back to the sources unless it is white space.
+void EndWord(int c) {
+  if (!IsSpace(c)) UngetSourceChar(c);
+}
+
+// After a backslash in a response or text: the escaped byte, or the
+// backslash itself when the next byte is no escape (that byte is read again).
+bool AppendEscape(Field& field) {
+  const int next = NextSourceChar();
+  if (next < 0) {
+    ReportPrematureEnd();
+    return false;
+  }
+  const int byte = EscapeChar(next);
+  if (byte >= 0) {
+    field.Append(byte);
+  } else {
+    UngetSourceChar(next);
+    field.Append('\\');
+  }
+  return true;
+}
+
+// The number from its first digit on: up to kMaxNumberDigits digits.
+bool ReadNumber(Entry& e, int first) {
+  e.number.Append(first);
+  e.numberFile = msgState->curSourceFile;
+  e.numberLine = msgState->curSourceLine;
+  for (;;) {
+    const int c = NextInEntry();
+    if (c < 0) return false;
+    if (!IsDigit(c)) {
+      EndWord(c);
+      return true;
+    }
+    if (e.number.Full()) return Fail(kNumberError);
+    e.number.Append(c);
+  }
+}
+
+// One letter, not followed by another letter.
+bool ReadSeverity(Entry& e) {
+  const int c = NextAfterGap(kSeverityError);
+  if (c < 0) return false;
+  if (!IsAlpha(c)) return Fail(kSeverityError);
+  e.severityText[0] = static_cast<char>(c);
+  e.severityFile = msgState->curSourceFile;
+  e.severityLine = msgState->curSourceLine;
+  const int after = NextInEntry();
+  if (after < 0) return false;
+  if (IsAlpha(after)) return Fail(kSeverityError);
+  EndWord(after);
+  return true;
+}
+
+// A letter, then letters, digits and underscores.
+bool ReadSymbol(Entry& e) {
+  int c = NextAfterGap(kSymbolError);
+  if (c < 0) return false;
+  if (!IsAlpha(c)) return Fail(kSymbolError);
+  e.symbol.Append(c);
+  for (;;) {
+    c = NextInEntry();
+    if (c < 0) return false;
+    if (!IsSymbolChar(c)) {
+      EndWord(c);
+      return true;
+    }
+    if (e.symbol.Full()) return Fail(kSymbolError);
+    e.symbol.Append(c);
+  }
+}
+
+// The optional "[response]"; without it the byte read goes back for the text.
+bool ReadResponse(Entry& e) {
+  int c = NextAfterGap(kTextError);
+  if (c < 0) return false;
+  if (c != '[') {
+    UngetSourceChar(c);
+    return true;
+  }
+  while ((c = NextInEntry()) != ']') {
+    if (c < 0) return false;
+    if (c == '\\') {
+      if (e.response.Full()) return Fail(kResponseEscapeError);
+      if (!AppendEscape(e.response)) return false;
+    } else {
+      if (e.response.Full()) return Fail(kResponseError);
+      e.response.Append(c);
+    }
+  }
+  return true;
+}
+
+// The bytes of one string after its opening quote, through the closing one.
+bool ReadString(Entry& e) {
+  for (int c; (c = NextInEntry()) != '"';) {
+    if (c < 0) return false;
+    if (e.text.Full()) return Fail(kTextError);
+    // A backslash that is the second byte of a double-byte character is no escape.
+    const bool escapes =
+        c == '\\' && (e.text.length == 0 ||
+                       nls.nlsGetcType(e.text.data, static_cast<unsigned char>((e.text.length - 1) % 256)) != 1);
+    if (escapes) {
+      if (!AppendEscape(e.text)) return false;
+    } else {
+      e.text.Append(c);
+    }
+  }
+  return true;
+}
+
+// One or more strings joined into the text. The entry ends before the next
+// entry's first digit, which stays in the sources, or at their end.
+bool ReadStrings(Entry& e) {
+  int c = NextAfterGap(kTextError);
+  if (c < 0) return false;
+  if (c != '"') return Fail(kTextError);
+  for (;;) {
+    if (!ReadString(e)) return false;
+    c = SkipGap(kNumberError);
+    if (c == kEndOfSources) return true;
+    if (c == kReported) return false;
+    if (c != '"') break;
+  }
+  if (!IsDigit(c)) return Fail(kNumberError);
+  UngetSourceChar(c);
+  return true;
+}
 
 }  // namespace
 
@@ -181,178 +369,30 @@ int ReadMessage(MessageRecord& r) {
 
 int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response,
                 int32_t* srcIndex, long* line) {
-  MsgCompilerState& st = *msgState;
-  char numberText[kMaxNumberDigits + 1] = {};
-  char severityText[2] = {};
-  Field number{numberText, kMaxNumberDigits};
-  Field sym{symbol, kMaxSymbolLen};
-  Field txt{text, kMaxTextLen};
-  Field resp{response, kMaxResponseLen};
   symbol[0] = text[0] = response[0] = '\0';
-  int32_t numberFile = 0, severityFile = 0;
-  long numberLine = 0, severityLine = 0;
-
-  // After a backslash in a response or text: the escaped byte, or the
-  // backslash itself when the next byte is no escape (that byte is read again).
-  auto escape = [](Field& field) {
-    const int next = NextSourceChar();
-    if (next < 0) return false;
-    const int byte = EscapeChar(next);
-    if (byte >= 0) {
-      field.Append(byte);
-    } else {
-      UngetSourceChar(next);
-      field.Append('\\');
-    }
-    return true;
-  };
-  // A "/" where white space may stand: 0 comment skipped, else the error was reported.
-  auto comment = [](const char* strayError) {
-    const int result = SkipComment();
-    if (result < 0) ReportPrematureEnd();
-    if (result > 0) ReportHere(strayError);
-    return result;
-  };
-
-  State state = State::kBeforeEntry;
-  bool complete = false;
-  while (!complete) {
-    const int c = NextSourceChar();
-    if (c < 0) {
-      if (state == State::kAfterString) break;
-      if (state == State::kBeforeEntry) return -1;
-      ReportPrematureEnd();
-      return 1;
-    }
-    switch (state) {
-      case State::kBeforeEntry:
-        if (IsSpace(c)) break;
-        if (c == '/') {
-          if (comment(kNumberError) != 0) return 1;
-          break;
-        }
-        if (!IsDigit(c)) return ReportHere(kNumberError), 1;
-        number.Append(c);
-        numberFile = st.curSourceFile;
-        numberLine = st.curSourceLine;
-        state = State::kNumber;
-        break;
-      case State::kNumber:
-        if (IsDigit(c)) {
-          if (number.Full()) return ReportHere(kNumberError), 1;
-          number.Append(c);
-        } else {
-          if (!IsSpace(c)) UngetSourceChar(c);
-          state = State::kBeforeSeverity;
-        }
-        break;
-      case State::kBeforeSeverity:
-        if (IsSpace(c)) break;
-        if (c == '/') {
-          if (comment(kSeverityError) != 0) return 1;
-          break;
-        }
-        if (!IsAlpha(c)) return ReportHere(kSeverityError), 1;
-        severityText[0] = static_cast<char>(c);
-        severityFile = st.curSourceFile;
-        severityLine = st.curSourceLine;
-        state = State::kAfterSeverity;
-        break;
-      case State::kAfterSeverity:
-        if (IsAlpha(c)) return ReportHere(kSeverityError), 1;
-        if (!IsSpace(c)) UngetSourceChar(c);
-        state = State::kBeforeSymbol;
-        break;
-      case State::kBeforeSymbol:
-        if (IsSpace(c)) break;
-        if (c == '/') {
-          if (comment(kSymbolError) != 0) return 1;
-          break;
-        }
-        if (!IsAlpha(c)) return ReportHere(kSymbolError), 1;
-        sym.Append(c);
-        state = State::kSymbol;
-        break;
-      case State::kSymbol:
-        if (IsSymbolChar(c)) {
-          if (sym.Full()) return ReportHere(kSymbolError), 1;
-          sym.Append(c);
-        } else {
-          if (!IsSpace(c)) UngetSourceChar(c);
-          state = State::kAfterSymbol;
-        }
-        break;
-      case State::kAfterSymbol:
-        if (IsSpace(c)) break;
-        if (c == '/') {
-          if (comment(kTextError) != 0) return 1;
-          break;
-        }
-        if (c == '[') {
-          state = State::kResponse;
-        } else {
-          UngetSourceChar(c);
-          state = State::kBeforeText;
-        }
-        break;
-      case State::kResponse:
-        if (c == ']') {
-          state = State::kBeforeText;
-        } else if (c == '\\') {
-          if (resp.Full()) return ReportHere(kResponseEscapeError), 1;
-          if (!escape(resp)) return ReportPrematureEnd(), 1;
-        } else {
-          if (resp.Full()) return ReportHere(kResponseError), 1;
-          resp.Append(c);
-        }
-        break;
-      case State::kBeforeText:
-        if (IsSpace(c)) break;
-        if (c == '/') {
-          if (comment(kTextError) != 0) return 1;
-          break;
-        }
-        if (c != '"') return ReportHere(kTextError), 1;
-        state = State::kText;
-        break;
-      case State::kText: {
-        if (c == '"') {
-          state = State::kAfterString;
-          break;
-        }
-        if (txt.Full()) return ReportHere(kTextError), 1;
-        // A backslash that is the second byte of a double-byte character is no escape.
-        const bool escapes = c == '\\' && (txt.length == 0 || nls.nlsGetcType(text, static_cast<unsigned char>(
-                                                                                      (txt.length - 1) % 256)) != 1);
-        if (escapes) {
-          if (!escape(txt)) return ReportPrematureEnd(), 1;
-        } else {
-          txt.Append(c);
-        }
-        break;
-      }
-      case State::kAfterString:
-        if (IsSpace(c)) break;
-        if (c == '/') {
-          if (comment(kNumberError) != 0) return 1;
-          break;
-        }
-        if (c == '"') {
-          state = State::kText;
-          break;
-        }
-        if (!IsDigit(c)) return ReportHere(kNumberError), 1;
-        UngetSourceChar(c);
-        complete = true;
-        break;
-    }
+  Entry e{.symbol = {symbol, kMaxSymbolLen}, .text = {text, kMaxTextLen}, .response = {response, kMaxResponseLen}};
+  const int first = SkipGap(kNumberError);
+  if (first == kEndOfSources) return -1;
+  if (first == kReported) return 1;
+  if (!IsDigit(first)) {
+    ReportHere(kNumberError);
+    return 1;
   }
-  const long value = IsAllDigits(numberText) ? std::strtol(numberText, nullptr, 10) : -1;
-  if (value < 0 || value > kMaxMsgNum) return ReportAt(kNumberError, numberFile, numberLine), 1;
+  if (!ReadNumber(e, first) || !ReadSeverity(e) || !ReadSymbol(e) || !ReadResponse(e) || !ReadStrings(e)) return 1;
+
+  // Range and letter are checked last, at the places where the two began.
+  const long value = IsAllDigits(e.numberText) ? std::strtol(e.numberText, nullptr, 10) : -1;
+  if (value < 0 || value > kMaxMsgNum) {
+    ReportAt(kNumberError, e.numberFile, e.numberLine);
+    return 1;
+  }
   *msgNum = static_cast<int32_t>(value);
-  *srcIndex = numberFile;
-  *line = numberLine;
-  *severity = SeverityCode(severityText);
-  if (*severity < 0) return ReportAt(kSeverityError, severityFile, severityLine), 1;
+  *srcIndex = e.numberFile;
+  *line = e.numberLine;
+  *severity = SeverityCode(e.severityText);
+  if (*severity < 0) {
+    ReportAt(kSeverityError, e.severityFile, e.severityLine);
+    return 1;
+  }
   return 0;
 }
