@@ -3,17 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "nlsstr.h"
-
-namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-
-}  // namespace
+#include "unique_file.h"
 
 void NextWord(const char*& cursor, char* word, size_t capacity) {
   // White space may be a multi-byte character; never step over the terminator.
@@ -31,7 +23,7 @@ void NextWord(const char*& cursor, char* word, size_t capacity) {
 }
 
 int ReadResponseFile(const char* path, int* count, char** list) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "r"));
+  UniqueFile file(std::fopen(path, "r"));
   if (!file) {
     std::fprintf(stderr, "Unable to open responce file \"%s\" for reading.\n", path);
     std::perror("Reason");

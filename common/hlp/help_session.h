@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "replace_file.h"
+#include "unique_file.h"
 
 // Whether the run goes on or the program ends here (always with status 0).
 enum class Flow { kGoOn, kEndRun };
@@ -34,17 +34,12 @@ void report_end_of_input();
 [[nodiscard]] bool copy_name(NameBuffer& target, const char* source);
 bool same_names(const char* a, const char* b);
 
-struct StreamCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using Stream = std::unique_ptr<FILE, StreamCloser>;
-
 // The source and the help file of one run; f1/f2 point at them while open.
 // The help file is written under a temporary name beside its own and renamed
 // over it only once it is complete, so a run whose writes fail keeps an
 // earlier help file as it was and leaves no truncated one.
 struct HelpFiles {
-  Stream source;
+  UniqueFile source;
   ReplacementFile help;  // removes a help file that was never completed
 };
 

@@ -2,18 +2,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <memory>
+
+#include "unique_file.h"
 
 namespace qokit {
 
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-}  // namespace
-
 bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  UniqueFile file(std::fopen(path, "rb"));
   if (file == nullptr) return false;
   bytes.clear();
   char chunk[65536];

@@ -3,18 +3,14 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "nlsstr.h"
+#include "unique_file.h"
 
 namespace qokit {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
@@ -42,7 +38,7 @@ bool IsControlName(const std::string& name) {
 }  // namespace
 
 bool ReadSymbolNames(const char* path, std::map<long, std::string>& names) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "r"));
+  UniqueFile file(std::fopen(path, "r"));
   if (file == nullptr) return false;
   std::string line;
   int c = 0;
