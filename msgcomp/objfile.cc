@@ -7,7 +7,9 @@
 #include <cstring>
 #include <memory>
 
+#include "compile_clock.h"
 #include "inserts.h"
+#include "merge_sources.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "nlsstr.h"

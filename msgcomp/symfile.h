@@ -1,7 +1,6 @@
 // The symbol file: a generated C header binding every message symbol to its
 // number, with a checksum of the mapping, the time of generation and the
-// largest number of inserts of any message. Also the first pass over the
-// sources (MergeSources), which decides whether that mapping changed.
+// largest number of inserts of any message.
 //
 // Layout: a comment block with the notice, the guard _H_MSGSYM, then
 //   #define _MSGSYM_CHECKSUM   (name padded to 50, value in 8 columns)
@@ -21,13 +20,6 @@
 // opened (nothing printed), -1 malformed (message printed).
 [[nodiscard]] int ReadSymbolFile();
 
-// First pass: enters every source entry into the table and checks its
-// inserts. 0; -1 after syntax errors or duplicates; 1 when a text failed.
-[[nodiscard]] int MergeSources();
-
 // Writes the whole symbol file text for the current table and statistics,
 // with timestamp as the ctime text; false when the stream reported an error.
 [[nodiscard]] bool WriteSymbolText(FILE* out, const char* timestamp);
-
-// The ctime form of the current local time without its line end (24 characters).
-void CurrentTimeText(char (&text)[26]);

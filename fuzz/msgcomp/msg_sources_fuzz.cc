@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_check.h"
 #include "compiler_fixture.h"
+#include "fuzz_check.h"
+#include "merge_sources.h"
 #include "objfile.h"
 #include "qomsg.h"
 #include "source_reader.h"

@@ -1,4 +1,4 @@
-// A fresh compiler state for unit tests, with in-memory sources.
+// A fresh compiler state for unit tests, its sources in temporary files.
 #pragma once
 
 #include <cstdio>

@@ -1,0 +1,11 @@
+#include "report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+void Report(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+}
