@@ -2,6 +2,12 @@
 // number and traversal in number order through `symList`, and the meta-symbol
 // list. Every operation works on the table inside `msgState`.
 //
+// The hash chains (`symHash`, bucket by HashSymbol) are the table's own
+// structure and stay complete; lookups go through `nameIndex` instead,
+// because a chain walk costs a cache miss per record at tens of thousands of
+// symbols. InsertSymbol and RemoveSymbol are the only places that change
+// either, and always change both, so the two cannot disagree.
+//
 // Out of memory ends the program ("Terminating program.", status 1): no caller
 // could go on with a half-built table.
 #pragma once

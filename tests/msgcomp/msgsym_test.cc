@@ -23,11 +23,18 @@ std::vector<std::string> ListNames() {
 }
 
 // Every record is reachable by name and by number, and prev links mirror next links.
+// symList, the number index, the hash chains and the name index hold the
+// same records: every record is found each way, and the chains hold no other.
 void ExpectConsistent() {
   const MsgSymbol* prev = nullptr;
+  std::size_t listed = 0;
   for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) {
+    ++listed;
     EXPECT_EQ(s->prev, prev);
     EXPECT_EQ(msgFindSymbol(s->name), s);
+    const MsgSymbol* chained = msgState->symHash[HashSymbol(s->name)];
+    while (chained != nullptr && chained != s) chained = chained->hashNext;
+    EXPECT_EQ(chained, s) << s->name << " is missing from its hash chain";
     const MsgSymbol* first = msgFindNumber(s->msgNum);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->msgNum, s->msgNum);
@@ -36,6 +43,10 @@ void ExpectConsistent() {
     }
     prev = s;
   }
+  std::size_t chained = 0;
+  for (const MsgSymbol* head : msgState->symHash)
+    for (const MsgSymbol* s = head; s != nullptr; s = s->hashNext) ++chained;
+  EXPECT_EQ(chained, listed);
 }
 
 TEST(HashSymbol, SumsWeightedSignedBytes) {
