@@ -7,33 +7,40 @@
 #include "help_output.h"
 #include "nlsstr.h"
 
+namespace {
+
+void put_two(unsigned char* at, uint16_t value) {
+  nfTwo two;
+  SetTwo(&two, value);
+  std::memcpy(at, two.bytes, sizeof two.bytes);
+}
+
+void put_four(unsigned char* at, uint32_t value) {
+  nfFour four;
+  SetFour(&four, value);
+  std::memcpy(at, four.bytes, sizeof four.bytes);
+}
+
+}  // namespace
+
 canonical_linkentry to_canonical(const linkentry& entry) {
   canonical_linkentry out{};
-  nfTwo two;
-  const uint16_t fields[] = {entry.clntid, entry.tocndx, entry.butndx};
-  for (std::size_t i = 0; i < 3; ++i) {
-    SetTwo(&two, fields[i]);
-    std::memcpy(out.data() + 2 * i, two.bytes, 2);
-  }
+  put_two(out.data() + kLinkClntid, entry.clntid);
+  put_two(out.data() + kLinkTocndx, entry.tocndx);
+  put_two(out.data() + kLinkButndx, entry.butndx);
   return out;
 }
 
 canonical_tocentry to_canonical(const tocentry& entry) {
   canonical_tocentry out{};
-  nfTwo two;
-  nfFour four;
-  SetTwo(&two, entry.type);
-  std::memcpy(out.data(), two.bytes, 2);
-  SetTwo(&two, entry.sndx);
-  std::memcpy(out.data() + 2, two.bytes, 2);
-  SetFour(&four, entry.offset);
-  std::memcpy(out.data() + 4, four.bytes, 4);
-  SetFour(&four, entry.length);
-  std::memcpy(out.data() + 8, four.bytes, 4);
+  put_two(out.data() + kTocType, entry.type);
+  put_two(out.data() + kTocSndx, entry.sndx);
+  put_four(out.data() + kTocOffset, entry.offset);
+  put_four(out.data() + kTocLength, entry.length);
   // The name field may lack a terminator, so copy through a terminated buffer.
   char name[kButtonNameMax + 1] = {};
   std::memcpy(name, entry.butt_name, kButtonNameMax);
-  nls.nlsStrnCpy(reinterpret_cast<char*>(out.data() + 12), name, kButtonNameMax);
+  nls.nlsStrnCpy(reinterpret_cast<char*>(out.data() + kTocButtName), name, kButtonNameMax);
   return out;
 }
 

@@ -2,22 +2,19 @@
 
 #include <cstring>
 
-#include "commutil.h"
+#include "help_format.h"
 
 namespace qohlp {
 
 namespace {
 
-uint16_t Two(std::string_view bytes, std::size_t at) {
-  nfTwo v;
-  std::memcpy(v.bytes, bytes.data() + at, sizeof v.bytes);
-  return GetTwo(&v);
+const unsigned char* At(std::string_view bytes, std::size_t at) {
+  return reinterpret_cast<const unsigned char*>(bytes.data()) + at;
 }
 
-uint32_t Four(std::string_view bytes, std::size_t at) {
-  nfFour v;
-  std::memcpy(v.bytes, bytes.data() + at, sizeof v.bytes);
-  return GetFour(&v);
+LinkEntry ReadLink(std::string_view bytes, std::size_t at) {
+  const linkentry raw = from_canonical_link(At(bytes, at));
+  return {raw.clntid, raw.tocndx, raw.butndx};
 }
 
 class Findings {
@@ -103,11 +100,11 @@ std::vector<Problem> ReadTables(std::string_view bytes, int layout, Tables& t) {
   Findings f;
   t = Tables{};
   t.layout = layout;
-  if (bytes.size() < kLinkEntrySize) {
+  if (bytes.size() < kLinkEntryBytes) {
     f.Fatal(QOHLP_ERR_TRUNCATED, "the file is shorter than one link entry");
     return f.Take();
   }
-  const LinkEntry head{Two(bytes, 0), Two(bytes, 2), Two(bytes, 4)};
+  const LinkEntry head = ReadLink(bytes, 0);
   if (head.clntid == 0 && head.tocndx == 0 && head.butndx == 0) {
     f.Fatal(QOHLP_ERR_NO_TABLES, "the tables are empty (the compile reported errors)");
     return f.Take();
@@ -118,7 +115,7 @@ std::vector<Problem> ReadTables(std::string_view bytes, int layout, Tables& t) {
                                  " link entries for " + std::to_string(n) + " TOC entries");
     return f.Take();
   }
-  t.text_offset = static_cast<uint32_t>(kLinkEntrySize * (n + 1) + kTocEntrySize * n);
+  t.text_offset = table_bytes(static_cast<uint32_t>(n));
   if (t.text_offset > bytes.size()) {
     f.Fatal(QOHLP_ERR_TRUNCATED, "the tables need " + std::to_string(t.text_offset) +
                                      " bytes, the file has " + std::to_string(bytes.size()));
@@ -133,20 +130,11 @@ std::vector<Problem> ReadTables(std::string_view bytes, int layout, Tables& t) {
       f.Fatal(QOHLP_ERR_TEXT, "the text is not a whole number of " + std::to_string(head.butndx) +
                                   "-byte lines");
   }
-  for (std::size_t k = 0; k <= n; ++k) {
-    const std::size_t at = k * kLinkEntrySize;
-    t.links.push_back({Two(bytes, at), Two(bytes, at + 2), Two(bytes, at + 4)});
-  }
+  for (std::size_t k = 0; k <= n; ++k) t.links.push_back(ReadLink(bytes, k * kLinkEntryBytes));
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t at = kLinkEntrySize * (n + 1) + i * kTocEntrySize;
-    TocEntry e;
-    e.type = Two(bytes, at);
-    e.sndx = Two(bytes, at + 2);
-    e.offset = Four(bytes, at + 4);
-    e.length = Four(bytes, at + 8);
-    const std::string_view name = bytes.substr(at + 12, kButtonSize);
-    e.button.assign(name.substr(0, name.find('\0')));
-    t.toc.push_back(std::move(e));
+    const tocentry raw = from_canonical_toc(At(bytes, kLinkEntryBytes * (n + 1) + i * kTocEntryBytes));
+    t.toc.push_back({raw.type, raw.sndx, raw.offset, raw.length,
+                     std::string(raw.butt_name, static_cast<std::size_t>(butt_name_len(raw)))});
   }
   if (!f.AnyFatal()) CheckEntries(bytes, t, f);
   return f.Take();

@@ -1,15 +1,6 @@
 // A binary help file: its tables read, checked and kept with the file bytes.
 //
-// Layout, every integer most significant byte first:
-//   link table  n+1 records of 6 bytes (clntid, tocndx, butndx). Entry 0:
-//               n+1, n, and the line length (current layout) or the button
-//               count (legacy layout). Entry k: heading k's first link
-//               number, its TOC index k-1, its second link number.
-//   TOC         n records of 60 bytes: type, sndx (next subheading or 0),
-//               offset, length, 48-byte button name padded with zero bytes
-//   text        from 6(n+1) + 60n: current layout, lines of exactly the line
-//               length (a section's offset and length count lines); legacy
-//               layout, a byte stream (offset and length count bytes).
+// The layout is defined in help_format.h, shared with the help compilers.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +12,6 @@
 
 namespace qohlp {
 
-inline constexpr std::size_t kLinkEntrySize = 6;
-inline constexpr std::size_t kTocEntrySize = 60;
-inline constexpr std::size_t kButtonSize = 48;
 // Largest help file the reader loads into memory.
 inline constexpr std::size_t kMaxFileSize = std::size_t{256} << 20;
 
