@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -35,11 +33,6 @@ RunResult Exec(const std::vector<std::string>& args, const fs::path& workdir, st
 }
 
 std::string Describe(const RunResult& r) { return "status " + std::to_string(r.status) + "\n" + r.out + r.err; }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> Generators() {
   std::vector<std::string> generators = {"Unix Makefiles"};

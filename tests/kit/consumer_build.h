@@ -12,7 +12,6 @@
 RunResult Exec(const std::vector<std::string>& args, const std::filesystem::path& workdir = {},
                std::vector<std::string> env = {});
 std::string Describe(const RunResult& r);
-std::string ReadFile(const std::filesystem::path& path);
 
 // The CMake generators of this machine that can build the consumer.
 std::vector<std::string> Generators();

@@ -124,9 +124,9 @@ TEST_F(InstallTest, SourceDateEpochMakesBuildsReproducible) {
   }
   for (const char* file : {"consumer_msgs.h", "consumer.obj"}) {
     SCOPED_TRACE(file);
-    const std::string bytes = ReadFile(first / file);
+    const std::string bytes = ReadFileBytes(first / file);
     EXPECT_NE(bytes.find("Tue Nov 14 22:13:20 2023"), std::string::npos);
-    EXPECT_EQ(bytes, ReadFile(second / file));
+    EXPECT_EQ(bytes, ReadFileBytes(second / file));
   }
   const RunResult built = Build(plain, QOKIT_GENERATOR, {}, "all", {"SOURCE_DATE_EPOCH=soon"});
   EXPECT_NE(built.status, 0) << "a malformed SOURCE_DATE_EPOCH fails the build";
@@ -134,8 +134,8 @@ TEST_F(InstallTest, SourceDateEpochMakesBuildsReproducible) {
 
   const RunResult unset = Exec({"/usr/bin/env", "-u", "SOURCE_DATE_EPOCH", CMAKE_PATH, "--build", plain.string()});
   ASSERT_EQ(unset.status, 0) << Describe(unset);
-  EXPECT_EQ(ReadFile(plain / "consumer.obj").find("2023"), std::string::npos);
-  EXPECT_EQ(ReadFile(plain / "consumer_msgs.h").find("2023"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(plain / "consumer.obj").find("2023"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(plain / "consumer_msgs.h").find("2023"), std::string::npos);
 }
 
 }  // namespace
