@@ -14,12 +14,10 @@
 #include "report.h"
 #include "response_file.h"
 #include "source_reader.h"
+#include "symfile_format.h"
 #include "unique_file.h"
 
 namespace {
-
-constexpr int kNameWidth = 50;
-constexpr int kValueColumnWidth = 56;  // timestamp name width + text length
 
 constexpr const char* kNotice[] = {
     "/*",
@@ -73,11 +71,11 @@ bool WriteSymbolFile() {
 bool WriteSymbolText(FILE* out, const char* timestamp) {
   const MsgCompilerState& st = *msgState;
   for (const char* line : kNotice) std::fprintf(out, "%s\n", line);
-  std::fprintf(out, "\n#ifndef %s\n#define %s\n\n", "_H_MSGSYM", "_H_MSGSYM");
-  std::fprintf(out, "#define %-*s %8ld\n\n", kNameWidth, "_MSGSYM_CHECKSUM", static_cast<long>(st.checksum));
+  std::fprintf(out, "\n#ifndef %s\n#define %s\n\n", kGuardName, kGuardName);
+  std::fprintf(out, "#define %-*s %8ld\n\n", kNameWidth, kChecksumName, static_cast<long>(st.checksum));
   const int timeWidth = kValueColumnWidth - static_cast<int>(nls.nlsStrLen(timestamp));
-  std::fprintf(out, "#define %-*s \"%s\"\n\n", timeWidth, "_MSGSYM_TIMESTAMP", timestamp);
-  std::fprintf(out, "#define %-*s %8d\n\n", kNameWidth, "_MAX_INSERTS", static_cast<int>(st.maxInserts));
+  std::fprintf(out, "#define %-*s \"%s\"\n\n", timeWidth, kTimestampName, timestamp);
+  std::fprintf(out, "#define %-*s %8d\n\n", kNameWidth, kMaxInsertsName, static_cast<int>(st.maxInserts));
   for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
     if (s != st.symList && s->msgNum != s->prev->msgNum + 1) std::fputc('\n', out);
     std::fprintf(out, "#define %-*s %8d\n", kNameWidth, s->name, static_cast<int>(s->msgNum));
@@ -92,53 +90,52 @@ int ReadSymbolFile() {
   if (!file) return 1;
   bool haveChecksum = false, haveTimestamp = false, haveMaxInserts = false;
   int32_t storedChecksum = 0;
-  long lineNumber = 0;
-  char line[kLineBufferSize];
-  char word[kLineBufferSize];
-  char name[kLineBufferSize];
-  auto fail = [&](const char* what) {
-    std::fprintf(stderr, "%s found in symbol file %s, line %ld.\n", what, fileName, lineNumber);
-    return -1;
-  };
-  while (std::fgets(line, sizeof line, file.get()) != nullptr) {
-    ++lineNumber;
-    const size_t length = nls.nlsStrLen(line);
-    if (length > 0 && line[length - 1] == '\n') line[length - 1] = '\0';
-    const char* cursor = line;
-    NextWord(cursor, word, sizeof word);
-    if (nls.nlsStrCmp(word, "#define") != 0) continue;
-    NextWord(cursor, name, sizeof name);
-    NextWord(cursor, word, sizeof word);
-    if (nls.nlsStrCmp(name, "_H_MSGSYM") == 0) continue;
-    if (nls.nlsStrCmp(name, "_MSGSYM_CHECKSUM") == 0) {
-      if (haveChecksum) return fail("Duplicate checksum line");
-      storedChecksum = SymbolFileNumber(word);
-      if (storedChecksum < 1) return fail("Bad checksum line");
-      haveChecksum = true;
-    } else if (nls.nlsStrCmp(name, "_MSGSYM_TIMESTAMP") == 0) {
-      if (haveTimestamp) return fail("Duplicate timestamp line");
-      haveTimestamp = true;
-    } else if (nls.nlsStrCmp(name, "_MAX_INSERTS") == 0) {
-      if (haveMaxInserts) return fail("Duplicate maximum inserts line");
-      haveMaxInserts = true;
-    } else {
-      const int32_t number = SymbolFileNumber(word);
-      if (number < 1) return fail("Bad message number");
-      // The table cannot hold a longer name; only a hand-edited file has one.
-      if (nls.nlsStrLen(name) > kMaxSymbolLen) {
-        return fail("Bad message symbol");
+  const int read = ForEachDefine(file.get(), [&](long lineNumber, const char* name, const char* word) {
+    auto fail = [&](const char* what) {
+      Report("%s found in symbol file %s, line %ld.\n", what, fileName, lineNumber);
+      return -1;
+    };
+    switch (ClassifyDefine(name)) {
+      case DefineKind::kGuard: break;
+      case DefineKind::kChecksum:
+        if (haveChecksum) return fail("Duplicate checksum line");
+        storedChecksum = SymbolFileNumber(word);
+        if (storedChecksum < 1) return fail("Bad checksum line");
+        haveChecksum = true;
+        break;
+      case DefineKind::kTimestamp:
+        if (haveTimestamp) return fail("Duplicate timestamp line");
+        haveTimestamp = true;
+        break;
+      case DefineKind::kMaxInserts:
+        if (haveMaxInserts) return fail("Duplicate maximum inserts line");
+        haveMaxInserts = true;
+        break;
+      case DefineKind::kSymbol: {
+        const int32_t number = SymbolFileNumber(word);
+        if (number < 1) return fail("Bad message number");
+        // The table cannot hold a longer name; only a hand-edited file has one.
+        if (nls.nlsStrLen(name) > kMaxSymbolLen) return fail("Bad message symbol");
+        if (msgFindSymbol(name) != nullptr) return fail("Duplicate message symbol");
+        InsertSymbol(name, number);
+        break;
       }
-      if (msgFindSymbol(name) != nullptr) {
-        return fail("Duplicate message symbol");
-      }
-      InsertSymbol(name, number);
     }
-  }
+    return 0;
+  });
+  if (read != 0) return read;
   file.reset();
-  if (!haveChecksum) return Report("Missing checksum in symbol file %s.\n", fileName), -1;
-  if (!haveTimestamp) return Report("Missing timestamp in symbol file %s.\n", fileName), -1;
+  if (!haveChecksum) {
+    Report("Missing checksum in symbol file %s.\n", fileName);
+    return -1;
+  }
+  if (!haveTimestamp) {
+    Report("Missing timestamp in symbol file %s.\n", fileName);
+    return -1;
+  }
   if (storedChecksum != ComputeChecksum()) {
-    return Report("Checksum is inconsistent in symbol file %s.\n", fileName), -1;
+    Report("Checksum is inconsistent in symbol file %s.\n", fileName);
+    return -1;
   }
   msgState->checksum = storedChecksum;
   return 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "catalog.h"
+#include "symfile_format.h"
 
 namespace qokit {
 
@@ -11,7 +12,6 @@ namespace {
 
 // The object file keeps its compile date in the control block from here.
 constexpr std::size_t kCompDateOffset = 32;
-constexpr std::string_view kTimestampName = "_MSGSYM_TIMESTAMP";
 // The last second whose year still has four digits.
 constexpr std::time_t kLastFourDigitYear = 253402300799;
 
@@ -20,6 +20,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // The 24 characters between the quotes of the "#define _MSGSYM_TIMESTAMP"
 // line, as an offset into `bytes`.
 std::optional<std::size_t> SymbolFileTimeText(std::string_view bytes) {
+  constexpr std::string_view kTimestamp = kTimestampName;
   for (std::size_t line = 0; line < bytes.size();) {
     std::size_t end = bytes.find('\n', line);
     if (end == std::string_view::npos) end = bytes.size();
@@ -30,9 +31,9 @@ std::optional<std::size_t> SymbolFileTimeText(std::string_view bytes) {
     if (text.substr(at, 7) == "#define" && at + 7 < text.size() && IsBlank(text[at + 7])) {
       at += 7;
       skip_blanks();
-      if (text.substr(at, kTimestampName.size()) == kTimestampName &&
-          at + kTimestampName.size() < text.size() && IsBlank(text[at + kTimestampName.size()])) {
-        at += kTimestampName.size();
+      if (text.substr(at, kTimestamp.size()) == kTimestamp && at + kTimestamp.size() < text.size() &&
+          IsBlank(text[at + kTimestamp.size()])) {
+        at += kTimestamp.size();
         skip_blanks();
         if (at + kTimeTextLength + 2 > text.size() || text[at] != '"' ||
             text[at + kTimeTextLength + 1] != '"')
