@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
   const char* path = argv[2];
   const double seconds = argc > 3 ? std::atof(argv[3]) : 1.0;
 
-  AgentClientOptions options = {argv[1], 0, 5000};
+  AgentClientOptions options = {argv[1], 0, 5000, 0, 0};
   AgentClient* client = nullptr;
   if (agentClientOpen(&options, &client) != AGENT_CLIENT_OK) {
     std::fprintf(stderr, "the agent %s could not be started\n", argv[1]);

@@ -33,7 +33,7 @@ using ClientPtr = std::unique_ptr<AgentClient, CloseClient>;
 
 AgentClientOptions Options(std::size_t segmentSize = 0, int timeoutMs = 5000,
                            const char* agentPath = STATAGENT_PATH) {
-  return AgentClientOptions{agentPath, segmentSize, timeoutMs};
+  return AgentClientOptions{agentPath, segmentSize, timeoutMs, 0, 0};
 }
 
 // Every test proves that it left no segment and no semaphore set behind.
