@@ -89,19 +89,29 @@ bool ResetRequestSemaphore(const AgentSegment& segment) {
   return true;
 }
 
-// Waits with the watchdog armed; false when the set is gone or unusable
-// (removed, invalid identifier, no permission, bad operation).
+// The watchdog stays armed for the agent's whole life (the handler re-arms
+// it), but it is let through only while the agent waits for a request: a
+// status call is never interrupted, and re-arming the alarm around every
+// wait would cost two timer calls per request.
+void LetWatchdogIn(bool in) {
+  sigset_t alarmOnly;
+  sigemptyset(&alarmOnly);
+  sigaddset(&alarmOnly, SIGALRM);
+  sigprocmask(in ? SIG_UNBLOCK : SIG_BLOCK, &alarmOnly, nullptr);
+}
+
+// Waits with the watchdog let in; false when the set is gone or unusable
+// (removed, invalid identifier, no permission, bad operation). A watchdog
+// that fell due while the agent was serving runs as soon as it is let in,
+// so even a wait that always succeeds at once cannot keep it out.
 bool WaitForRequest(const AgentSegment& segment) {
-  alarm(kWatchdogSeconds);
+  LetWatchdogIn(true);
   for (;;) {
     struct sembuf op = segment.waitOp;
     if (semop(segment.semId, &op, 1) == 0) break;
-    if (errno != EINTR && errno != EAGAIN && errno != ENOMEM) {
-      alarm(0);
-      return false;
-    }
+    if (errno != EINTR && errno != EAGAIN && errno != ENOMEM) return false;
   }
-  alarm(0);
+  LetWatchdogIn(false);
   // The client stored request and path before releasing the wait.
   std::atomic_thread_fence(std::memory_order_seq_cst);
   return true;
@@ -112,6 +122,7 @@ bool WaitForRequest(const AgentSegment& segment) {
 int RunAgent(int argc, char* argv[]) {
   startParent = getppid();
   if (!InstallWatchdog()) return kAgentFailure;
+  LetWatchdogIn(false);
   int shmId = 0;
   if (argc < 2 || !ParseSegmentId(argv[1], &shmId)) return kAgentFailure;
   void* address = shmat(shmId, nullptr, 0);
@@ -127,15 +138,13 @@ int RunAgent(int argc, char* argv[]) {
   if (SetSemaphore(segment, kReplySemaphore, 1) != 0) return kAgentFailure;
   if (!ResetRequestSemaphore(segment)) return kAgentFailure;
 
+  alarm(kWatchdogSeconds);
   for (;;) {
     if (!WaitForRequest(segment)) return kAgentFailure;
     if (ServeRequest(segment, segmentSize) == RequestOutcome::kUnlisted) return kAgentFailure;
     std::atomic_thread_fence(std::memory_order_seq_cst);
     // A failed reply post is not retried: the client's own timeout covers it.
     (void)SetSemaphore(segment, kReplySemaphore, 1);
-    // A wait that always succeeds at once never lets the watchdog fire, so
-    // the parent is also looked at after every reply.
-    if (getppid() != startParent) return kAgentParentGone;
     if (!ResetRequestSemaphore(segment)) return kAgentFailure;
   }
 }

@@ -60,11 +60,16 @@ struct AgentClient {
 namespace {
 
 constexpr unsigned short kReplySemaphore = 1;
+// Posted by the client, taken by the agent's wait; the agent never resets it,
+// so no post can be lost.
+constexpr unsigned short kWakeSemaphore = 2;
 // The set's extra semaphores that let a later open recognise the sets of
 // killed clients: a tag, then the creator's process identifier in two
 // halves (a semaphore holds at most 32767).
-constexpr int kSetSize = 5;
-constexpr unsigned short kTagSemaphore = 2;
+constexpr int kSetSize = 6;
+constexpr unsigned short kTagSemaphore = 3;
+constexpr unsigned short kPidHighSemaphore = 4;
+constexpr unsigned short kPidLowSemaphore = 5;
 constexpr unsigned short kTag = 0x5141;
 constexpr int kPidBits = 15;
 
@@ -159,8 +164,8 @@ bool AgentEnded(AgentClient& client) {
   return true;
 }
 
-// Waits until the reply semaphore is 1 and leaves it at 1: the agent is
-// ready, or has stored its reply.
+// Waits until the reply semaphore is 1 and takes it: the agent is ready, or
+// has stored its reply.
 int AwaitReplySemaphore(AgentClient& client, Clock::time_point deadline) {
   for (;;) {
     const auto left = deadline - Clock::now();
@@ -169,8 +174,8 @@ int AwaitReplySemaphore(AgentClient& client, Clock::time_point deadline) {
           std::min<Clock::duration>(kLivenessSlice, left));
       struct timespec wait = {static_cast<time_t>(slice.count() / 1000000000),
                               static_cast<long>(slice.count() % 1000000000)};
-      struct sembuf ops[2] = {{kReplySemaphore, -1, 0}, {kReplySemaphore, 1, 0}};
-      if (semtimedop(client.semId, ops, 2, &wait) == 0) {
+      struct sembuf take = {kReplySemaphore, -1, 0};
+      if (semtimedop(client.semId, &take, 1, &wait) == 0) {
         std::atomic_thread_fence(std::memory_order_seq_cst);
         return AGENT_CLIENT_OK;
       }
@@ -181,10 +186,10 @@ int AwaitReplySemaphore(AgentClient& client, Clock::time_point deadline) {
   }
 }
 
-// True when a late reply has come in and the agent waits again.
-bool ReplySemaphoreRaised(const AgentClient& client) {
-  struct sembuf ops[2] = {{kReplySemaphore, -1, IPC_NOWAIT}, {kReplySemaphore, 1, 0}};
-  return semop(client.semId, ops, 2) == 0;
+// True when a late reply has come in (it is taken) and the agent waits again.
+bool TakeLateReply(const AgentClient& client) {
+  struct sembuf take = {kReplySemaphore, -1, IPC_NOWAIT};
+  return semop(client.semId, &take, 1) == 0;
 }
 
 // Removes the sets of clients of this library whose creating process has
@@ -207,7 +212,8 @@ void SweepDeadClientSets() {
     unsigned short values[kSetSize] = {};
     argument.array = values;
     if (semctl(id, 0, GETALL, argument) != 0 || values[kTagSemaphore] != kTag) continue;
-    const pid_t creator = static_cast<pid_t>((values[3] << kPidBits) | values[4]);
+    const pid_t creator =
+        static_cast<pid_t>((values[kPidHighSemaphore] << kPidBits) | values[kPidLowSemaphore]);
     if (creator > 0 && kill(creator, 0) != 0 && errno == ESRCH) semctl(id, 0, IPC_RMID);
   }
 }
@@ -280,16 +286,17 @@ int StartAgent(AgentClient& client) {
   client.semId = semget(IPC_PRIVATE, kSetSize, IPC_CREAT | IPC_EXCL | 0600);
   if (client.semId < 0) return AGENT_CLIENT_IPC_FAILED;
   const pid_t self = getpid();
-  unsigned short values[kSetSize] = {
-      0, 0, kTag, static_cast<unsigned short>(self >> kPidBits),
-      static_cast<unsigned short>(self & ((1 << kPidBits) - 1))};
+  unsigned short values[kSetSize] = {};
+  values[kTagSemaphore] = kTag;
+  values[kPidHighSemaphore] = static_cast<unsigned short>(self >> kPidBits);
+  values[kPidLowSemaphore] = static_cast<unsigned short>(self & ((1 << kPidBits) - 1));
   union semun argument = {};
   argument.array = values;
   if (semctl(client.semId, 0, SETALL, argument) != 0) return AGENT_CLIENT_IPC_FAILED;
 
   std::memset(client.segment, 0, client.segmentSize);
   client.segment->semId = client.semId;
-  client.segment->waitOp = {kReplySemaphore, 0, 0};
+  client.segment->waitOp = {kWakeSemaphore, -1, 0};
   std::atomic_thread_fence(std::memory_order_seq_cst);
 
   const int started = Spawn(client);
@@ -359,7 +366,7 @@ int PrepareToSend(AgentClient& client) {
     case State::kSent:
       return AGENT_CLIENT_NOT_READY;
     case State::kStale:
-      if (ReplySemaphoreRaised(client)) {
+      if (TakeLateReply(client)) {
         client.state = State::kIdle;
         return AGENT_CLIENT_OK;
       }
@@ -382,8 +389,8 @@ int Release(AgentClient& client, int32_t request, const char* path, size_t pathL
   }
   client.segment->request = request;
   std::atomic_thread_fence(std::memory_order_seq_cst);
-  struct sembuf release = {kReplySemaphore, -1, IPC_NOWAIT};
-  if (semop(client.semId, &release, 1) != 0) return AGENT_CLIENT_IPC_FAILED;
+  struct sembuf wake = {kWakeSemaphore, 1, 0};
+  if (semop(client.semId, &wake, 1) != 0) return AGENT_CLIENT_IPC_FAILED;
   client.state = State::kSent;
   client.sentAt = Clock::now();
   return AGENT_CLIENT_OK;

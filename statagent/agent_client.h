@@ -8,21 +8,21 @@
  *   - The segment is private (IPC_PRIVATE, mode 0600) and is marked for
  *     removal before the agent starts, so it ends with the last process
  *     attached to it, however the client ends.
- *   - The set (IPC_PRIVATE, mode 0600) holds five semaphores: 0 and 1 are the
- *     agent's, both 0 before it starts; 2 holds a tag and 3 and 4 the
+ *   - The set (IPC_PRIVATE, mode 0600) holds six semaphores, all 0 before
+ *     the agent starts: 0 and 1 are the agent's request and reply
+ *     semaphores, 2 is the wake semaphore, 3 holds a tag and 4 and 5 the
  *     creating process's identifier (high and low 15 bits), so that the next
  *     agentClientOpen of any client of this library run by the same user
  *     removes the sets of clients that were killed.
- *   - waitOp is {sem_num 1, sem_op 0, sem_flg 0}: the agent waits until the
- *     reply semaphore has fallen to 0. The agent raises semaphore 1 only when
- *     it is ready or has stored a reply, so the client
- *       1. stores request and path, then lowers semaphore 1 to 0, which
- *          releases the agent's wait;
- *       2. waits until semaphore 1 is 1 again, leaving it at 1 (the
- *          operations {1,-1} and {1,+1} applied at once), then reads result,
- *          errNum and statBuf.
- *     Lowering semaphore 1 cannot be lost the way a post to semaphore 0
- *     could, because the agent's wait for zero sees it whenever it comes.
+ *   - waitOp is {sem_num 2, sem_op -1, sem_flg 0}: the agent waits for a
+ *     post on the wake semaphore, which it never resets, so no post can be
+ *     lost (a post on semaphore 0 would be, whenever it fell between the
+ *     agent's reply and its reset of semaphore 0). For each request the
+ *     client
+ *       1. stores request and path, then posts semaphore 2;
+ *       2. waits until the agent has set semaphore 1 to 1 and takes it back
+ *          to 0 ({1,-1}), then reads result, errNum and statBuf.
+ *     The agent's readiness at start-up is taken the same way.
  *   - Every wait is bounded by the client's timeout and looks, several times
  *     a second, whether the agent has ended.
  *   - The agent is started with descriptors 0 to 2 only, in a process group

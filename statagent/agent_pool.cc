@@ -1,6 +1,7 @@
 #include "agent_pool.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -8,48 +9,79 @@
 
 namespace {
 
+// A slot is taken by whoever turns `busy` from false to true; its other
+// fields belong to the taker until it gives the slot back.
 struct Slot {
   AgentClient* client = nullptr;
-  bool busy = false;
-  bool posted = false;  // busy with a request that awaits agentPoolCollect
-  unsigned serial = 0;
+  std::atomic<bool> busy{false};
+  std::atomic<bool> posted{false};  // awaits agentPoolCollect
+  std::atomic<unsigned> serial{0};
 };
+
+// Where this thread last found a free agent: a thread that keeps to one
+// agent finds it free at once while the others keep to theirs.
+thread_local int preferred = -1;
 
 }  // namespace
 
 struct AgentPool {
+  int count = 0;
+  int timeoutMs = AGENT_CLIENT_DEFAULT_TIMEOUT_MS;
+  std::atomic<int> newcomers{0};  // spreads threads without a preference
+  std::array<Slot, AGENT_POOL_MAX_AGENTS> slots;
+  // Only for threads that found every agent busy.
   std::mutex lock;
   std::condition_variable freed;
-  int count = 0;
-  int next = 0;  // where the search for a free agent starts, to spread the work
-  int timeoutMs = AGENT_CLIENT_DEFAULT_TIMEOUT_MS;
-  std::array<Slot, AGENT_POOL_MAX_AGENTS> slots;
+  std::atomic<int> waiting{0};
 };
 
 namespace {
 
-// The index of a free agent, now marked busy, or -1.
+// The index of a free agent, now taken, or -1.
 int TakeFree(AgentPool& pool) {
+  if (preferred < 0 || preferred >= pool.count) {
+    preferred = pool.newcomers.fetch_add(1, std::memory_order_relaxed) % pool.count;
+  }
   for (int i = 0; i < pool.count; ++i) {
-    const int index = (pool.next + i) % pool.count;
-    if (!pool.slots[index].busy) {
-      pool.slots[index].busy = true;
-      pool.next = (index + 1) % pool.count;
+    const int index = (preferred + i) % pool.count;
+    Slot& slot = pool.slots[index];
+    if (!slot.busy.load(std::memory_order_relaxed) && !slot.busy.exchange(true)) {
+      preferred = index;
       return index;
     }
   }
   return -1;
 }
 
-void Give(AgentPool& pool, int index) {
-  {
-    std::lock_guard<std::mutex> hold(pool.lock);
-    Slot& slot = pool.slots[index];
-    slot.busy = false;
-    slot.posted = false;
-    ++slot.serial;
+// Waits for a free agent at most the pool's timeout.
+int TakeFreeWaiting(AgentPool& pool) {
+  int index = TakeFree(pool);
+  if (index >= 0) return index;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(pool.timeoutMs);
+  std::unique_lock<std::mutex> hold(pool.lock);
+  pool.waiting.fetch_add(1);
+  // Counted as waiting before looking again, so a slot given back from now
+  // on comes with a notification.
+  while ((index = TakeFree(pool)) < 0) {
+    if (pool.freed.wait_until(hold, deadline) == std::cv_status::timeout) {
+      index = TakeFree(pool);
+      break;
+    }
   }
-  pool.freed.notify_one();
+  pool.waiting.fetch_sub(1);
+  return index;
+}
+
+void Give(AgentPool& pool, int index) {
+  Slot& slot = pool.slots[index];
+  slot.posted.store(false);
+  slot.serial.fetch_add(1);
+  slot.busy.store(false);
+  if (pool.waiting.load() > 0) {
+    { std::lock_guard<std::mutex> hold(pool.lock); }
+    pool.freed.notify_one();
+  }
 }
 
 }  // namespace
@@ -79,19 +111,8 @@ int agentPoolOpen(const AgentClientOptions* options, int agents, AgentPool** poo
 
 int agentPoolRequest(AgentPool* pool, int32_t request, const char* path, AgentReply* reply) {
   if (pool == nullptr) return AGENT_CLIENT_BAD_ARGUMENT;
-  int index = -1;
-  {
-    std::unique_lock<std::mutex> hold(pool->lock);
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(pool->timeoutMs);
-    while ((index = TakeFree(*pool)) < 0) {
-      if (pool->freed.wait_until(hold, deadline) == std::cv_status::timeout &&
-          (index = TakeFree(*pool)) < 0) {
-        return AGENT_CLIENT_TIMEOUT;
-      }
-      if (index >= 0) break;
-    }
-  }
+  const int index = TakeFreeWaiting(*pool);
+  if (index < 0) return AGENT_CLIENT_TIMEOUT;
   const int result = agentClientRequest(pool->slots[index].client, request, path, reply);
   Give(*pool, index);
   return result;
@@ -99,40 +120,31 @@ int agentPoolRequest(AgentPool* pool, int32_t request, const char* path, AgentRe
 
 int agentPoolPost(AgentPool* pool, int32_t request, const char* path, AgentTicket* ticket) {
   if (pool == nullptr || ticket == nullptr) return AGENT_CLIENT_BAD_ARGUMENT;
-  int index;
-  unsigned serial;
-  {
-    std::lock_guard<std::mutex> hold(pool->lock);
-    index = TakeFree(*pool);
-    if (index < 0) return AGENT_CLIENT_NOT_READY;
-    serial = pool->slots[index].serial;
-  }
-  const int sent = agentClientSend(pool->slots[index].client, request, path);
+  const int index = TakeFree(*pool);
+  if (index < 0) return AGENT_CLIENT_NOT_READY;
+  Slot& slot = pool->slots[index];
+  const int sent = agentClientSend(slot.client, request, path);
   if (sent != AGENT_CLIENT_OK) {
     Give(*pool, index);
     return sent;
   }
-  {
-    std::lock_guard<std::mutex> hold(pool->lock);
-    pool->slots[index].posted = true;
-  }
-  *ticket = AgentTicket{index, serial};
+  *ticket = AgentTicket{index, slot.serial.load()};
+  slot.posted.store(true);
   return AGENT_CLIENT_OK;
 }
 
 int agentPoolCollect(AgentPool* pool, const AgentTicket* ticket, AgentReply* reply) {
   if (pool == nullptr || ticket == nullptr || reply == nullptr) return AGENT_CLIENT_BAD_ARGUMENT;
   const int index = ticket->agent;
-  {
-    std::lock_guard<std::mutex> hold(pool->lock);
-    if (index < 0 || index >= pool->count || !pool->slots[index].posted ||
-        pool->slots[index].serial != ticket->serial) {
-      return AGENT_CLIENT_BAD_ARGUMENT;
-    }
-    // Claimed here, so a second collect of the same ticket is refused.
-    pool->slots[index].posted = false;
+  if (index < 0 || index >= pool->count) return AGENT_CLIENT_BAD_ARGUMENT;
+  Slot& slot = pool->slots[index];
+  // Claimed here, so a second collect of the same ticket is refused.
+  bool wasPosted = true;
+  if (slot.serial.load() != ticket->serial ||
+      !slot.posted.compare_exchange_strong(wasPosted, false)) {
+    return AGENT_CLIENT_BAD_ARGUMENT;
   }
-  const int result = agentClientReceive(pool->slots[index].client, reply);
+  const int result = agentClientReceive(slot.client, reply);
   Give(*pool, index);
   return result;
 }
