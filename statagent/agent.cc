@@ -58,12 +58,13 @@ bool ParseSegmentId(const char* text, int* shmId) {
 }
 
 // True when the client has already ended: the agent was orphaned before it
-// could record its parent (now init, or a subreaper that is not the process
-// that made the segment, which has gone), or during start-up.
-bool ClientGoneAtStart(pid_t creator) {
+// could record its parent (which is then init, or a subreaper other than the
+// process that made the segment, with no process but the agent attached to
+// the segment any more), or during start-up.
+bool ClientGoneAtStart(const struct shmid_ds& segment) {
   const pid_t parent = getppid();
   if (parent == 1 || parent != startParent) return true;
-  return parent != creator && kill(creator, 0) != 0 && errno == ESRCH;
+  return parent != segment.shm_cpid && segment.shm_nattch <= 1;
 }
 
 // The caller defines the argument of semctl.
@@ -131,7 +132,7 @@ int RunAgent(int argc, char* argv[]) {
   if (shmctl(shmId, IPC_STAT, &info) != 0 || info.shm_segsz < AGENT_SEGMENT_MIN_SIZE) {
     return kAgentFailure;
   }
-  if (ClientGoneAtStart(info.shm_cpid)) return kAgentParentGone;
+  if (ClientGoneAtStart(info)) return kAgentParentGone;
   const std::size_t segmentSize = info.shm_segsz;
   auto& segment = *static_cast<AgentSegment*>(address);
 

@@ -59,18 +59,18 @@ struct AgentClient {
 
 namespace {
 
-constexpr unsigned short kReplySemaphore = 1;
+constexpr unsigned short kReplySemaphore = AGENT_CLIENT_SEM_REPLY;
 // Posted by the client, taken by the agent's wait; the agent never resets it,
 // so no post can be lost.
-constexpr unsigned short kWakeSemaphore = 2;
+constexpr unsigned short kWakeSemaphore = AGENT_CLIENT_SEM_WAKE;
 // The set's extra semaphores that let a later open recognise the sets of
 // killed clients: a tag, then the creator's process identifier in two
 // halves (a semaphore holds at most 32767).
-constexpr int kSetSize = 6;
-constexpr unsigned short kTagSemaphore = 3;
-constexpr unsigned short kPidHighSemaphore = 4;
-constexpr unsigned short kPidLowSemaphore = 5;
-constexpr unsigned short kTag = 0x5141;
+constexpr int kSetSize = AGENT_CLIENT_SET_SIZE;
+constexpr unsigned short kTagSemaphore = AGENT_CLIENT_SEM_TAG;
+constexpr unsigned short kPidHighSemaphore = AGENT_CLIENT_SEM_PID_HIGH;
+constexpr unsigned short kPidLowSemaphore = AGENT_CLIENT_SEM_PID_LOW;
+constexpr unsigned short kTag = AGENT_CLIENT_SET_TAG;
 constexpr int kPidBits = 15;
 
 // How long one semaphore wait lasts before the client looks whether the

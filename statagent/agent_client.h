@@ -75,6 +75,18 @@ enum AgentClientResult {
                                     (this one is a fork copy); only close is allowed */
 };
 
+/* The semaphores of a client's set (see above). */
+enum AgentClientSemaphore {
+  AGENT_CLIENT_SEM_REQUEST = 0, /* the agent's own, reset after every reply */
+  AGENT_CLIENT_SEM_REPLY = 1,   /* set to 1 by the agent: ready, or a reply stored */
+  AGENT_CLIENT_SEM_WAKE = 2,    /* posted by the client for each request */
+  AGENT_CLIENT_SEM_TAG = 3,     /* AGENT_CLIENT_SET_TAG */
+  AGENT_CLIENT_SEM_PID_HIGH = 4, /* creating process >> 15 */
+  AGENT_CLIENT_SEM_PID_LOW = 5,  /* creating process & 0x7fff */
+  AGENT_CLIENT_SET_SIZE = 6
+};
+#define AGENT_CLIENT_SET_TAG 0x5141
+
 #define AGENT_CLIENT_DEFAULT_SEGMENT_SIZE 4096u
 #define AGENT_CLIENT_DEFAULT_TIMEOUT_MS 5000
 #define AGENT_CLIENT_DEFAULT_CLOSE_TIMEOUT_MS 500
