@@ -192,9 +192,12 @@ bool TakeLateReply(const AgentClient& client) {
   return semop(client.semId, &take, 1) == 0;
 }
 
+bool ProcessGone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
 // Removes the sets of clients of this library whose creating process has
-// gone (killed before it could close). Sets of other programs and of other
-// users are not looked at beyond their size, owner and tag.
+// gone (killed before it could close) and whose agent has ended too. Sets
+// of other programs and of other users are not looked at beyond their size,
+// owner and tag.
 void SweepDeadClientSets() {
   struct seminfo limits = {};
   union semun argument = {};
@@ -214,7 +217,13 @@ void SweepDeadClientSets() {
     if (semctl(id, 0, GETALL, argument) != 0 || values[kTagSemaphore] != kTag) continue;
     const pid_t creator =
         static_cast<pid_t>((values[kPidHighSemaphore] << kPidBits) | values[kPidLowSemaphore]);
-    if (creator > 0 && kill(creator, 0) != 0 && errno == ESRCH) semctl(id, 0, IPC_RMID);
+    if (creator <= 0 || !ProcessGone(creator)) continue;
+    // The agent resets semaphore 0 after every reply, which leaves its
+    // identifier there; one still alive ends by itself (and then its set is
+    // left for the next sweep) rather than on a set removed under it.
+    const int lastUser = semctl(id, 0, GETPID);
+    if (lastUser > 0 && lastUser != creator && !ProcessGone(lastUser)) continue;
+    semctl(id, 0, IPC_RMID);
   }
 }
 
