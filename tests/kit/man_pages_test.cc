@@ -21,12 +21,13 @@ TEST(ManPages, RenderWithoutWarnings) {
     EXPECT_EQ(r.err, "");
     ++pages;
   }
-  EXPECT_EQ(pages, 9);
+  EXPECT_EQ(pages, 10);
 }
 
 TEST(ManPages, CoverEveryProgramAndFormat) {
   for (const char* page : {"qogenmsg.1", "vexproc.1", "vexproc-legacy.1", "statagent.1", "qomsgdump.1",
-                           "vexdump.1", "qomsg-source.5", "qomsg-object.5", "qohelp.5"})
+                           "vexdump.1", "qomsg-source.5", "qomsg-object.5", "qohelp.5",
+                           "qokit_agentclient.3"})
     EXPECT_TRUE(fs::exists(kManDir / page)) << page;
 }
 
