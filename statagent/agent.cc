@@ -1,6 +1,8 @@
 #include "agent.h"
 
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -19,8 +21,8 @@ constexpr unsigned kWatchdogSeconds = 2;
 constexpr unsigned short kRequestSemaphore = 0;
 constexpr unsigned short kReplySemaphore = 1;
 
-// The parent as it was at start-up. Any other parent means the client has
-// ended and the agent was adopted, by init or by a subreaper alike.
+// The parent as it was when the agent began. Any other parent means the
+// client has ended and the agent was adopted, by init or by a subreaper alike.
 pid_t startParent = 0;
 
 // Async-signal-safe only: getppid, alarm and _exit.
@@ -37,6 +39,34 @@ bool InstallWatchdog() {
   return sigaction(SIGALRM, &action, nullptr) == 0;
 }
 
+// Decimal, as strtol reads it; characters after the number are ignored. An
+// argument without digits would read as 0 and a hexadecimal one ("0x1f") as
+// its leading 0, either way naming segment 0, which is someone else's.
+bool ParseSegmentId(const char* text, int* shmId) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || errno == ERANGE) return false;
+  const bool hexPrefix = (*end == 'x' || *end == 'X') && end[-1] == '0' &&
+                         (end - 1 == text || !std::isdigit(static_cast<unsigned char>(end[-2])));
+  if (hexPrefix) return false;
+  // An identifier beyond the range of int would otherwise wrap onto some
+  // other segment.
+  if (value < INT_MIN || value > INT_MAX) return false;
+  *shmId = static_cast<int>(value);
+  return true;
+}
+
+// True when the client has already ended: the agent was orphaned before it
+// could record its parent (which is then init, or a subreaper other than the
+// process that made the segment, with no process but the agent attached to
+// the segment any more), or during start-up.
+bool ClientGoneAtStart(const struct shmid_ds& segment) {
+  const pid_t parent = getppid();
+  if (parent == 1 || parent != startParent) return true;
+  return parent != segment.shm_cpid && segment.shm_nattch <= 1;
+}
+
 // The caller defines the argument of semctl.
 union semun {
   int val;
@@ -51,22 +81,41 @@ int SetSemaphore(const AgentSegment& segment, unsigned short number, int value) 
   return semctl(segment.semId, number, SETVAL, argument);
 }
 
-// Retried without limit; the caller arms the watchdog first so that a set
-// removed under the agent cannot keep it spinning after the parent has gone.
-void ResetRequestSemaphore(const AgentSegment& segment) {
+// False when the set has been removed or is otherwise unusable: then no
+// request can be served any more.
+bool ResetRequestSemaphore(const AgentSegment& segment) {
   while (SetSemaphore(segment, kRequestSemaphore, 0) != 0) {
+    if (errno != EINTR) return false;
   }
+  return true;
 }
 
-void WaitForRequest(const AgentSegment& segment) {
-  alarm(kWatchdogSeconds);
+// The watchdog stays armed for the agent's whole life (the handler re-arms
+// it), but it is let through only while the agent waits for a request: a
+// status call is never interrupted, and re-arming the alarm around every
+// wait would cost two timer calls per request.
+void LetWatchdogIn(bool in) {
+  sigset_t alarmOnly;
+  sigemptyset(&alarmOnly);
+  sigaddset(&alarmOnly, SIGALRM);
+  sigprocmask(in ? SIG_UNBLOCK : SIG_BLOCK, &alarmOnly, nullptr);
+}
+
+// Waits with the watchdog let in; false when the set is gone or unusable
+// (removed, invalid identifier, no permission, bad operation). A watchdog
+// that fell due while the agent was serving runs as soon as it is let in,
+// so even a wait that always succeeds at once cannot keep it out.
+bool WaitForRequest(const AgentSegment& segment) {
+  LetWatchdogIn(true);
   for (;;) {
     struct sembuf op = segment.waitOp;
     if (semop(segment.semId, &op, 1) == 0) break;
+    if (errno != EINTR && errno != EAGAIN && errno != ENOMEM) return false;
   }
-  alarm(0);
+  LetWatchdogIn(false);
   // The client stored request and path before releasing the wait.
   std::atomic_thread_fence(std::memory_order_seq_cst);
+  return true;
 }
 
 }  // namespace
@@ -74,33 +123,29 @@ void WaitForRequest(const AgentSegment& segment) {
 int RunAgent(int argc, char* argv[]) {
   startParent = getppid();
   if (!InstallWatchdog()) return kAgentFailure;
-  if (argc < 2) return kAgentFailure;
-
-  // An identifier beyond the range of int would otherwise wrap onto some
-  // other segment.
-  const long requested = std::strtol(argv[1], nullptr, 10);
-  if (requested < INT_MIN || requested > INT_MAX) return kAgentFailure;
-  const int shmId = static_cast<int>(requested);
+  LetWatchdogIn(false);
+  int shmId = 0;
+  if (argc < 2 || !ParseSegmentId(argv[1], &shmId)) return kAgentFailure;
   void* address = shmat(shmId, nullptr, 0);
   if (address == reinterpret_cast<void*>(-1)) return kAgentFailure;
   struct shmid_ds info = {};
   if (shmctl(shmId, IPC_STAT, &info) != 0 || info.shm_segsz < AGENT_SEGMENT_MIN_SIZE) {
     return kAgentFailure;
   }
+  if (ClientGoneAtStart(info)) return kAgentParentGone;
   const std::size_t segmentSize = info.shm_segsz;
   auto& segment = *static_cast<AgentSegment*>(address);
 
   if (SetSemaphore(segment, kReplySemaphore, 1) != 0) return kAgentFailure;
-  alarm(kWatchdogSeconds);
-  ResetRequestSemaphore(segment);
+  if (!ResetRequestSemaphore(segment)) return kAgentFailure;
 
+  alarm(kWatchdogSeconds);
   for (;;) {
-    WaitForRequest(segment);
+    if (!WaitForRequest(segment)) return kAgentFailure;
     if (ServeRequest(segment, segmentSize) == RequestOutcome::kUnlisted) return kAgentFailure;
     std::atomic_thread_fence(std::memory_order_seq_cst);
     // A failed reply post is not retried: the client's own timeout covers it.
     (void)SetSemaphore(segment, kReplySemaphore, 1);
-    alarm(kWatchdogSeconds);
-    ResetRequestSemaphore(segment);
+    if (!ResetRequestSemaphore(segment)) return kAgentFailure;
   }
 }

@@ -1,7 +1,6 @@
 #!/bin/sh
-# Request round trips through the status agent against direct stat calls on
-# the same path. Usage: run.sh <release-build-dir> [path] [seconds]
+# The agent against direct lstat, the ping-pong floor and pools of agents, on
+# the paths of a real tree. Usage: run.sh <release-build-dir> [tree] [seconds]
 set -e
-build=$(cd "${1:?usage: run.sh <release-build-dir> [path] [seconds]}" && pwd)
-path=${2:-$(pwd)}
-"$build/bench/statagent/statagent_bench" "$build/statagent/statagent" "$path" "${3:-1}"
+build=$(cd "${1:?usage: run.sh <release-build-dir> [tree] [seconds]}" && pwd)
+"$build/bench/statagent/statagent_bench" "$build/statagent/statagent" "${2:-/usr}" "${3:-0.5}"

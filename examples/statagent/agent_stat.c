@@ -1,5 +1,7 @@
 /* Asks the status agent about each path on the command line, as a backup
- * client does, and prints what the agent stored in the shared segment.
+ * client does, and prints what the agent stored in the shared segment. A
+ * path whose file system does not answer within two seconds is reported and
+ * skipped; the library has a fresh agent ready for the next path.
  * Usage: agent_stat <statagent-program> <path>... */
 #include <stdio.h>
 #include <string.h>
@@ -10,23 +12,31 @@
 int main(int argc, char** argv) {
   AgentClientOptions options;
   AgentClient* client = NULL;
-  int i, status = 0;
+  int i, result, status = 0;
   if (argc < 3) {
     fprintf(stderr, "usage: %s <statagent-program> <path>...\n", argv[0]);
     return 2;
   }
   memset(&options, 0, sizeof options);
   options.agentPath = argv[1];
+  options.timeoutMs = 2000;
+  options.flags = AGENT_CLIENT_RESTART;
   if (agentClientOpen(&options, &client) != AGENT_CLIENT_OK) {
     fprintf(stderr, "cannot start the status agent %s\n", argv[1]);
     return 1;
   }
   for (i = 2; i < argc; ++i) {
     AgentReply stat, lstat, fs;
-    if (agentClientRequest(client, AGENT_REQUEST_STAT, argv[i], &stat) != AGENT_CLIENT_OK ||
-        agentClientRequest(client, AGENT_REQUEST_LSTAT, argv[i], &lstat) != AGENT_CLIENT_OK ||
-        agentClientRequest(client, AGENT_REQUEST_STATFS, argv[i], &fs) != AGENT_CLIENT_OK) {
-      fprintf(stderr, "the status agent stopped answering\n");
+    result = agentClientRequest(client, AGENT_REQUEST_STAT, argv[i], &stat);
+    if (result == AGENT_CLIENT_OK) result = agentClientRequest(client, AGENT_REQUEST_LSTAT, argv[i], &lstat);
+    if (result == AGENT_CLIENT_OK) result = agentClientRequest(client, AGENT_REQUEST_STATFS, argv[i], &fs);
+    if (result == AGENT_CLIENT_TIMEOUT) {
+      printf("%s: no answer from its file system, skipped\n", argv[i]);
+      status = 1;
+      continue;
+    }
+    if (result != AGENT_CLIENT_OK) {
+      fprintf(stderr, "the status agent failed (%d)\n", result);
       status = 1;
       break;
     }
@@ -40,6 +50,8 @@ int main(int argc, char** argv) {
            lstat.result == 0 && S_ISLNK(lstat.record.st.st_mode) ? " (through a symbolic link)" : "",
            fs.result == 0 ? (long)fs.record.fs.f_bsize : -1L);
   }
-  if (agentClientClose(client) != AGENT_CLIENT_OK) status = 1;
+  /* An agent still stuck in a call is abandoned; that is no failure here. */
+  result = agentClientClose(client);
+  if (result != AGENT_CLIENT_OK && result != AGENT_CLIENT_ABANDONED) status = 1;
   return status;
 }

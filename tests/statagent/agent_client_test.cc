@@ -33,7 +33,7 @@ using ClientPtr = std::unique_ptr<AgentClient, CloseClient>;
 
 AgentClientOptions Options(std::size_t segmentSize = 0, int timeoutMs = 5000,
                            const char* agentPath = STATAGENT_PATH) {
-  return AgentClientOptions{agentPath, segmentSize, timeoutMs};
+  return AgentClientOptions{agentPath, segmentSize, timeoutMs, 0, 0};
 }
 
 // Every test proves that it left no segment and no semaphore set behind.
@@ -121,13 +121,16 @@ TEST_F(AgentClientTest, SemaphoresAfterStartAndAfterEveryReply) {
   ClientPtr client = Open(Options());
   ASSERT_TRUE(client);
   const int set = agentClientSemId(client.get());
-  EXPECT_EQ(SemaphoreValue(set, 1), 1);
+  // The agent's readiness (semaphore 1) was taken by the client.
+  EXPECT_EQ(SemaphoreValue(set, 1), 0);
   EXPECT_EQ(SemaphoreValue(set, 0), 0);
-  // A stray count on the request semaphore is cleared by the next reply.
+  EXPECT_EQ(SemaphoreValue(set, 2), 0);
+  // A stray count on the request semaphore is cleared after the next reply.
   ASSERT_EQ(semctl(set, 0, SETVAL, 5), 0);
   AgentReply reply = {};
   ASSERT_EQ(agentClientRequest(client.get(), AGENT_REQUEST_STAT, "/", &reply), AGENT_CLIENT_OK);
-  EXPECT_EQ(SemaphoreValue(set, 1), 1);
+  EXPECT_EQ(SemaphoreValue(set, 1), 0);
+  EXPECT_EQ(SemaphoreValue(set, 2), 0);
   // The agent resets it just after posting the reply, so allow it a moment.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (SemaphoreValue(set, 0) != 0 && std::chrono::steady_clock::now() < deadline) {

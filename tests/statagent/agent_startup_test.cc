@@ -33,6 +33,11 @@ TEST(AgentStartupTest, RefusedStartsEndWith255AndTouchNothing) {
       {"segment without room for a path", Segment::kTooSmall, {"ID"}},
       {"semaphore set removed", Segment::kSetRemoved, {"ID"}},
       {"identifier beyond int", Segment::kNone, {"WRAPPED"}},
+      // Each would read as 0 and name segment 0, which is someone else's.
+      {"empty identifier", Segment::kNone, {""}},
+      {"identifier without digits", Segment::kNone, {"abc"}},
+      {"only a sign", Segment::kNone, {"-"}},
+      {"hexadecimal identifier", Segment::kNone, {"0x1f"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

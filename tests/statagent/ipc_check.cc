@@ -1,5 +1,10 @@
 #include "ipc_check.h"
 
+#include <chrono>
+#include <thread>
+
+#include "agent_client.h"
+
 #include <sys/ipc.h>
 #include <sys/sem.h>
 #include <sys/shm.h>
@@ -49,4 +54,32 @@ std::vector<int> SegmentsCreatedBy(pid_t creator) {
     if (id >= 0 && entry.shm_cpid == creator) found.push_back(id);
   }
   return found;
+}
+
+std::vector<int> ClientSetsCreatedBy(pid_t creator) {
+  struct seminfo limits = {};
+  const int highestIndex = semctl(0, 0, SEM_INFO, &limits);
+  std::vector<int> found;
+  for (int index = 0; index <= highestIndex; ++index) {
+    struct semid_ds entry = {};
+    const int id = semctl(index, 0, SEM_STAT, &entry);
+    if (id < 0 || entry.sem_nsems != AGENT_CLIENT_SET_SIZE) continue;
+    unsigned short values[AGENT_CLIENT_SET_SIZE] = {};
+    if (semctl(id, 0, GETALL, values) != 0 || values[AGENT_CLIENT_SEM_TAG] != AGENT_CLIENT_SET_TAG) {
+      continue;
+    }
+    const pid_t owner =
+        (values[AGENT_CLIENT_SEM_PID_HIGH] << 15) | values[AGENT_CLIENT_SEM_PID_LOW];
+    if (owner == creator) found.push_back(id);
+  }
+  return found;
+}
+
+bool NoIpcLeftBy(pid_t creator, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (SegmentsCreatedBy(creator).empty() && ClientSetsCreatedBy(creator).empty()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }

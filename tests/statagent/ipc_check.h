@@ -42,5 +42,12 @@ bool SegmentExists(int shmId);
 bool SemaphoreSetExists(int semId);
 // The value of one semaphore, or -1 when it cannot be read.
 int SemaphoreValue(int semId, int number);
-// Identifiers of every segment on the machine that process `creator` created.
+// Identifiers of every segment on the machine that process `creator` created
+// (those marked for removal but still attached included).
 std::vector<int> SegmentsCreatedBy(pid_t creator);
+// Identifiers of every semaphore set that the client library made for a
+// client opened in process `creator`.
+std::vector<int> ClientSetsCreatedBy(pid_t creator);
+// True once neither a segment nor a client set of `creator` is left, waiting
+// at most `timeoutMs` for agents that are still ending.
+bool NoIpcLeftBy(pid_t creator, int timeoutMs = 3000);

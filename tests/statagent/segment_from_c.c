@@ -19,7 +19,7 @@ size_t SegmentOffsetFromC(enum SegmentField field) {
 
 int StatFromC(const char* agentPath, const char* path, int* result, int* errNum,
               unsigned long long* inode) {
-  AgentClientOptions options = {agentPath, 0, 5000};
+  AgentClientOptions options = {agentPath, 0, 5000, 0, 0};
   AgentClient* client = NULL;
   AgentReply reply;
   int status = agentClientOpen(&options, &client);

@@ -1,0 +1,378 @@
+// The client library where a backup client meets trouble: a status call that
+// never returns (an agent stopped with SIGSTOP everywhere, and a FUSE file
+// system whose calls block for ever where FUSE is available), a client killed
+// with SIGKILL, fork, a host that reaps every child, inherited descriptors
+// and Ctrl-C. Every test ends by proving that no segment and no set is left.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "agent_client.h"
+#include "agent_process.h"
+#include "ipc_check.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr int kTimeoutMs = 300;
+constexpr int kCloseTimeoutMs = 300;
+// What a bounded call may take beyond its bound on a loaded machine.
+constexpr auto kSlack = milliseconds(700);
+
+AgentClientOptions Options(unsigned flags = 0, int timeoutMs = kTimeoutMs) {
+  return AgentClientOptions{STATAGENT_PATH, 0, timeoutMs, kCloseTimeoutMs, flags};
+}
+
+AgentClient* OpenClient(const AgentClientOptions& options) {
+  AgentClient* client = nullptr;
+  EXPECT_EQ(agentClientOpen(&options, &client), AGENT_CLIENT_OK);
+  return client;
+}
+
+// True once the library itself has reaped `agent` (a later open and close
+// collects an abandoned one), waiting at most a few seconds.
+bool ReapedByTheLibrary(pid_t agent) {
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (Clock::now() < deadline) {
+    if (waitpid(agent, nullptr, WNOHANG) < 0 && errno == ECHILD) return true;
+    const AgentClientOptions options = Options();
+    AgentClient* client = nullptr;
+    if (agentClientOpen(&options, &client) == AGENT_CLIENT_OK) agentClientClose(client);
+    std::this_thread::sleep_for(milliseconds(20));
+  }
+  return false;
+}
+
+enum class Hang { kStoppedAgent, kFuseCall };
+
+// The status call that does not return: either the agent is stopped, or the
+// path lies on a file system whose server never answers.
+class HangTest : public ::testing::TestWithParam<Hang> {
+ protected:
+  void SetUp() override {
+    if (GetParam() == Hang::kFuseCall) StartFileSystem();
+  }
+
+  void TearDown() override {
+    ReleaseFileSystem();
+    EXPECT_TRUE(NoIpcLeftBy(getpid())) << "a segment or a set was left behind";
+  }
+
+  // Makes the next request on `client` hang; returns the path to ask for.
+  std::string Hang(AgentClient* client) {
+    if (GetParam() == Hang::kStoppedAgent) {
+      EXPECT_EQ(kill(agentClientPid(client), SIGSTOP), 0);
+      return "/";
+    }
+    return (mount_ / "hang").string();
+  }
+
+  void StartFileSystem() {
+#ifndef HANG_FS_PATH
+    GTEST_SKIP() << "built without libfuse3 (pkg-config fuse3): no hung file system";
+#else
+    const int device = open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (device < 0) GTEST_SKIP() << "/dev/fuse cannot be opened: no hung file system";
+    close(device);
+    mount_ = dir_.path() / "mnt";
+    std::filesystem::create_directory(mount_);
+    server_ = SpawnProgram(HANG_FS_PATH, {mount_.string()});
+    ASSERT_GT(server_, 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    constexpr long kFuseMagic = 0x65735546;
+    struct statfs info = {};
+    while (statfs(mount_.c_str(), &info) != 0 || info.f_type != kFuseMagic) {
+      if (Clock::now() >= deadline || waitpid(server_, nullptr, WNOHANG) == server_) {
+        server_ = -1;
+        ReleaseFileSystem();
+        GTEST_SKIP() << "the FUSE file system could not be mounted here";
+      }
+      std::this_thread::sleep_for(milliseconds(10));
+    }
+#endif
+  }
+
+  // Killing the server aborts the connection, so every call on it returns.
+  void ReleaseFileSystem() {
+    if (server_ > 0) {
+      kill(server_, SIGKILL);
+      waitpid(server_, nullptr, 0);
+      server_ = -1;
+    }
+    if (!mount_.empty()) {
+      if (umount2(mount_.c_str(), MNT_DETACH) != 0) {
+        const pid_t helper = SpawnProgram("/bin/fusermount3", {"-u", "-z", mount_.string()});
+        if (helper > 0) ExitStatusWithin(helper, 5000);
+      }
+      mount_.clear();
+    }
+  }
+
+  TempDir dir_;
+  std::filesystem::path mount_;
+  pid_t server_ = -1;
+};
+
+TEST_P(HangTest, RequestTimesOutAndCloseReturnsWithinItsBound) {
+  AgentClient* client = OpenClient(Options());
+  ASSERT_NE(client, nullptr);
+  const pid_t agent = agentClientPid(client);
+  const std::string path = Hang(client);
+  AgentReply reply = {};
+  auto start = Clock::now();
+  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, path.c_str(), &reply),
+            AGENT_CLIENT_TIMEOUT);
+  auto took = Clock::now() - start;
+  EXPECT_GE(took, milliseconds(kTimeoutMs));
+  EXPECT_LT(took, milliseconds(kTimeoutMs) + kSlack);
+  // The late reply has not come: nothing else may be sent meanwhile.
+  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply), AGENT_CLIENT_NOT_READY);
+
+  start = Clock::now();
+  const int closed = agentClientClose(client);
+  took = Clock::now() - start;
+  EXPECT_LT(took, milliseconds(kCloseTimeoutMs) + kSlack);
+  // A stopped agent dies of SIGKILL; one in an uninterruptible call cannot.
+  EXPECT_EQ(closed, GetParam() == Hang::kStoppedAgent ? AGENT_CLIENT_OK : AGENT_CLIENT_ABANDONED);
+  ReleaseFileSystem();
+  EXPECT_TRUE(ReapedByTheLibrary(agent));
+}
+
+TEST_P(HangTest, RestartServesTheNextRequestFromAFreshAgent) {
+  AgentClient* client = OpenClient(Options(AGENT_CLIENT_RESTART));
+  ASSERT_NE(client, nullptr);
+  const pid_t stuck = agentClientPid(client);
+  const int stuckSet = agentClientSemId(client);
+  const std::string path = Hang(client);
+  AgentReply reply = {};
+  const auto start = Clock::now();
+  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, path.c_str(), &reply),
+            AGENT_CLIENT_TIMEOUT);
+  // The restart counts within the bound: it waits the close timeout at most
+  // for the old agent and then for the new one to be ready.
+  EXPECT_LT(Clock::now() - start, milliseconds(kTimeoutMs + kCloseTimeoutMs) + kSlack);
+  EXPECT_EQ(agentClientRestarts(client), 1u);
+  EXPECT_NE(agentClientPid(client), stuck);
+  EXPECT_FALSE(SemaphoreSetExists(stuckSet));
+
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply), AGENT_CLIENT_OK);
+    EXPECT_EQ(reply.result, 0);
+    EXPECT_TRUE(S_ISDIR(reply.record.st.st_mode));
+  }
+  EXPECT_EQ(agentClientRestarts(client), 1u);
+  const auto closing = Clock::now();
+  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  EXPECT_LT(Clock::now() - closing, milliseconds(kCloseTimeoutMs) + kSlack);
+  ReleaseFileSystem();
+  EXPECT_TRUE(ReapedByTheLibrary(stuck));
+}
+
+INSTANTIATE_TEST_SUITE_P(Hangs, HangTest,
+                         ::testing::Values(Hang::kStoppedAgent, Hang::kFuseCall),
+                         [](const auto& param) {
+                           return param.param == Hang::kStoppedAgent ? "StoppedAgent" : "FuseCall";
+                         });
+
+// The client is a child killed with SIGKILL: it never closes.
+TEST(AgentLifeTest, KilledClientLeavesNoSegmentAndItsSetGoesAtTheNextOpen) {
+  Subreaper reaper;
+  Pipe pipe;
+  const pid_t client = fork();
+  ASSERT_GE(client, 0);
+  if (client == 0) {
+    const AgentClientOptions options = Options(0, 5000);
+    AgentClient* opened = nullptr;
+    int ids[3] = {-1, -1, -1};
+    if (agentClientOpen(&options, &opened) == AGENT_CLIENT_OK) {
+      ids[0] = agentClientPid(opened);
+      ids[1] = agentClientShmId(opened);
+      ids[2] = agentClientSemId(opened);
+    }
+    pipe.Write(ids, sizeof ids);
+    for (;;) pause();
+  }
+  int ids[3] = {-1, -1, -1};
+  const bool received = pipe.Read(ids, sizeof ids);
+  kill(client, SIGKILL);
+  waitpid(client, nullptr, 0);
+  ASSERT_TRUE(received);
+  ASSERT_GT(ids[0], 0);
+  const auto killed = Clock::now();
+  // Adopted here, the agent can be waited for: it ends about 2 s later.
+  EXPECT_EQ(ExitStatusWithin(ids[0], 3500), 1);
+  EXPECT_LT(Clock::now() - killed, milliseconds(3000));
+  EXPECT_FALSE(SegmentExists(ids[1])) << "the segment outlived both its users";
+  EXPECT_TRUE(SemaphoreSetExists(ids[2]));
+
+  AgentClient* next = OpenClient(Options());
+  EXPECT_FALSE(SemaphoreSetExists(ids[2])) << "the next open left the dead client's set";
+  EXPECT_EQ(agentClientClose(next), AGENT_CLIENT_OK);
+  EXPECT_TRUE(NoIpcLeftBy(client, 0));
+  EXPECT_TRUE(NoIpcLeftBy(getpid()));
+}
+
+TEST(AgentLifeTest, ForkCopyNeverTouchesTheParentsAgent) {
+  AgentClient* client = OpenClient(Options(AGENT_CLIENT_RESTART, 5000));
+  ASSERT_NE(client, nullptr);
+  const pid_t agent = agentClientPid(client);
+  const int set = agentClientSemId(client);
+  const int child = StatusOfChild([&] {
+    AgentReply reply = {};
+    if (agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply) != AGENT_CLIENT_NOT_OWNER) {
+      return 1;
+    }
+    if (agentClientSend(client, AGENT_REQUEST_LSTAT, "/") != AGENT_CLIENT_NOT_OWNER) return 2;
+    return agentClientClose(client) == AGENT_CLIENT_OK ? 0 : 3;
+  });
+  EXPECT_EQ(child, 0);
+  EXPECT_EQ(kill(agent, 0), 0) << "the child's close ended the parent's agent";
+  EXPECT_TRUE(SemaphoreSetExists(set));
+  AgentReply reply = {};
+  ASSERT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply), AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.result, 0);
+  EXPECT_EQ(agentClientRestarts(client), 0u);
+  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  EXPECT_TRUE(NoIpcLeftBy(getpid()));
+}
+
+// Makes the next process created here take identifier `pid`; false where
+// the kernel does not let this process choose.
+bool NextProcessGets(pid_t pid) {
+  std::ofstream lastPid("/proc/sys/kernel/ns_last_pid");
+  lastPid << pid - 1;
+  lastPid.close();
+  return static_cast<bool>(lastPid);
+}
+
+// The host collects every child itself; the agent's identifier then goes to
+// another process, which closing the client must leave alone.
+TEST(AgentLifeTest, HostThatReapsEveryChildKeepsItsOtherProcessesSafe) {
+  AgentClient* client = OpenClient(Options());
+  ASSERT_NE(client, nullptr);
+  const pid_t agent = agentClientPid(client);
+  ASSERT_EQ(kill(agent, SIGKILL), 0);
+  int status = 0;
+  pid_t reaped;
+  while ((reaped = waitpid(-1, &status, 0)) > 0 && reaped != agent) {
+  }
+  ASSERT_EQ(reaped, agent);
+
+  pid_t decoy = -1;
+  if (NextProcessGets(agent)) {
+    decoy = fork();
+    if (decoy == 0) {
+      for (;;) pause();
+    }
+  }
+  AgentReply reply = {};
+  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply),
+            AGENT_CLIENT_AGENT_ENDED);
+  EXPECT_EQ(agentClientExitStatus(client), -1) << "the host collected the status first";
+  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  if (decoy > 0) {
+    EXPECT_EQ(waitpid(decoy, &status, WNOHANG), 0) << "the process that took the agent's "
+                                                      "identifier was signalled";
+    kill(decoy, SIGKILL);
+    waitpid(decoy, nullptr, 0);
+  }
+  EXPECT_TRUE(NoIpcLeftBy(getpid()));
+  if (decoy != agent) {
+    GTEST_SKIP() << "the identifier could not be handed on here (ns_last_pid); "
+                    "only the reaped agent was checked";
+  }
+}
+
+std::vector<std::string> OpenDescriptors(pid_t process) {
+  std::vector<std::string> names;
+  const std::string folder = "/proc/" + std::to_string(process) + "/fd";
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(AgentLifeTest, AgentStartsClean) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);  // inheritable, as a careless host leaves them
+  AgentClient* client = OpenClient(Options());
+  ASSERT_NE(client, nullptr);
+  const pid_t agent = agentClientPid(client);
+  close(ends[1]);
+  char byte;
+  EXPECT_EQ(read(ends[0], &byte, 1), 0) << "the agent holds the pipe open";
+  close(ends[0]);
+  EXPECT_EQ(OpenDescriptors(agent), (std::vector<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(getpgid(agent), agent) << "the agent is not in a process group of its own";
+  char cwd[64] = {};
+  const std::string link = "/proc/" + std::to_string(agent) + "/cwd";
+  EXPECT_EQ(readlink(link.c_str(), cwd, sizeof cwd - 1), 1);
+  EXPECT_STREQ(cwd, "/");
+
+  // A relative path means what it means to the caller at the time.
+  TempDir dir;
+  dir.Write("seven", "7 bytes");
+  const int here = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  AgentReply reply = {};
+  const int result = agentClientRequest(client, AGENT_REQUEST_STAT, "seven", &reply);
+  EXPECT_EQ(fchdir(here), 0);
+  close(here);
+  ASSERT_EQ(result, AGENT_CLIENT_OK);
+  EXPECT_EQ(reply.result, 0);
+  EXPECT_EQ(reply.record.st.st_size, 7);
+  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  EXPECT_TRUE(NoIpcLeftBy(getpid()));
+}
+
+// The host runs in a group of its own, handles SIGINT and sends it to its
+// whole group, as a terminal's Ctrl-C does; the agent must live on.
+TEST(AgentLifeTest, CtrlCToTheHostsGroupSparesTheAgent) {
+  Pipe pipe;
+  const int host = StatusOfChild([&] {
+    setpgid(0, 0);
+    struct sigaction handled = {};
+    handled.sa_handler = [](int) {};
+    sigaction(SIGINT, &handled, nullptr);
+    const AgentClientOptions options = Options(0, 5000);
+    AgentClient* client = nullptr;
+    if (agentClientOpen(&options, &client) != AGENT_CLIENT_OK) return 1;
+    const pid_t self = getpid();
+    pipe.Write(&self, sizeof self);
+    kill(0, SIGINT);
+    std::this_thread::sleep_for(milliseconds(100));
+    AgentReply reply = {};
+    const int result = agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply);
+    const int closed = agentClientClose(client);
+    if (result != AGENT_CLIENT_OK) return 2;
+    return closed == AGENT_CLIENT_OK ? 0 : 3;
+  });
+  EXPECT_EQ(host, 0);
+  pid_t hostPid = -1;
+  ASSERT_TRUE(pipe.Read(&hostPid, sizeof hostPid, 0));
+  EXPECT_TRUE(NoIpcLeftBy(hostPid));
+}
+
+}  // namespace
