@@ -7,9 +7,6 @@ namespace qokit {
 namespace {
 
 constexpr std::string_view kSeverityLetters = "ZTRKIWES";
-// The compiler accepts argument numbers up to this; further conversions of an
-// in-order text stay literal text, which compiles to the same bytes.
-constexpr std::size_t kMaxInserts = 100;
 
 // Appends one byte of a text or response in source form.
 void Escape(std::string& out, char c) {
@@ -33,10 +30,8 @@ std::string SourceText(const qomsg::Message& message) {
   for (std::size_t i = 0; i < text.pieces.size(); ++i) {
     source += text.pieces[i];
     if (i == text.inserts.size()) break;
-    if (!text.in_order || i < kMaxInserts) {
-      source += '@';
-      source += std::to_string(text.inserts[i].argument);
-    }
+    source += '@';
+    source += std::to_string(text.inserts[i].argument);
     source += text.inserts[i].conversion;
   }
   return source;
