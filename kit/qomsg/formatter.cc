@@ -92,9 +92,7 @@ bool PutInsert(BoundedOut& out, const Insert& insert, const qomsg_arg* args) {
     default:
       if (letter == 'p') {
         n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, value.v.p);
-      } else if (value.v.p == nullptr) {
-        n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, "(null)");
-      } else if (wide) {
+      } else if (wide) {  // a null string goes to the C library too, which prints it as printf does
         n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars,
                      static_cast<const wchar_t*>(value.v.p));
       } else {

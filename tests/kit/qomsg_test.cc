@@ -128,7 +128,7 @@ TEST(QomsgReader, FormatsCompiledTexts) {
       {"reordered prints %% as %", "\0\2\1\0\0\1%d\0\0\0%s\0%%\0 100%%\0!\0"s, {S("x"), I(5)}, "%5 100%x!"},
       {"reordered stars", "\0\2\1\0\0\0%s\0\1\1%*d\0\0-\0\0"s, {I(3), I(9), S("y")}, "y-  9"},
       {"grouping flag", "\1%'d|%'.2f|%'lld\0"s, {I(1234567), D(1234.5), L(-9876543210L)}, "1234567|1234.50|-9876543210"},
-      {"length letters recorded as long", "\0\2\1\0\0\2%Lx\0\0\2%lli\0\0 \0\0"s, {L(-3), L(255)}, "ff -3"},
+      {"length letters recorded as long", "\0\2\1\0\0\2%llx\0\0\2%lli\0\0 \0\0"s, {L(-3), L(255)}, "ff -3"},
       {"too few arguments", "\1%d %d\0"s, {I(1)}, "", QOMSG_ERR_ARGUMENT},
       {"further arguments are ignored", "\1%d\0"s, {I(1), I(2), S("x")}, "1"},
       {"wrong type", "\1%s\0"s, {I(1)}, "", QOMSG_ERR_ARGUMENT},
@@ -164,6 +164,7 @@ TEST(QomsgReader, RefusesAtOpenWhatPrintfWouldReadOtherwise) {
       {"positional conversion", "\1%1$d\0"s},
       {"wide character", "\1%lc\0"s},
       {"long double", "\1%Lf\0"s},
+      {"L on an integer", "\1%Ld\0"s},
       {"reordered conversion of another size", "\0\2\1\0\0\1%zd\0\0\0%s\0\0 \0\0"s},
       {"reordered piece with a lone percent", "\0\2\1\0\0\1%d\0\0\0%s\0\0 5% \0\0"s},
   };
