@@ -113,14 +113,20 @@ qomsg_arg ValueFor(std::string_view spec) {
   return a;
 }
 
-// What the original's conversions take, in argument order; empty when the
-// original itself is not a format this test can drive.
-std::optional<std::vector<qomsg_arg>> ArgumentsOf(const std::vector<Conversion>& conversions) {
+// What the original's conversions take, in argument order; nullopt with the
+// reason when the original itself is not a format this test can drive.
+std::optional<std::vector<qomsg_arg>> ArgumentsOf(const std::vector<Conversion>& conversions, const char*& reason) {
   std::map<int, std::string> by_position;
   std::vector<qomsg_arg> args;
+  reason = "an original with positional arguments that are not 1..N";
   for (const Conversion& c : conversions) {
+    if (msgtext::Judge(c.spec) != msgtext::Verdict::kSound) {
+      reason = "an original with a conversion the compiler refuses (%lc, %zu, %Lf...)";
+      return std::nullopt;
+    }
     // Stars would make argument numbers and argument positions differ.
-    if (c.spec.find('*') != std::string::npos || msgtext::Judge(c.spec) != msgtext::Verdict::kSound) {
+    if (c.spec.find('*') != std::string::npos) {
+      reason = "an original with a star";
       return std::nullopt;
     }
     if (c.position > 0) {
@@ -224,10 +230,11 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
         for (const char c : translation) text += c == '%' ? std::string("%%") : std::string(1, c);
       } else {
         const auto from = Conversions(original);
-        const auto args = from ? ArgumentsOf(*from) : std::nullopt;
+        const char* reason = "an original with a lone %";
+        const auto args = from ? ArgumentsOf(*from, reason) : std::nullopt;
         const auto to = Conversions(translation);
         if (!args) {
-          skip("an original that is no format of plain inserts");
+          skip(reason);
           continue;
         }
         if (!to) {
