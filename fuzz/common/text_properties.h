@@ -4,9 +4,6 @@
 // snprintf prints for the positional form of the text.
 #pragma once
 
-#include <cfloat>
-#include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <string>
@@ -21,27 +18,6 @@
 
 namespace fuzzprops {
 
-// The reader's inserts in argument order.
-inline std::vector<const qomsg::Insert*> ByArgument(const qomsg::CompiledText& text) {
-  std::vector<const qomsg::Insert*> by(text.inserts.size(), nullptr);
-  for (const qomsg::Insert& insert : text.inserts) {
-    CHECK(insert.argument >= 1 && static_cast<size_t>(insert.argument) <= by.size());
-    CHECK(by[insert.argument - 1] == nullptr);
-    by[insert.argument - 1] = &insert;
-  }
-  return by;
-}
-
-// Argument types in argument order, each insert's stars (int) first.
-inline std::vector<int> FlatTypes(const qomsg::CompiledText& text) {
-  std::vector<int> types;
-  for (const qomsg::Insert* insert : ByArgument(text)) {
-    types.insert(types.end(), static_cast<size_t>(insert->stars), QOMSG_ARG_INT);
-    types.push_back(insert->type);
-  }
-  return types;
-}
-
 // What printf takes from the compiled bytes, in the same order: the whole
 // format of an in-order text; for a reordered one each stored conversion
 // (in argument order) and nothing from the literal pieces.
@@ -49,50 +25,12 @@ inline std::vector<int> PrintfTypesOfCompiled(std::string_view bytes, const qoms
   if (bytes[0] == 1) return oracle::PrintfArgumentTypes(std::string(bytes.substr(1, bytes.size() - 2)));
   for (const std::string_view piece : text.pieces) CHECK(oracle::PrintfArgumentTypes(std::string(piece)).empty());
   std::vector<int> types;
-  for (const qomsg::Insert* insert : ByArgument(text)) {
+  for (const qomsg::Insert* insert : oracle::ByArgument(text)) {
+    CHECK(insert != nullptr);  // the inserts cover arguments 1..N
     const std::vector<int> one = oracle::PrintfArgumentTypes(std::string(insert->conversion));
     types.insert(types.end(), one.begin(), one.end());
   }
   return types;
-}
-
-// Arguments for the inserts, with values picked by `seed`: extremes, signs,
-// NaN and infinities, null and wide strings.
-inline std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint64_t seed) {
-  static const wchar_t kWide[] = L"wide";
-  static const int kInts[] = {0, 1, -1, 42, 65, INT_MAX, INT_MIN, 1234567};
-  static const long kLongs[] = {0, -1, 7, LONG_MAX, LONG_MIN, 1234567890123L};
-  static const double kDoubles[] = {0.0, -0.0, 1.5, 1e300, -2.5e-300, NAN, -INFINITY, 1234567.891, DBL_MIN};
-  static const int kStars[] = {0, 3, -4, 12, -1};
-  std::vector<qomsg_arg> args;
-  const auto pick = [&seed](size_t n) {
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<size_t>(seed >> 33) % n;
-  };
-  for (const qomsg::Insert* insert : ByArgument(text)) {
-    for (int s = 0; s < insert->stars; ++s) {
-      int star = kStars[pick(5)];
-      if (s == 0 && oracle::NegativeWidthMisprinted(insert->conversion)) star = star < 0 ? -star : star;
-      args.push_back({QOMSG_ARG_INT, {.i = star}});
-    }
-    qomsg_arg value{insert->type, {}};
-    const char letter = insert->conversion.back();
-    const bool wide = insert->conversion.size() >= 3 && insert->conversion[insert->conversion.size() - 2] == 'l';
-    switch (insert->type) {
-      case QOMSG_ARG_INT: value.v.i = kInts[pick(8)]; break;
-      case QOMSG_ARG_LONG: value.v.l = kLongs[pick(6)]; break;
-      case QOMSG_ARG_DOUBLE: value.v.d = kDoubles[pick(9)]; break;
-      default:
-        if (letter == 'p') {
-          value.v.p = pick(2) == 0 ? nullptr : &args;
-        } else {
-          value.v.p = pick(4) == 0 ? nullptr : wide ? static_cast<const void*>(kWide) : "text";
-        }
-        break;
-    }
-    args.push_back(value);
-  }
-  return args;
 }
 
 // Formats through the reader and through glibc, and checks that both agree
@@ -100,7 +38,7 @@ inline std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint
 inline void CheckFormatting(const qomsg::CompiledText& text, const std::string& positional, uint64_t seed) {
   // Huge widths would only spend the fuzzer's time on padding.
   if (oracle::LargestFieldNumber(positional) > 100000) return;
-  std::vector<qomsg_arg> args = ArgumentsFor(text, seed);
+  std::vector<qomsg_arg> args = oracle::ArgumentsFor(text, seed);
   std::string expected;
   const int want = oracle::Snprintf(positional, args, expected);
   std::vector<char> buf(want > 0 ? static_cast<size_t>(want) + 1 : 1);

@@ -88,7 +88,7 @@ void CheckMessage(const qomsg_catalog* catalog, long number, int star_value, uin
   CHECK(static_cast<int>(decoded.inserts.size()) == message.insert_count);
   std::vector<int> types;
   for (const qomsg_arg& a : args) types.push_back(a.type);
-  CHECK(types == fuzzprops::FlatTypes(decoded));
+  CHECK(types == oracle::FlatTypes(decoded));
   CHECK(fuzzprops::PrintfTypesOfCompiled(bytes, decoded) == types);
   const std::string positional = fuzzprops::PositionalOfDecoded(decoded);
   fuzzprops::CheckFormatting(decoded, positional, seed);

@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(insert.stars == static_cast<int>(std::count(found[k].conversion.begin(), found[k].conversion.end(), '*')));
   }
   // (b) = (c)
-  CHECK(fuzzprops::PrintfTypesOfCompiled(bytes, decoded) == fuzzprops::FlatTypes(decoded));
+  CHECK(fuzzprops::PrintfTypesOfCompiled(bytes, decoded) == oracle::FlatTypes(decoded));
   // (d)
   uint64_t seed = 0;
   for (size_t i = 0; i < size; ++i) seed = seed * 31 + data[i];

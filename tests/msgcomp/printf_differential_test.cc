@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cfloat>
-#include <climits>
-#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,39 +16,6 @@
 #include "printf_oracle.h"
 
 namespace {
-
-// Arguments in argument order for the decoded inserts, values from `rng`.
-std::vector<qomsg_arg> Arguments(const qomsg::CompiledText& text, std::mt19937& rng) {
-  static const int kInts[] = {0, -1, 42, 65, INT_MAX, INT_MIN, 1234567};
-  static const long kLongs[] = {0, -7, LONG_MAX, LONG_MIN, 9876543210L};
-  static const double kDoubles[] = {0.0, -0.0, 3.14159, 1e300, -2.5e-7, NAN, INFINITY, 1234567.891, DBL_MIN};
-  std::vector<const qomsg::Insert*> by(text.inserts.size());
-  for (const qomsg::Insert& insert : text.inserts) by[insert.argument - 1] = &insert;
-  std::vector<qomsg_arg> args;
-  for (const qomsg::Insert* insert : by) {
-    for (int s = 0; s < insert->stars; ++s) {
-      int star = static_cast<int>(rng() % 21) - 8;
-      if (s == 0 && oracle::NegativeWidthMisprinted(insert->conversion)) star = star < 0 ? -star : star;
-      args.push_back({QOMSG_ARG_INT, {.i = star}});
-    }
-    qomsg_arg value{insert->type, {}};
-    const bool wide = insert->conversion.size() >= 3 && insert->conversion[insert->conversion.size() - 2] == 'l';
-    switch (insert->type) {
-      case QOMSG_ARG_INT: value.v.i = kInts[rng() % std::size(kInts)]; break;
-      case QOMSG_ARG_LONG: value.v.l = kLongs[rng() % std::size(kLongs)]; break;
-      case QOMSG_ARG_DOUBLE: value.v.d = kDoubles[rng() % std::size(kDoubles)]; break;
-      default:
-        if (insert->conversion.back() == 'p') {
-          value.v.p = rng() % 3 == 0 ? nullptr : &rng;
-        } else {
-          value.v.p = rng() % 5 == 0 ? nullptr : wide ? static_cast<const void*>(L"wide") : "str";
-        }
-        break;
-    }
-    args.push_back(value);
-  }
-  return args;
-}
 
 struct Outcome {
   bool compiled = false;
@@ -73,19 +37,13 @@ Outcome CheckText(const std::string& text, std::mt19937& rng) {
   qomsg::CompiledText decoded;
   if (!qomsg::DecodeCompiledText(bytes, decoded, outcome.why)) return outcome;
 
-  std::vector<int> reader_types;
-  std::vector<const qomsg::Insert*> by(decoded.inserts.size());
-  for (const qomsg::Insert& insert : decoded.inserts) by[insert.argument - 1] = &insert;
-  for (const qomsg::Insert* insert : by) {
-    reader_types.insert(reader_types.end(), static_cast<size_t>(insert->stars), QOMSG_ARG_INT);
-    reader_types.push_back(insert->type);
-  }
+  const std::vector<int> reader_types = oracle::FlatTypes(decoded);
   if (bytes[0] == 1 && oracle::PrintfArgumentTypes(std::string(bytes.substr(1, length - 2))) != reader_types) {
     outcome.why = "printf takes other arguments from the compiled form";
     return outcome;
   }
 
-  const std::vector<qomsg_arg> args = Arguments(decoded, rng);
+  const std::vector<qomsg_arg> args = oracle::ArgumentsFor(decoded, rng());
   std::string expected;
   const int want = oracle::Snprintf(oracle::PositionalForm(text), args, expected);
   std::vector<char> out(want > 0 ? static_cast<size_t>(want) + 1 : 1);

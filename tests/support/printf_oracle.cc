@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -130,6 +133,63 @@ bool NegativeWidthMisprinted(std::string_view conversion) {
   msgtext::Conversion c;
   return msgtext::ParsePrintf(conversion, c) && c.width == "*" && c.flags.find('0') != std::string_view::npos &&
          std::string_view("eEfgG").find(c.letter) != std::string_view::npos;
+}
+
+std::vector<const qomsg::Insert*> ByArgument(const qomsg::CompiledText& text) {
+  std::vector<const qomsg::Insert*> by(text.inserts.size(), nullptr);
+  for (const qomsg::Insert& insert : text.inserts) {
+    if (insert.argument >= 1 && static_cast<std::size_t>(insert.argument) <= by.size()) by[insert.argument - 1] = &insert;
+  }
+  return by;
+}
+
+std::vector<int> FlatTypes(const qomsg::CompiledText& text) {
+  std::vector<int> types;
+  for (const qomsg::Insert* insert : ByArgument(text)) {
+    if (insert == nullptr) return {kNoArgType};
+    types.insert(types.end(), static_cast<std::size_t>(insert->stars), QOMSG_ARG_INT);
+    types.push_back(insert->type);
+  }
+  return types;
+}
+
+std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint64_t seed) {
+  static const wchar_t kWide[] = L"wide";
+  static const int kInts[] = {0, 1, -1, 42, 65, INT_MAX, INT_MIN, 1234567};
+  static const long kLongs[] = {0, -1, 7, LONG_MAX, LONG_MIN, 1234567890123L};
+  static const double kDoubles[] = {0.0, -0.0, 1.5, 1e300, -2.5e-300, NAN, -INFINITY, 1234567.891, DBL_MIN};
+  static const int kStars[] = {0, 3, -4, 12, -1};
+  static const int kSelf = 0;
+  const auto pick = [&seed](std::size_t n) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<std::size_t>(seed >> 33) % n;
+  };
+  std::vector<qomsg_arg> args;
+  for (const qomsg::Insert* insert : ByArgument(text)) {
+    if (insert == nullptr) break;
+    for (int s = 0; s < insert->stars; ++s) {
+      int star = kStars[pick(std::size(kStars))];
+      if (s == 0 && NegativeWidthMisprinted(insert->conversion)) star = star < 0 ? -star : star;
+      args.push_back({QOMSG_ARG_INT, {.i = star}});
+    }
+    qomsg_arg value{insert->type, {}};
+    const std::string_view c = insert->conversion;
+    const bool wide = c.size() >= 3 && c[c.size() - 2] == 'l';
+    switch (insert->type) {
+      case QOMSG_ARG_INT: value.v.i = kInts[pick(std::size(kInts))]; break;
+      case QOMSG_ARG_LONG: value.v.l = kLongs[pick(std::size(kLongs))]; break;
+      case QOMSG_ARG_DOUBLE: value.v.d = kDoubles[pick(std::size(kDoubles))]; break;
+      default:
+        if (c.back() == 'p') {
+          value.v.p = pick(2) == 0 ? nullptr : &kSelf;
+        } else {
+          value.v.p = pick(4) == 0 ? nullptr : wide ? static_cast<const void*>(kWide) : "text";
+        }
+        break;
+    }
+    args.push_back(value);
+  }
+  return args;
 }
 
 long LargestFieldNumber(const std::string& format) {

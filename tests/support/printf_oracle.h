@@ -3,10 +3,12 @@
 // through a real variadic call, so no reading of the format is ours.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "compiled_text.h"
 #include "qomsg.h"
 
 namespace oracle {
@@ -41,6 +43,17 @@ std::string PositionalForm(const std::string& text);
 // zeros on the right ("%2$0*1$g" with -6 and 1.5 gives "1.5000" where the
 // plain "%0*g" gives "1.5   "). Callers pass such widths non-negative.
 bool NegativeWidthMisprinted(std::string_view conversion);
+
+// The decoded inserts in argument order (null where an argument number has
+// no insert).
+std::vector<const qomsg::Insert*> ByArgument(const qomsg::CompiledText& text);
+
+// The argument types the inserts take, in argument order, stars (int) first.
+std::vector<int> FlatTypes(const qomsg::CompiledText& text);
+
+// Arguments for the inserts with values picked by `seed`: extremes, signs,
+// NaN and infinities, null and wide strings, negative stars.
+std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint64_t seed);
 
 // The largest width or precision number written in a text's conversions, so
 // callers can skip texts whose output would be gigabytes.
