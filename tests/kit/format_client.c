@@ -1,8 +1,9 @@
 /* A C client of the reader on the texts that used to crash printf-based
  * clients: argv[1] is a catalogue compiled from the source in
  * format_client_test.cc. Prints one line per case: the status and the text
- * left in the buffer. Run under the sanitizers, a read past the arguments or
- * the buffer ends it. */
+ * left in the buffer, formatted in the locale of the environment. Run under
+ * the sanitizers, a read past the arguments or the buffer ends it. */
+#include <locale.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   qomsg_catalog* cat = NULL;
   char buf[64];
   int rc;
+  setlocale(LC_ALL, "");
   if (argc != 2 || qomsg_open_file(argv[1], &cat, buf, sizeof buf) != QOMSG_OK) {
     fprintf(stderr, "cannot open the catalogue\n");
     return 1;

@@ -39,6 +39,21 @@ TEST(FormatClient, CrashCasesEndWithTheRightTextOrACleanError) {
             "old %Id: -9 [not opened]\n");
 }
 
+// The grouping flag reaches printf: in a locale that groups digits the
+// reader groups them as printf does.
+TEST(FormatClient, GroupsDigitsAsThePrintfOfTheLocale) {
+  TempDir dir;
+  const RunResult made = RunProgram("/usr/bin/localedef", {"-i", "de_DE", "-f", "UTF-8", (dir / "de_DE.UTF-8").string()});
+  if (made.status != 0) GTEST_SKIP() << "no locale sources to build de_DE.UTF-8 from: " << made.err;
+  dir.Write("a.msg", "1 I DONE \"x\"\n2 I GROUPED \"@1%'d bytes, @2%.1f%%\"\n");
+  const RunOptions in_dir{"", dir.path(), 60, {"LC_ALL=C"}};
+  ASSERT_EQ(RunProgram(QOGENMSG_PATH, {"regensym", "msgs.h", "a.msg"}, in_dir).status, 0);
+  ASSERT_EQ(RunProgram(QOGENMSG_PATH, {"genobj", "msgs.h", "msgs.obj", "a.msg"}, in_dir).status, 0);
+  const RunOptions german{"", dir.path(), 60, {"LC_ALL=de_DE.UTF-8", "LOCPATH=" + dir.path().string()}};
+  const RunResult r = RunProgram(FORMAT_CLIENT_PATH, {(dir / "msgs.obj").string()}, german);
+  EXPECT_NE(r.out.find("grouping: 21 [1.234.567 bytes, 2,5%]\n"), std::string::npos) << r.out << r.err;
+}
+
 TEST(FormatClient, CompilerRefusesTheCrashTexts) {
   const struct {
     const char* text;
