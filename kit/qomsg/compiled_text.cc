@@ -104,6 +104,10 @@ bool DecodeReordered(std::string_view bytes, CompiledText& out, std::string& why
     why = "position map missing or empty";
     return false;
   }
+  if (count > msgtext::kMaxArgumentNumber) {
+    why = "more inserts than argument numbers";
+    return false;
+  }
   std::vector<int> argument_at(count, 0);
   for (std::size_t k = 0; k < count; ++k) {
     const std::size_t where = static_cast<unsigned char>(bytes[pos + k]);
