@@ -37,21 +37,6 @@ std::string SourceText(const qomsg::Message& message) {
   return source;
 }
 
-// Quoted source form; a line feed ends a string and the text goes on in the
-// next one, so multi-line messages stay readable.
-std::string Quote(std::string_view text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '"') {
-      out += "\\\"";
-    } else {
-      Escape(out, text[i]);
-    }
-    if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
-  }
-  return out + "\"";
-}
-
 }  // namespace
 
 bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std::string>& names,
@@ -86,11 +71,24 @@ bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std:
       }
     }
     line += ' ';
-    line += Quote(text);
+    line += QuoteText(text);
     line += '\n';
     std::fputs(line.c_str(), out);
   }
   return faithful;
+}
+
+std::string QuoteText(std::string_view text) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"') {
+      out += "\\\"";
+    } else {
+      Escape(out, text[i]);
+    }
+    if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
+  }
+  return out + "\"";
 }
 
 }  // namespace qokit

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "insert_syntax.h"
+#include "msgdump.h"
 
 namespace kittest {
 
@@ -143,36 +144,6 @@ std::optional<std::vector<qomsg_arg>> ArgumentsOf(const std::vector<Conversion>&
   return args;
 }
 
-// The text in message source form: quoted strings of at most ~70 bytes, a
-// new string after each line feed, escapes for what a string cannot hold.
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\a': out += "\\a"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\v': out += "\\v"; break;
-      default: out += c; break;
-    }
-    ++run;
-    // Cut only between characters, never inside a UTF-8 sequence.
-    const bool boundary = i + 1 == text.size() || (static_cast<unsigned char>(text[i + 1]) & 0xC0) != 0x80;
-    if (i + 1 < text.size() && boundary && (c == '\n' || run >= 70)) {
-      out += "\"\n    \"";
-      run = 0;
-    }
-  }
-  return out + "\"";
-}
-
 }  // namespace
 
 std::vector<PoEntry> ParsePo(const std::string& text) {
@@ -284,7 +255,7 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
         continue;
       }
       m.number = ++number;
-      result.source += std::to_string(m.number) + " I MSG_" + std::to_string(m.number) + " " + Quoted(text) + "\n";
+      result.source += std::to_string(m.number) + " I MSG_" + std::to_string(m.number) + " " + qokit::QuoteText(text) + "\n";
       result.messages.push_back(m);
     }
   }
