@@ -1,5 +1,6 @@
 #include "inserts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <cstdio>
@@ -7,12 +8,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "insert_syntax.h"
 #include "msgstate.h"
 #include "nlsstr.h"
 
 namespace {
-
-constexpr char kConversionChars[] = "cdeEfgGiopsuxX";
 
 [[gnu::format(printf, 1, 2)]] int FailCheck(const char* format, ...) {
   std::fprintf(stderr, "curSourceLine: %ld \n", msgState->curSourceLine);
@@ -24,13 +24,20 @@ constexpr char kConversionChars[] = "cdeEfgGiopsuxX";
   return 1;
 }
 
-// The argument number after an "@", as strtol reads it (0 without digits,
-// saturated when it does not fit); *end is left behind it.
-long ArgumentNumber(const char* at, const char** end) {
-  char* stop = nullptr;
-  const long n = std::strtol(at + 1, &stop, 10);
-  *end = stop;
-  return n;
+// The scan runs through the string layer, as all text handling does.
+const msgtext::Searches& LayerSearches() {
+  static const msgtext::Searches kLayer{
+      [](const char* text, int byte) -> const char* { return nls.nlsStrChr(text, byte); },
+      [](const char* text, const char* set) -> const char* { return nls.nlsStrpBrk(text, set); }};
+  return kLayer;
+}
+
+// A literal piece of the text is printf text in the compiled form; a "%" in
+// it that is not "%%" would be one more conversion there, one that no insert
+// declared. k is the conversion printf would take it for.
+int CheckLiteral(std::string_view piece, int k) {
+  if (msgtext::LonePercent(piece) == std::string_view::npos) return 0;
+  return FailCheck("Conversion %d: percent sign outside an insert must be written %%%%\n", k);
 }
 
 struct Insert {
@@ -65,27 +72,38 @@ int CheckInserts(const char* text) {
   int count = 0;
   long largest = 0;
   int32_t longestDirective = 0;
-  for (const char* at = nls.nlsStrChr(text, '@'); at != nullptr; at = nls.nlsStrChr(at, '@')) {
+  const char* rest = text;
+  msgtext::InsertSpan span;
+  while (msgtext::NextInsert(rest, span, LayerSearches())) {
     const int k = ++count;
-    const char* end = nullptr;
-    const long n = ArgumentNumber(at, &end);
+    if (CheckLiteral(std::string_view(rest, static_cast<size_t>(span.at - rest)), k) != 0) return 1;
+    const long n = span.argument;
     if (n < 1) return FailCheck("Conversion %d: argument number is less than 1\n", k);
     if (n > kMaxArgumentNumber) {
       return FailCheck("Conversion %d: argument number is greater than %d\n", k, kMaxArgumentNumber);
     }
     if (used[n]) return FailCheck("Conversion %d: duplicate argument number\n", k);
-    if (*end != '%') return FailCheck("Conversion %d:percent sign must follow the argument number\n", k);
-    if (end[1] == '%') return FailCheck("Conversion %d: double percent sign...\n", k);
-    const char* conversion = nls.nlsStrpBrk(end + 1, kConversionChars);
-    if (conversion == nullptr) {
+    if (*span.percent != '%') return FailCheck("Conversion %d:percent sign must follow the argument number\n", k);
+    if (span.percent[1] == '%') return FailCheck("Conversion %d: double percent sign...\n", k);
+    if (span.end == nullptr) {
       return FailCheck("Conversion %d: no conversion character follows the percent sign\n", k);
+    }
+    // Long doubles and more than two stars are the second pass's to report.
+    switch (msgtext::Judge(msgtext::ConversionOf(span))) {
+      case msgtext::Verdict::kNotPrintf:
+        return FailCheck("Conversion %d: invalid flags, width, precision or length in the conversion\n", k);
+      case msgtext::Verdict::kSizeDiffers:
+        return FailCheck("Conversion %d: length modifier does not match the size of the argument type\n", k);
+      default:
+        break;
     }
     used[n] = true;
     if (n > largest) largest = n;
-    const auto directiveLen = static_cast<int32_t>(conversion - end + 1);
+    const auto directiveLen = static_cast<int32_t>(span.end - span.percent);
     if (directiveLen > longestDirective) longestDirective = directiveLen;
-    at = conversion;
+    rest = span.end;
   }
+  if (CheckLiteral(rest, count + 1) != 0) return 1;
   if (largest != count) return FailCheck("Argument numbers do not form a sequence starting with 1");
   if (count > msgState->maxInserts) msgState->maxInserts = count;
   if (longestDirective > msgState->maxSpecLen) msgState->maxSpecLen = longestDirective;
@@ -106,42 +124,32 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
   long previous = 0;
   int count = 0;
   const char* rest = text;
-  while (count < limit) {
-    const char* at = nls.nlsStrChr(rest, '@');
-    if (at == nullptr) break;
-    pieces[count] = std::string_view(rest, static_cast<size_t>(at - rest));
-    const char* end = nullptr;
-    const long n = ArgumentNumber(at, &end);
-    if (n < 1 || n > limit || *end != '%' || position[n - 1] >= 0) return 0;
-    const char* conversion = nls.nlsStrpBrk(end + 1, kConversionChars);
-    if (conversion == nullptr) return 0;
+  msgtext::InsertSpan span;
+  while (count < limit && msgtext::NextInsert(rest, span, LayerSearches())) {
+    pieces[count] = std::string_view(rest, static_cast<size_t>(span.at - rest));
+    const long n = span.argument;
+    if (n < 1 || n > limit || *span.percent != '%' || span.end == nullptr || position[n - 1] >= 0) return 0;
     position[n - 1] = count;
     if (n <= previous) inOrder = false;
     previous = n;
     Insert& insert = inserts[count];
-    insert.directive = std::string_view(end, static_cast<size_t>(conversion - end + 1));
-    const bool isLong = conversion[-1] == 'l' || conversion[-1] == 'L';
-    if (std::strchr("eEfgG", *conversion) != nullptr) {
-      if (isLong) {
-        std::fputs("Long double (%le, %lf, or %lg) not supported in this release.\n", stderr);
-        std::fprintf(stderr, "Raw message text:\n%s\n", text);
-        return 0;
-      }
-      insert.type = 3;
-    } else if (*conversion == 'p' || *conversion == 's') {
-      insert.type = 0;
-    } else {
-      insert.type = isLong ? 2 : 1;
+    insert.directive = msgtext::ConversionOf(span);
+    const int type = msgtext::TypeCode(insert.directive);
+    if (type == msgtext::kTypeLongDouble) {
+      std::fputs("Long double (%le, %lf, or %lg) not supported in this release.\n", stderr);
+      std::fprintf(stderr, "Raw message text:\n%s\n", text);
+      return 0;
     }
-    int stars = 0;
-    for (char c : insert.directive) stars += c == '*';
-    if (stars > 2) {
+    insert.type = static_cast<unsigned char>(type);
+    const msgtext::Verdict verdict = msgtext::Judge(insert.directive);
+    if (verdict == msgtext::Verdict::kTooManyStars) {
       std::fputs("More than 2 asterisks in the control string\n", stderr);
       return 0;
     }
-    insert.stars = static_cast<unsigned char>(stars);
+    if (verdict != msgtext::Verdict::kSound) return 0;  // the first pass refuses these
+    insert.stars = static_cast<unsigned char>(std::count(insert.directive.begin(), insert.directive.end(), '*'));
     ++count;
-    rest = conversion + 1;
+    rest = span.end;
   }
   pieces[count] = std::string_view(rest);
   for (int k = 0; k < count; ++k) {

@@ -1,19 +1,21 @@
-// Inserts of message texts and the compiled form of a text.
+// Insert checking of message texts and the compiled form of a text.
 //
-// An insert is "@", an argument number n >= 1 and a printf conversion
-// directive ("%" through the first of "cdeEfgGiopsuxX"), as in "@2%5.1f".
-// Compiled form:
+// What an insert is and what its conversion means is defined once, in
+// insert_syntax.h. Compiled form:
 //   flag 1 (inserts in argument order 1..N, or none): 0x01, then the text as
 //     one printf format (each "@n" left out), NUL-terminated.
 //   flag 0: 0x00, N, the position map (byte k = text position of the insert
 //     showing argument k+1), per insert in text order: star count, type code
 //     (0 pointer/string, 1 int, 2 long, 3 double), the directive and a NUL;
 //     then the N+1 literal pieces around the inserts, each NUL-terminated.
+// In both forms the literal text holds a percent sign only as "%%".
 #pragma once
 
 #include <cstddef>
 
-inline constexpr int kMaxArgumentNumber = 100;
+#include "insert_syntax.h"
+
+inline constexpr int kMaxArgumentNumber = msgtext::kMaxArgumentNumber;
 
 // First-pass check of one text; on success raises msgState's maxInserts and
 // maxSpecLen. 0, or 1 after a message preceded by the reader's position.

@@ -113,11 +113,17 @@ int WriteObjectHeader() {
   Put32(block, 8, st.highMsgNum);
   Put32(block, 12, st.numSymbols);
   Put32(block, 16, st.checksum);
-  const int codes[3] = {FormatCode("DATEFORMAT", 5, "date"), FormatCode("TIMEFORMAT", 4, "time"),
-                        FormatCode("NUMBERFORMAT", 6, "number")};
+  // Checked in this order; the first invalid code ends the run, so only its message shows.
+  struct Meta {
+    const char* name;
+    int highest;
+    const char* kind;
+  };
+  constexpr Meta kCodes[3] = {{"DATEFORMAT", 5, "date"}, {"TIMEFORMAT", 4, "time"}, {"NUMBERFORMAT", 6, "number"}};
   for (int i = 0; i < 3; ++i) {
-    if (codes[i] == 0) return 1;
-    block[20 + i] = static_cast<unsigned char>(codes[i]);
+    const int code = FormatCode(kCodes[i].name, kCodes[i].highest, kCodes[i].kind);
+    if (code == 0) return 1;
+    block[20 + i] = static_cast<unsigned char>(code);
   }
   char date[26];
   CurrentTimeText(date);

@@ -1,63 +1,46 @@
 // Insert checking and compiling of one message text.
 //
-// Properties: a text that passes the check compiles into no more than the
-// room the compiler reserves for it (refusals are limited to the forms the
-// check cannot see); the compiled form decodes in the client reader unless an
-// insert's conversion is one that printf cannot be trusted with; and its
-// pieces and conversions, put back in text order, are the text without its
-// "@n" argument numbers. (An in-order text is a printf format, so a "%" in
-// its literal text may read as one more conversion there.)
+// Properties, for every text that the first pass accepts:
+//   - it compiles into no more than the room the compiler reserves for it,
+//     and only long doubles and more than two stars are refused there;
+//   - the client reader decodes the compiled form, and its pieces and
+//     conversions, put back in text order, are the text without its "@n";
+//   - (a) the inserts found in the text, (b) the inserts the reader decodes
+//     and (c) the arguments glibc's printf takes from the compiled form are
+//     the same list: count, argument order, type and stars;
+//   - (d) the reader formats it exactly as glibc's snprintf formats the text
+//     rewritten into positional form ("@2%d" as "%2$d").
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "fuzz_check.h"
 #include "compiled_text.h"
 #include "compiler_fixture.h"
+#include "fuzz_check.h"
+#include "insert_syntax.h"
 #include "inserts.h"
+#include "printf_oracle.h"
 #include "source_reader.h"
+#include "text_properties.h"
 
 namespace {
 
-// Where each insert of a checked text lies: its "@", its "%" and its
-// conversion letter. As in the compiler, the scan for the next "@" goes on
-// after the conversion letter, so an "@" inside a conversion is no insert.
-struct InsertPlace {
-  size_t sign, percent, letter;
+struct Found {
+  msgtext::InsertSpan span;
+  std::string_view conversion;
 };
 
-std::vector<InsertPlace> InsertPlaces(const std::string& text) {
-  std::vector<InsertPlace> places;
-  for (size_t sign = text.find('@'); sign != std::string::npos;) {
-    const size_t percent = text.find('%', sign);
-    const size_t letter = text.find_first_of(qomsg::kConversionLetters, percent + 1);
-    CHECK(percent != std::string::npos && letter != std::string::npos);
-    places.push_back({sign, percent, letter});
-    sign = text.find('@', letter + 1);
+// (a): every insert of the text by the scanning rule, in text order.
+std::vector<Found> InsertsOf(const std::string& text) {
+  std::vector<Found> found;
+  msgtext::InsertSpan span;
+  for (const char* rest = text.c_str(); msgtext::NextInsert(rest, span); rest = span.end) {
+    CHECK(span.end != nullptr && *span.percent == '%');
+    found.push_back({span, msgtext::ConversionOf(span)});
   }
-  return places;
-}
-
-// The text with the argument number of every insert left out.
-std::string WithoutArgumentNumbers(const std::string& text) {
-  std::string out;
-  size_t at = 0;
-  for (const InsertPlace& place : InsertPlaces(text)) {
-    out.append(text, at, place.sign - at);
-    at = place.percent;
-  }
-  out.append(text, at, std::string::npos);
-  return out;
-}
-
-// Whether every insert's conversion is one the client reader formats.
-bool AllConversionsPrintable(const std::string& text) {
-  for (const InsertPlace& place : InsertPlaces(text)) {
-    const std::string spec = text.substr(place.percent, place.letter - place.percent + 1);
-    if (qomsg::ScanConversion(spec, 0) != spec.size()) return false;
-  }
-  return true;
+  return found;
 }
 
 }  // namespace
@@ -69,35 +52,61 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CompilerFixture fixture({});
   MsgCompilerState& st = fixture.state();
   if (CheckInserts(text.c_str()) != 0) return 0;
+  const std::vector<Found> found = InsertsOf(text);
   CHECK(st.maxInserts >= 0 && st.maxInserts <= kMaxArgumentNumber);
-  CHECK(InsertPlaces(text).size() == static_cast<size_t>(st.maxInserts));
+  CHECK(found.size() == static_cast<size_t>(st.maxInserts));
 
   const size_t bound = CompiledSizeBound(text.size());
   std::vector<unsigned char> buffer(bound);
   const size_t length = CompileMessageText(text.c_str(), buffer.data(), buffer.size());
   CHECK(length <= bound);
   if (length == 0) {
-    // Only long doubles and more than two stars in one conversion are refused here.
-    CHECK(text.find("l") != std::string::npos || text.find("L") != std::string::npos ||
-          text.find("**") != std::string::npos || text.find('*') != text.rfind('*'));
+    bool refusable = false;
+    for (const Found& f : found) {
+      const msgtext::Verdict v = msgtext::Judge(f.conversion);
+      refusable |= v == msgtext::Verdict::kLongDouble || v == msgtext::Verdict::kTooManyStars ||
+                   msgtext::TypeCode(f.conversion) == msgtext::kTypeLongDouble;
+    }
+    CHECK(refusable);
     return 0;
   }
+  for (const Found& f : found) CHECK(msgtext::Judge(f.conversion) == msgtext::Verdict::kSound);
 
   qomsg::CompiledText decoded;
   std::string why;
   const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), length);
-  if (!qomsg::DecodeCompiledText(bytes, decoded, why)) {
-    CHECK(!AllConversionsPrintable(text));
-    return 0;
-  }
-  if (!decoded.in_order) CHECK(decoded.inserts.size() == static_cast<size_t>(st.maxInserts));
+  CHECK(qomsg::DecodeCompiledText(bytes, decoded, why));
   CHECK(decoded.pieces.size() == decoded.inserts.size() + 1);
   std::string rebuilt;
+  std::string without_numbers;
+  const char* copied = text.c_str();
+  for (const Found& f : found) {
+    without_numbers.append(copied, f.span.at);
+    copied = f.span.percent;
+  }
+  without_numbers.append(copied);
   for (size_t k = 0; k < decoded.inserts.size(); ++k) {
     rebuilt.append(decoded.pieces[k]);
     rebuilt.append(decoded.inserts[k].conversion);
   }
   rebuilt.append(decoded.pieces.back());
-  CHECK(rebuilt == WithoutArgumentNumbers(text));
+  CHECK(rebuilt == without_numbers);
+
+  // (a) = (b): the same inserts in text order, with the type and stars of
+  // the conversion as the compiler's rule records them.
+  CHECK(decoded.inserts.size() == found.size());
+  for (size_t k = 0; k < found.size(); ++k) {
+    const qomsg::Insert& insert = decoded.inserts[k];
+    CHECK(insert.argument == found[k].span.argument);
+    CHECK(insert.conversion == found[k].conversion);
+    CHECK(insert.type == msgtext::TypeCode(found[k].conversion));
+    CHECK(insert.stars == static_cast<int>(std::count(found[k].conversion.begin(), found[k].conversion.end(), '*')));
+  }
+  // (b) = (c)
+  CHECK(fuzzprops::PrintfTypesOfCompiled(bytes, decoded) == oracle::FlatTypes(decoded));
+  // (d)
+  uint64_t seed = 0;
+  for (size_t i = 0; i < size; ++i) seed = seed * 31 + data[i];
+  fuzzprops::CheckFormatting(decoded, oracle::PositionalForm(text), seed);
   return 0;
 }

@@ -2,44 +2,72 @@
 
 #include <algorithm>
 
+#include "insert_syntax.h"
 #include "qomsg.h"
 
 namespace qomsg {
 
+static_assert(QOMSG_ARG_POINTER == msgtext::kTypePointer && QOMSG_ARG_INT == msgtext::kTypeInt &&
+              QOMSG_ARG_LONG == msgtext::kTypeLong && QOMSG_ARG_DOUBLE == msgtext::kTypeDouble);
+
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// A stored conversion: "%" through the first conversion letter after it,
+// and one that the reader can format exactly as printf would.
+bool SoundConversion(std::string_view conversion, std::string& why) {
+  if (conversion.size() < 2 || conversion.front() != '%') {
+    why = "conversion does not start with %";
+    return false;
+  }
+  if (conversion.find_first_of(msgtext::kConversionLetters, 1) != conversion.size() - 1) {
+    why = "conversion does not end with its conversion letter";
+    return false;
+  }
+  if (msgtext::Judge(conversion) != msgtext::Verdict::kSound) {
+    why = "conversion is not one printf formats with its recorded type";
+    return false;
+  }
+  return true;
+}
 
-// Splits a printf format into literal pieces and conversions. "%%" and a "%"
-// that starts no conversion stay in the literal text.
-void SplitFormat(std::string_view format, CompiledText& out) {
+bool SoundLiteral(std::string_view piece, std::string& why) {
+  if (msgtext::LonePercent(piece) == std::string_view::npos) return true;
+  why = "percent sign in the literal text that is not %%";
+  return false;
+}
+
+// Splits a printf format into literal pieces and conversions: "%%" stays in
+// the literal text, every other "%" starts a conversion.
+bool SplitFormat(std::string_view format, CompiledText& out, std::string& why) {
   std::size_t piece_start = 0;
   std::size_t pos = 0;
-  while (pos < format.size()) {
-    if (format[pos] != '%') {
-      ++pos;
-      continue;
-    }
+  while ((pos = format.find('%', pos)) != std::string_view::npos) {
     if (pos + 1 < format.size() && format[pos + 1] == '%') {
       pos += 2;
       continue;
     }
-    const std::size_t len = ScanConversion(format, pos);
-    if (len == 0) {
-      ++pos;
-      continue;
+    const std::size_t letter = format.find_first_of(msgtext::kConversionLetters, pos + 1);
+    if (letter == std::string_view::npos) {
+      why = "percent sign in the literal text that is not %%";
+      return false;
     }
-    out.pieces.push_back(format.substr(piece_start, pos - piece_start));
+    if (out.inserts.size() == msgtext::kMaxArgumentNumber) {
+      why = "more inserts than argument numbers";
+      return false;
+    }
     Insert insert;
     insert.argument = static_cast<int>(out.inserts.size()) + 1;
-    insert.conversion = format.substr(pos, len);
+    insert.conversion = format.substr(pos, letter + 1 - pos);
+    if (!SoundConversion(insert.conversion, why)) return false;
     insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
-    insert.type = TypeCode(insert.conversion);
+    insert.type = msgtext::TypeCode(insert.conversion);
+    out.pieces.push_back(format.substr(piece_start, pos - piece_start));
     out.inserts.push_back(insert);
-    pos += len;
+    pos = letter + 1;
     piece_start = pos;
   }
   out.pieces.push_back(format.substr(piece_start));
+  return true;
 }
 
 // Reads one NUL-terminated string at `pos`; false when no NUL follows.
@@ -51,23 +79,14 @@ bool TakeString(std::string_view bytes, std::size_t& pos, std::string_view& out)
   return true;
 }
 
-// Checks a stored conversion against its star count and type.
+// Checks a stored conversion and its star count and type.
 bool CheckConversion(const Insert& insert, std::string& why) {
-  const std::string_view conversion = insert.conversion;
-  if (conversion.size() < 2 || conversion.front() != '%') {
-    why = "conversion does not start with %";
-    return false;
-  }
-  // The compiler ends a conversion at its first conversion letter.
-  if (conversion.find_first_of(kConversionLetters, 1) != conversion.size() - 1) {
-    why = "conversion does not end with its conversion letter";
-    return false;
-  }
-  if (std::count(conversion.begin(), conversion.end(), '*') != insert.stars || insert.stars > 2) {
+  if (!SoundConversion(insert.conversion, why)) return false;
+  if (std::count(insert.conversion.begin(), insert.conversion.end(), '*') != insert.stars) {
     why = "star count does not match the conversion";
     return false;
   }
-  if (TypeCode(conversion) != insert.type) {
+  if (msgtext::TypeCode(insert.conversion) != insert.type) {
     why = "type code does not match the conversion";
     return false;
   }
@@ -83,6 +102,10 @@ bool DecodeReordered(std::string_view bytes, CompiledText& out, std::string& why
   std::size_t pos = 2;
   if (count == 0 || bytes.size() - pos < count) {
     why = "position map missing or empty";
+    return false;
+  }
+  if (count > msgtext::kMaxArgumentNumber) {
+    why = "more inserts than argument numbers";
     return false;
   }
   std::vector<int> argument_at(count, 0);
@@ -118,6 +141,7 @@ bool DecodeReordered(std::string_view bytes, CompiledText& out, std::string& why
       why = "literal piece not terminated";
       return false;
     }
+    if (!SoundLiteral(piece, why)) return false;
     out.pieces.push_back(piece);
   }
   if (pos != bytes.size()) {
@@ -128,62 +152,6 @@ bool DecodeReordered(std::string_view bytes, CompiledText& out, std::string& why
 }
 
 }  // namespace
-
-int TypeCode(std::string_view conversion) {
-  if (conversion.empty()) return -1;
-  const char letter = conversion.back();
-  const bool long_mod = conversion.size() >= 2 && (conversion[conversion.size() - 2] == 'l' || conversion[conversion.size() - 2] == 'L');
-  switch (letter) {
-    case 'c': case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
-      return long_mod ? QOMSG_ARG_LONG : QOMSG_ARG_INT;
-    case 'e': case 'E': case 'f': case 'g': case 'G':
-      return long_mod ? -1 : QOMSG_ARG_DOUBLE;
-    case 'p': case 's':
-      return QOMSG_ARG_POINTER;
-    default:
-      return -1;
-  }
-}
-
-std::size_t ScanConversion(std::string_view text, std::size_t pos) {
-  constexpr std::string_view kFlags = "-+ #0'";
-  constexpr std::string_view kInside = "0123456789.*$hlLqjzt";
-  std::size_t i = pos + 1;
-  while (i < text.size() && kFlags.find(text[i]) != std::string_view::npos) ++i;
-  while (i < text.size() && kInside.find(text[i]) != std::string_view::npos) ++i;
-  if (i == text.size() || kConversionLetters.find(text[i]) == std::string_view::npos) return 0;
-  const std::string_view conversion = text.substr(pos, i + 1 - pos);
-  if (TypeCode(conversion) < 0 || std::count(conversion.begin(), conversion.end(), '*') > 2) return 0;
-  return conversion.size();
-}
-
-bool IsPrintfConversion(std::string_view conversion) {
-  std::size_t i = 1;
-  const auto at = [&](std::size_t k) { return k < conversion.size() ? conversion[k] : '\0'; };
-  const auto number_or_star = [&] {
-    if (at(i) == '*') {
-      ++i;
-      return;
-    }
-    while (IsDigit(at(i))) ++i;
-  };
-  if (at(0) != '%') return false;
-  while (at(i) != '\0' && std::string_view("-+ #0").find(at(i)) != std::string_view::npos) ++i;
-  number_or_star();
-  if (at(i) == '.') {
-    ++i;
-    number_or_star();
-  }
-  if (at(i) == 'h' || at(i) == 'l') {
-    const char m = at(i);
-    ++i;
-    if (at(i) == m) ++i;
-  } else if (at(i) == 'L') {
-    ++i;
-  }
-  return i + 1 == conversion.size() && kConversionLetters.find(at(i)) != std::string_view::npos &&
-         TypeCode(conversion) >= 0;
-}
 
 bool DecodeCompiledText(std::string_view bytes, CompiledText& out, std::string& why) {
   out = CompiledText{};
@@ -197,8 +165,7 @@ bool DecodeCompiledText(std::string_view bytes, CompiledText& out, std::string& 
       why = "text not terminated exactly at its end";
       return false;
     }
-    SplitFormat(format.substr(0, format.size() - 1), out);
-    return true;
+    return SplitFormat(format.substr(0, format.size() - 1), out, why);
   }
   if (bytes[0] == 0) {
     out.in_order = false;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "insert_syntax.h"
+
 namespace qomsg {
 
 namespace {
@@ -48,36 +50,6 @@ void PutPrintfLiteral(BoundedOut& out, std::string_view piece) {
   }
 }
 
-// The conversion rebuilt with the length letter that matches the value
-// actually passed, so printf reads exactly the type that was taken. Empty
-// when the stored conversion is not plain printf syntax.
-std::string SafeConversion(const Insert& insert) {
-  const std::string_view conversion = insert.conversion;
-  if (!IsPrintfConversion(conversion)) return {};
-  const char letter = conversion.back();
-  std::size_t body_end = conversion.size() - 1;
-  while (body_end > 1 && (conversion[body_end - 1] == 'h' || conversion[body_end - 1] == 'l' ||
-                          conversion[body_end - 1] == 'L'))
-    --body_end;
-  const std::string_view length = conversion.substr(body_end, conversion.size() - 1 - body_end);
-  std::string safe(conversion.substr(0, body_end));
-  switch (insert.type) {
-    case QOMSG_ARG_INT:
-      if (letter != 'c' && (length == "h" || length == "hh")) safe += length;
-      break;
-    case QOMSG_ARG_LONG:
-      safe += 'l';
-      break;
-    case QOMSG_ARG_POINTER:
-      if (letter == 's' && !length.empty() && length.front() == 'l') safe += 'l';
-      break;
-    default:
-      break;
-  }
-  safe += letter;
-  return safe;
-}
-
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 // Formats one value with a conversion that SafeConversion built and checked.
@@ -95,12 +67,9 @@ int PrintOne(char* dst, std::size_t room, const char* conversion, const int* sta
 #pragma GCC diagnostic pop
 
 bool PutInsert(BoundedOut& out, const Insert& insert, const qomsg_arg* args) {
-  const std::string conversion = SafeConversion(insert);
-  if (conversion.empty()) {
-    // Not printf syntax: shown as written, its arguments still consumed.
-    out.Put(insert.conversion);
-    return true;
-  }
+  // Decoding let only sound conversions through, so this never comes back empty.
+  const std::string conversion = msgtext::ExactlyTyped(insert.conversion, insert.type);
+  if (conversion.empty()) return false;
   int stars[2] = {0, 0};
   for (int s = 0; s < insert.stars; ++s) stars[s] = args[s].v.i;
   const qomsg_arg& value = args[insert.stars];
@@ -123,9 +92,7 @@ bool PutInsert(BoundedOut& out, const Insert& insert, const qomsg_arg* args) {
     default:
       if (letter == 'p') {
         n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, value.v.p);
-      } else if (value.v.p == nullptr) {
-        n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars, "(null)");
-      } else if (wide) {
+      } else if (wide) {  // a null string goes to the C library too, which prints it as printf does
         n = PrintOne(out.Tail(), out.Room(), conversion.c_str(), stars, insert.stars,
                      static_cast<const wchar_t*>(value.v.p));
       } else {
@@ -163,7 +130,8 @@ int FormatText(const CompiledText& text, char* buf, std::size_t size, const qoms
     first_arg[by_argument[a]] = next;
     next += ArgumentsOf(insert);
   }
-  if (next != nargs) return QOMSG_ERR_ARGUMENT;
+  // Further arguments are ignored, as printf ignores them: a translation may
+  // leave one out.
 
   BoundedOut out(buf, size);
   for (std::size_t i = 0; i <= count; ++i) {

@@ -47,6 +47,13 @@ int Open(std::string_view bytes, qomsg_catalog** out, char* detail, std::size_t 
   return QOMSG_OK;
 }
 
+// A failed format leaves an empty text, so a caller that prints the buffer
+// anyway prints nothing rather than stale or partial bytes.
+int Terminated(int rc, char* buf, std::size_t size) {
+  if (rc < 0 && buf != nullptr && size > 0) buf[0] = '\0';
+  return rc;
+}
+
 const qomsg::Message* FindMessage(const qomsg_catalog* catalog, long number) {
   return catalog == nullptr ? nullptr : catalog->catalog.Find(number);
 }
@@ -144,25 +151,25 @@ int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qo
 
 int qomsg_format_args(const qomsg_catalog* catalog, long number, char* buf, size_t size,
                       const qomsg_arg* args, size_t nargs) {
-  if (catalog == nullptr) return QOMSG_ERR_ARGUMENT;
+  if (catalog == nullptr) return Terminated(QOMSG_ERR_ARGUMENT, buf, size);
   const qomsg::Message* m = FindMessage(catalog, number);
-  if (m == nullptr) return QOMSG_ERR_NOT_FOUND;
+  if (m == nullptr) return Terminated(QOMSG_ERR_NOT_FOUND, buf, size);
   try {
-    return qomsg::FormatText(m->text, buf, size, args, nargs);
+    return Terminated(qomsg::FormatText(m->text, buf, size, args, nargs), buf, size);
   } catch (const std::bad_alloc&) {
-    return QOMSG_ERR_NOMEM;
+    return Terminated(QOMSG_ERR_NOMEM, buf, size);
   }
 }
 
 int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t size, va_list ap) {
-  if (catalog == nullptr) return QOMSG_ERR_ARGUMENT;
+  if (catalog == nullptr) return Terminated(QOMSG_ERR_ARGUMENT, buf, size);
   const qomsg::Message* m = FindMessage(catalog, number);
-  if (m == nullptr) return QOMSG_ERR_NOT_FOUND;
+  if (m == nullptr) return Terminated(QOMSG_ERR_NOT_FOUND, buf, size);
   try {
     const std::vector<qomsg_arg> args = qomsg::CollectArguments(m->text, ap);
-    return qomsg::FormatText(m->text, buf, size, args.data(), args.size());
+    return Terminated(qomsg::FormatText(m->text, buf, size, args.data(), args.size()), buf, size);
   } catch (const std::bad_alloc&) {
-    return QOMSG_ERR_NOMEM;
+    return Terminated(QOMSG_ERR_NOMEM, buf, size);
   }
 }
 

@@ -33,7 +33,7 @@ enum {
   QOMSG_ERR_INDEX = -6,       /* an index entry names a block outside the text area */
   QOMSG_ERR_CHAIN = -7,       /* a message's block chain runs past the end or overlaps */
   QOMSG_ERR_BLOCK = -8,       /* a block header's byte counts do not fit its block */
-  QOMSG_ERR_TEXT = -9,        /* a compiled text is malformed */
+  QOMSG_ERR_TEXT = -9,        /* a compiled text is malformed or has a conversion printf cannot take */
   QOMSG_ERR_NOT_FOUND = -10,  /* no message has that number */
   QOMSG_ERR_ARGUMENT = -11    /* bad call: null pointer, argument list that does not fit */
 };
@@ -107,15 +107,16 @@ int qomsg_lookup(const qomsg_catalog* catalog, long number, qomsg_message* messa
 int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qomsg_insert* insert);
 
 /* Formats message `number` into buf (at most size bytes, always terminated
- * when size > 0). The variable arguments follow printf's rules in argument
- * order. In the literal text "%%" prints one "%", as in a printf format; a
- * conversion that is not plain printf syntax is printed as written (its
- * arguments are still taken). Returns the length of the whole text, or a
- * negative code. */
+ * when size > 0, empty after an error). The variable arguments follow
+ * printf's rules in argument order; every conversion prints exactly as
+ * printf prints it, and arguments past those the text uses are ignored. In
+ * the literal text "%%" prints one "%", as in a printf format. Returns the
+ * length of the whole text, or a negative code. */
 int qomsg_format(const qomsg_catalog* catalog, long number, char* buf, size_t size, ...);
 int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t size, va_list ap);
 /* As qomsg_format with the arguments as an array (argument order, stars
- * first); the types must match the message's inserts. */
+ * first); the type of every argument that a conversion uses must match its
+ * insert; further arguments are ignored. */
 int qomsg_format_args(const qomsg_catalog* catalog, long number, char* buf, size_t size,
                       const qomsg_arg* args, size_t nargs);
 

@@ -7,9 +7,6 @@ namespace qokit {
 namespace {
 
 constexpr std::string_view kSeverityLetters = "ZTRKIWES";
-// The compiler accepts argument numbers up to this; further conversions of an
-// in-order text stay literal text, which compiles to the same bytes.
-constexpr std::size_t kMaxInserts = 100;
 
 // Appends one byte of a text or response in source form.
 void Escape(std::string& out, char c) {
@@ -33,28 +30,11 @@ std::string SourceText(const qomsg::Message& message) {
   for (std::size_t i = 0; i < text.pieces.size(); ++i) {
     source += text.pieces[i];
     if (i == text.inserts.size()) break;
-    if (!text.in_order || i < kMaxInserts) {
-      source += '@';
-      source += std::to_string(text.inserts[i].argument);
-    }
+    source += '@';
+    source += std::to_string(text.inserts[i].argument);
     source += text.inserts[i].conversion;
   }
   return source;
-}
-
-// Quoted source form; a line feed ends a string and the text goes on in the
-// next one, so multi-line messages stay readable.
-std::string Quote(std::string_view text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '"') {
-      out += "\\\"";
-    } else {
-      Escape(out, text[i]);
-    }
-    if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
-  }
-  return out + "\"";
 }
 
 }  // namespace
@@ -91,11 +71,24 @@ bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std:
       }
     }
     line += ' ';
-    line += Quote(text);
+    line += QuoteText(text);
     line += '\n';
     std::fputs(line.c_str(), out);
   }
   return faithful;
+}
+
+std::string QuoteText(std::string_view text) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"') {
+      out += "\\\"";
+    } else {
+      Escape(out, text[i]);
+    }
+    if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
+  }
+  return out + "\"";
 }
 
 }  // namespace qokit

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "catalog.h"
 
@@ -20,5 +21,10 @@ namespace qokit {
 // express) are reported on `err`; returns false when there were any.
 bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err);
+
+// A message text (inserts already written as "@n" and conversion) as quoted
+// source strings: escapes for what a string cannot hold, and a new string
+// after each line feed so multi-line messages stay readable.
+std::string QuoteText(std::string_view text);
 
 }  // namespace qokit

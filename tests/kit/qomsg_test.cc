@@ -1,6 +1,7 @@
 // The message catalogue reader on hand-assembled object files.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -119,17 +120,17 @@ TEST(QomsgReader, FormatsCompiledTexts) {
   const FormatRow rows[] = {
       {"plain", "\1Ready.\0"s, {}, "Ready."},
       {"in order", "\1File %s has %d records.\0"s, {S("a.txt"), I(7)}, "File a.txt has 7 records."},
-      {"percent escapes", "\1"s + "100%% sure %5.2f; 50%!\0"s, {D(3.14159)}, "100% sure  3.14; 50%!"},
+      {"percent escapes", "\1"s + "100%% sure %5.2f; 50%%!\0"s, {D(3.14159)}, "100% sure  3.14; 50%!"},
       {"stars", "\1[%*d|%-*.*s]\0"s, {I(4), I(7), I(6), I(3), S("abcdef")}, "[   7|abc   ]"},
       {"long and octal", "\1%ld/%lo/%hd/%c\0"s, {L(-5000000000L), L(8), I(70000), I(65)}, "-5000000000/10/4464/A"},
       {"null string", "\1<%s>\0"s, {S(nullptr)}, "<(null)>"},
       {"reordered", "\0\2\1\0\0\1%d\0\0\0%s\0\0: \0\0"s, {S("x"), I(5)}, "5: x"},
-      {"reordered prints %% as %", "\0\2\1\0\0\1%d\0\0\0%s\0%%\0 100%\0!\0"s, {S("x"), I(5)}, "%5 100%x!"},
+      {"reordered prints %% as %", "\0\2\1\0\0\1%d\0\0\0%s\0%%\0 100%%\0!\0"s, {S("x"), I(5)}, "%5 100%x!"},
       {"reordered stars", "\0\2\1\0\0\0%s\0\1\1%*d\0\0-\0\0"s, {I(3), I(9), S("y")}, "y-  9"},
-      {"in-order odd conversion keeps its argument", "\1%zd|%s\0"s, {I(1), S("a")}, "%zd|a"},
-      {"not printf syntax shown as written", "\0\2\1\0\0\1%zd\0\0\0%s\0\0 \0\0"s, {S("a"), I(1)}, "%zd a"},
+      {"grouping flag", "\1%'d|%'.2f|%'lld\0"s, {I(1234567), D(1234.5), L(-9876543210L)}, "1234567|1234.50|-9876543210"},
+      {"length letters recorded as long", "\0\2\1\0\0\2%llx\0\0\2%lli\0\0 \0\0"s, {L(-3), L(255)}, "ff -3"},
       {"too few arguments", "\1%d %d\0"s, {I(1)}, "", QOMSG_ERR_ARGUMENT},
-      {"too many arguments", "\1%d\0"s, {I(1), I(2)}, "", QOMSG_ERR_ARGUMENT},
+      {"further arguments are ignored", "\1%d\0"s, {I(1), I(2), S("x")}, "1"},
       {"wrong type", "\1%s\0"s, {I(1)}, "", QOMSG_ERR_ARGUMENT},
       {"star must be int", "\1%*d\0"s, {L(1), I(2)}, "", QOMSG_ERR_ARGUMENT},
   };
@@ -149,29 +150,46 @@ TEST(QomsgReader, FormatsCompiledTexts) {
   }
 }
 
-// How in-order texts are split into inserts: the length of the conversion
-// at the start of each text, and whether it is plain printf syntax.
-TEST(QomsgReader, RecognisesConversionsOfInOrderTexts) {
+// Texts that the compiler cannot write are refused when the file is opened,
+// not printed literally or misread while formatting.
+TEST(QomsgReader, RefusesAtOpenWhatPrintfWouldReadOtherwise) {
   const struct {
-    std::string text;
-    std::size_t length;
-    bool printf_syntax;
+    const char* name;
+    std::string compiled;
   } rows[] = {
-      {"%d", 2, true},          {"%-08.3f!", 7, true},     {"%*.*s", 5, true},
-      {"%hhx", 4, true},        {"%lld", 4, true},         {"%Lf", 0, false},
-      {"%lg", 0, false},        {"%zd", 3, false},         {"%1$s", 4, false},
-      {"%*.*.*d", 0, false},    {"% d", 3, true},          {"%", 0, false},
-      {"%5", 0, false},         {"% 5 of", 0, false},      {"%n", 0, false},
-      {"%'d", 3, false},        {"%p", 2, true},           {"%lc", 3, true},
+      {"percent at the end", "\1"s + "50%\0"s},
+      {"size_t length", "\1%zu items\0"s},
+      {"conversion running on to a later letter", "\1v=%F items %s\0"s},
+      {"glibc I flag", "\1%Id\0"s},
+      {"positional conversion", "\1%1$d\0"s},
+      {"wide character", "\1%lc\0"s},
+      {"long double", "\1%Lf\0"s},
+      {"L on an integer", "\1%Ld\0"s},
+      {"reordered conversion of another size", "\0\2\1\0\0\1%zd\0\0\0%s\0\0 \0\0"s},
+      {"reordered piece with a lone percent", "\0\2\1\0\0\1%d\0\0\0%s\0\0 5% \0\0"s},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.text);
-    const std::size_t length = qomsg::ScanConversion(row.text, 0);
-    EXPECT_EQ(length, row.length);
-    if (length > 0) {
-      EXPECT_EQ(qomsg::IsPrintfConversion(std::string_view(row.text).substr(0, length)), row.printf_syntax);
-    }
+    SCOPED_TRACE(row.name);
+    CatalogPtr cat;
+    std::string detail;
+    EXPECT_EQ(Open(SingleMessageFile(row.compiled), cat, &detail), QOMSG_ERR_TEXT) << detail;
+    EXPECT_EQ(cat.p, nullptr);
   }
+}
+
+// On every error the caller's buffer holds an empty text.
+TEST(QomsgReader, ErrorsLeaveATerminatedEmptyBuffer) {
+  CatalogPtr cat;
+  ASSERT_EQ(Open(TwoMessageFile(), cat), QOMSG_OK);
+  char buf[16] = "stale";
+  EXPECT_EQ(qomsg_format(cat.p, 2, buf, sizeof buf), QOMSG_ERR_NOT_FOUND);
+  EXPECT_STREQ(buf, "");
+  std::strcpy(buf, "stale");
+  EXPECT_EQ(qomsg_format(nullptr, 1, buf, sizeof buf), QOMSG_ERR_ARGUMENT);
+  EXPECT_STREQ(buf, "");
+  std::strcpy(buf, "stale");
+  EXPECT_EQ(qomsg_format_args(cat.p, 1, buf, sizeof buf, nullptr, 0), QOMSG_ERR_ARGUMENT);
+  EXPECT_STREQ(buf, "");
 }
 
 struct CorruptRow {

@@ -60,13 +60,17 @@ TEST(CompileMessageText, ProducesTheCompiledForms) {
       {"", B({1, 0})},
       {"File @1%s has @2%d records.", B({1}) + Z("File %s has %d records.")},
       {"@2%d: @1%s", B({0, 2, 1, 0, 0, 1}) + Z("%d") + B({0, 0}) + Z("%s") + Z("") + Z(": ") + Z("")},
-      {"100% sure @1%d", B({1}) + Z("100% sure %d")},
+      {"100%% sure @1%d", B({1}) + Z("100%% sure %d")},
+      // Every printf flag (grouping too), width, precision and the length
+      // letters whose argument has the size of the recorded type.
+      {"@1%'d @2%-+ #08.3e @3%'.2f", B({1}) + Z("%'d %-+ #08.3e %'.2f")},
+      {"@2%lld@1%hhu", B({0, 2, 1, 0, 0, 2}) + Z("%lld") + B({0, 1}) + Z("%hhu") + Z("") + Z("") + Z("")},
+      {"@1%ls @2%.*s @3%.d", B({1}) + Z("%ls %.*s %.d")},
       // Types and stars of each insert: int, long, double, string/pointer.
       {"@4%p @3%5.2f @2%ld @1%*.*x",
        B({0, 4, 3, 2, 1, 0}) + B({0, 0}) + Z("%p") + B({0, 3}) + Z("%5.2f") + B({0, 2}) + Z("%ld") + B({2, 1}) +
            Z("%*.*x") + Z("") + Z(" ") + Z(" ") + Z(" ") + Z("")},
       {"@2%hd@1%lo", B({0, 2, 1, 0, 0, 1}) + Z("%hd") + B({0, 2}) + Z("%lo") + Z("") + Z("") + Z("")},
-      {"@2%Lx@1%c", B({0, 2, 1, 0, 0, 2}) + Z("%Lx") + B({0, 1}) + Z("%c") + Z("") + Z("") + Z("")},
       // Leading blanks and a sign before the argument number are read as strtol reads them.
       {"a@ +1%s", B({1}) + Z("a%s")},
   };
@@ -113,6 +117,28 @@ TEST(CheckInserts, RejectsBadInsertsWithPositionLines) {
       {"@99999999999999999999%s", "Conversion 1: argument number is greater than 100\n"},
       {"@1%s @2%5", "Conversion 2: no conversion character follows the percent sign\n"},
       {"@1%", "Conversion 1: no conversion character follows the percent sign\n"},
+      // printf reads these conversions otherwise than the insert scan does.
+      {"v=@1%F items @2%s", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%a and @2%d", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%s @2%n of @3%d", "Conversion 2: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%Id", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%1$d", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%hs", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%lp", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%5.2.1f", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%-@2d", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      {"@1%3000000000d", "Conversion 1: invalid flags, width, precision or length in the conversion\n"},
+      // The argument printf takes has another size than the recorded type.
+      {"@1%zu", "Conversion 1: length modifier does not match the size of the argument type\n"},
+      {"@1%s @2%jd", "Conversion 2: length modifier does not match the size of the argument type\n"},
+      {"@1%td", "Conversion 1: length modifier does not match the size of the argument type\n"},
+      {"@1%qd", "Conversion 1: length modifier does not match the size of the argument type\n"},
+      {"@1%lc", "Conversion 1: length modifier does not match the size of the argument type\n"},
+      {"@2%Lx@1%c", "Conversion 1: length modifier does not match the size of the argument type\n"},
+      // A "%" of the literal text would be one more conversion in the compiled form.
+      {"100% done @1%s", "Conversion 1: percent sign outside an insert must be written %%\n"},
+      {"@1%s is 5%", "Conversion 2: percent sign outside an insert must be written %%\n"},
+      {"50%%% @1%s", "Conversion 1: percent sign outside an insert must be written %%\n"},
   };
   for (const Row& row : rows) {
     CompilerStateTest t;

@@ -166,6 +166,10 @@ TEST(Genobj, FormatCodes) {
       {"0 I DATEFORMAT \"99999999999999999999\"", 0, 0, 0, "Invalid date format code found in file a.msg, line 1.\n"},
       {"0 I TIMEFORMAT \"5\"", 0, 0, 0, "Invalid time format code found in file a.msg, line 1.\n"},
       {"0 I NUMBERFORMAT \" 2\"", 0, 0, 0, "Invalid number format code found in file a.msg, line 1.\n"},
+      // The codes are checked date, time, number; only the first invalid one is reported.
+      {"0 I NUMBERFORMAT \"9\"\n0 I TIMEFORMAT \"9\"\n0 I DATEFORMAT \"9\"", 0, 0, 0,
+       "Invalid date format code found in file a.msg, line 3.\n"},
+      {"0 I NUMBERFORMAT \"9\" 0 I TIMEFORMAT \"9\"", 0, 0, 0, "Invalid time format code found in file a.msg, line 1.\n"},
   };
   for (const Row& row : rows) {
     TempDir dir;

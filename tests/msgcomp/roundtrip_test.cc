@@ -71,7 +71,7 @@ std::string Catalogue(int count, unsigned seed) {
     std::string text(rng() % 200, 'a' + static_cast<char>(n % 26));
     for (int k = 0; k < inserts; ++k) {
       const int arg = reversed ? inserts - k : k + 1;
-      text += " @" + std::to_string(arg) + conversions[rng() % 7] + " 100%";
+      text += " @" + std::to_string(arg) + conversions[rng() % 7] + " 100%%";
     }
     if (rng() % 20 == 0) text = std::string(1000, 'L');
     source += " \"" + text + "\"\n";
