@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "detail.h"
 #include "file_bytes.h"
 #include "helpfile.h"
 
@@ -18,29 +19,25 @@ struct qohlp_file {
 
 namespace {
 
-void SetDetail(char* detail, std::size_t size, const std::string& text) {
-  if (detail != nullptr && size > 0) std::snprintf(detail, size, "%s", text.c_str());
-}
-
 int Open(std::string&& bytes, int layout, qohlp_file** out, char* detail, std::size_t detail_size) {
   if (layout != QOHLP_CURRENT && layout != QOHLP_LEGACY) return QOHLP_ERR_ARGUMENT;
   auto file = std::unique_ptr<qohlp_file>(new (std::nothrow) qohlp_file);
   if (file == nullptr) {
-    SetDetail(detail, detail_size, qohlp_strerror(QOHLP_ERR_NOMEM));
+    qokit::SetDetail(detail, detail_size, qohlp_strerror(QOHLP_ERR_NOMEM));
     return QOHLP_ERR_NOMEM;
   }
   try {
     file->bytes = std::move(bytes);
     for (const qohlp::Problem& p : qohlp::ReadTables(file->bytes, layout, file->tables)) {
       if (!p.fatal) continue;
-      SetDetail(detail, detail_size, p.text);
+      qokit::SetDetail(detail, detail_size, p.text);
       return p.code;
     }
   } catch (const std::bad_alloc&) {
-    SetDetail(detail, detail_size, qohlp_strerror(QOHLP_ERR_NOMEM));
+    qokit::SetDetail(detail, detail_size, qohlp_strerror(QOHLP_ERR_NOMEM));
     return QOHLP_ERR_NOMEM;
   }
-  SetDetail(detail, detail_size, "");
+  qokit::SetDetail(detail, detail_size, "");
   *out = file.release();
   return QOHLP_OK;
 }
@@ -75,7 +72,7 @@ int qohlp_open_file(const char* path, int layout, qohlp_file** out, char* detail
   *out = nullptr;
   std::string bytes;
   if (path == nullptr || !qokit::ReadWholeFile(path, bytes, qohlp::kMaxFileSize)) {
-    SetDetail(detail, detail_size,
+    qokit::SetDetail(detail, detail_size,
               std::string("cannot read ") + (path ? path : "(null)") + ": " + std::strerror(errno));
     return QOHLP_ERR_IO;
   }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "catalog.h"
+#include "detail.h"
 #include "file_bytes.h"
 #include "formatter.h"
 
@@ -19,15 +20,10 @@ struct qomsg_catalog {
 
 namespace {
 
-void SetDetail(char* detail, std::size_t size, const std::string& text) {
-  if (detail == nullptr || size == 0) return;
-  std::snprintf(detail, size, "%s", text.c_str());
-}
-
 int Open(std::string_view bytes, qomsg_catalog** out, char* detail, std::size_t detail_size) {
   auto catalog = std::unique_ptr<qomsg_catalog>(new (std::nothrow) qomsg_catalog);
   if (catalog == nullptr) {
-    SetDetail(detail, detail_size, qomsg_strerror(QOMSG_ERR_NOMEM));
+    qokit::SetDetail(detail, detail_size, qomsg_strerror(QOMSG_ERR_NOMEM));
     return QOMSG_ERR_NOMEM;
   }
   std::string why;
@@ -39,10 +35,10 @@ int Open(std::string_view bytes, qomsg_catalog** out, char* detail, std::size_t 
     why = qomsg_strerror(rc);
   }
   if (rc != QOMSG_OK) {
-    SetDetail(detail, detail_size, why);
+    qokit::SetDetail(detail, detail_size, why);
     return rc;
   }
-  SetDetail(detail, detail_size, "");
+  qokit::SetDetail(detail, detail_size, "");
   *out = catalog.release();
   return QOMSG_OK;
 }
@@ -85,7 +81,7 @@ int qomsg_open_file(const char* path, qomsg_catalog** out, char* detail, size_t 
   *out = nullptr;
   std::string bytes;
   if (path == nullptr || !qokit::ReadWholeFile(path, bytes, qomsg::kMaxFileSize)) {
-    SetDetail(detail, detail_size,
+    qokit::SetDetail(detail, detail_size,
               std::string("cannot read ") + (path ? path : "(null)") + ": " + std::strerror(errno));
     return QOMSG_ERR_IO;
   }
