@@ -2,7 +2,6 @@
 #include "qohlp.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
