@@ -19,21 +19,10 @@
 
 namespace {
 
+using namespace objformat;
 using Block = std::array<unsigned char, kBlockSize>;
 
-constexpr unsigned char kMagic[4] = {'1', 'R', '3', 'V'};
-constexpr int kCompDateOffset = 32;
 constexpr int kStreamBuffer = 1 << 16;
-
-void Put16(Block& block, int offset, uint32_t value) {
-  block[offset] = static_cast<unsigned char>(value & 0xff);
-  block[offset + 1] = static_cast<unsigned char>(value >> 8 & 0xff);
-}
-
-void Put32(Block& block, int offset, int32_t signedValue) {
-  const auto value = static_cast<uint32_t>(signedValue);
-  for (int i = 0; i < 4; ++i) block[offset + i] = static_cast<unsigned char>(value >> (8 * i) & 0xff);
-}
 
 int WriteBlock(const Block& block) {
   if (std::fwrite(block.data(), 1, block.size(), msgState->objFile) != block.size()) {
@@ -43,10 +32,10 @@ int WriteBlock(const Block& block) {
   return 0;
 }
 
-int32_t IndexBlocks() { return (msgState->highMsgNum + kIndexEntriesPerBlock - 1) / kIndexEntriesPerBlock; }
+long IndexBlocks() { return objformat::IndexBlocks(msgState->highMsgNum); }
 
 long MessageBlocks(const MsgSymbol& sym) {
-  return BlockCount(static_cast<long>(nls.nlsStrLen(sym.response)) + sym.compiledLen);
+  return ::BlockCount(static_cast<long>(nls.nlsStrLen(sym.response)) + sym.compiledLen);
 }
 
 // One format code from its meta-symbol: 1 when absent, 0 when invalid (reported).
@@ -67,7 +56,7 @@ int Fail(int result) {
 
 }  // namespace
 
-long BlockCount(long length) { return length <= 0 ? 0 : (length + kTextBytesPerBlock - 1) / kTextBytesPerBlock; }
+long BlockCount(long length) { return objformat::BlockCount(length); }
 
 int CompileMessages() {
   // One work buffer, large enough for the compiled form of any text of the run.
@@ -108,26 +97,29 @@ int CompileMessages() {
 int WriteObjectHeader() {
   const MsgCompilerState& st = *msgState;
   Block block{};
-  std::memcpy(block.data(), kMagic, sizeof kMagic);
-  Put32(block, 4, st.lowMsgNum);
-  Put32(block, 8, st.highMsgNum);
-  Put32(block, 12, st.numSymbols);
-  Put32(block, 16, st.checksum);
+  std::memcpy(block.data(), kMagic.data(), kMagic.size());
+  PutLe32(block.data() + kMinMsgNumAt, st.lowMsgNum);
+  PutLe32(block.data() + kMaxMsgNumAt, st.highMsgNum);
+  PutLe32(block.data() + kMsgCountAt, st.numSymbols);
+  PutLe32(block.data() + kChecksumAt, st.checksum);
   // Checked in this order; the first invalid code ends the run, so only its message shows.
   struct Meta {
     const char* name;
     int highest;
     const char* kind;
   };
-  constexpr Meta kCodes[3] = {{"DATEFORMAT", 5, "date"}, {"TIMEFORMAT", 4, "time"}, {"NUMBERFORMAT", 6, "number"}};
-  for (int i = 0; i < 3; ++i) {
+  constexpr Meta kCodes[3] = {
+      {"DATEFORMAT", kHighestDateFmt, "date"}, {"TIMEFORMAT", kHighestTimeFmt, "time"},
+      {"NUMBERFORMAT", kHighestNmbrFmt, "number"}};
+  static_assert(kTimeFmtAt == kDateFmtAt + 1 && kNmbrFmtAt == kDateFmtAt + 2, "the codes are adjacent");
+  for (std::size_t i = 0; i < 3; ++i) {
     const int code = FormatCode(kCodes[i].name, kCodes[i].highest, kCodes[i].kind);
     if (code == 0) return 1;
-    block[20 + i] = static_cast<unsigned char>(code);
+    block[kDateFmtAt + i] = static_cast<unsigned char>(code);
   }
   char date[26];
   CurrentTimeText(date);
-  std::memcpy(block.data() + kCompDateOffset, date, 24);
+  std::memcpy(block.data() + kCompDateAt, date, kCompDateTextLength);
   return WriteBlock(block);
 }
 
@@ -138,10 +130,10 @@ int WriteObjectIndex() {
   const MsgSymbol* sym = msgState->symList;
   while (counter < high) {
     Block block{};
-    for (int entry = 0; entry < kIndexEntriesPerBlock && counter < high; ++entry) {
+    for (std::size_t entry = 0; entry < kIndexEntriesPerBlock && counter < high; ++entry) {
       ++counter;
       if (sym != nullptr && sym->msgNum == counter) {
-        Put16(block, 2 * entry, static_cast<uint32_t>(nextBlock));
+        PutLe16(block.data() + 2 * entry, static_cast<uint32_t>(nextBlock));
         nextBlock += MessageBlocks(*sym);
         sym = sym->next;
       }
@@ -159,11 +151,10 @@ int WriteObjectTexts() {
     while (remaining > 0) {
       Block block{};
       const long response = first ? static_cast<long>(nls.nlsStrLen(sym->response)) : 0;
-      const long n = remaining < kTextBytesPerBlock - response ? remaining : kTextBytesPerBlock - response;
-      uint32_t header = static_cast<uint32_t>(sym->severity % 8) * 4096 + static_cast<uint32_t>(response) * 512 +
-                        static_cast<uint32_t>(n);
-      if (remaining > n) header += 32768;
-      Put16(block, 0, header);
+      const long room = static_cast<long>(kTextBytesPerBlock) - response;
+      const long n = remaining < room ? remaining : room;
+      PutLe16(block.data(), EncodeTextHeader({remaining > n, sym->severity, static_cast<int>(response),
+                                              static_cast<int>(n)}));
       std::memcpy(block.data() + 2, sym->response, static_cast<size_t>(response));
       std::memcpy(block.data() + 2 + response, position, static_cast<size_t>(n));
       if (WriteBlock(block) != 0) return 1;

@@ -305,10 +305,9 @@ int IsAllDigits(const char* text) {
 }
 
 int SeverityCode(const char* letter) {
-  static constexpr char kLetters[] = "ZTRKIWESL";
   if (letter[0] == '\0' || letter[1] != '\0') return -1;
-  for (int code = 0; kLetters[code] != '\0'; ++code) {
-    if (kLetters[code] == letter[0]) return code;
+  for (int code = 0; kSeverityLetters[code] != '\0'; ++code) {
+    if (kSeverityLetters[code] == letter[0]) return code;
   }
   return -1;
 }

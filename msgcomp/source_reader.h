@@ -12,6 +12,8 @@
 inline constexpr int kMaxTextLen = 1024;
 inline constexpr int kMaxNumberDigits = 10;
 inline constexpr int32_t kMaxMsgNum = 49999;
+// The severity letters; a letter's position is its code (0..8).
+inline constexpr char kSeverityLetters[] = "ZTRKIWESL";
 
 // One source entry; the caller owns the buffers.
 struct MessageRecord {

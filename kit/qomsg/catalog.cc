@@ -7,14 +7,10 @@ namespace qomsg {
 
 namespace {
 
-uint32_t Le16(std::string_view bytes, std::size_t at) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
-         static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
-}
+using namespace objformat;
 
-int32_t Le32Signed(std::string_view bytes, std::size_t at) {
-  const uint32_t v = Le16(bytes, at) | Le16(bytes, at + 2) << 16;
-  return static_cast<int32_t>(v);
+const unsigned char* At(std::string_view bytes, std::size_t at) {
+  return reinterpret_cast<const unsigned char*>(bytes.data()) + at;
 }
 
 std::size_t BlockOffset(std::size_t block) { return (block - 1) * kBlockSize; }
@@ -34,13 +30,13 @@ int Catalog::LoadControl(std::string_view bytes, std::string& why) {
     why = "control block does not start with 1R3V";
     return QOMSG_ERR_MAGIC;
   }
-  info_.min_msg_num = Le32Signed(bytes, 4);
-  info_.max_msg_num = Le32Signed(bytes, 8);
-  info_.msg_count = Le32Signed(bytes, 12);
-  info_.checksum = Le32Signed(bytes, 16);
-  info_.date_fmt = static_cast<unsigned char>(bytes[20]);
-  info_.time_fmt = static_cast<unsigned char>(bytes[21]);
-  info_.number_fmt = static_cast<unsigned char>(bytes[22]);
+  info_.min_msg_num = GetLe32(At(bytes, kMinMsgNumAt));
+  info_.max_msg_num = GetLe32(At(bytes, kMaxMsgNumAt));
+  info_.msg_count = GetLe32(At(bytes, kMsgCountAt));
+  info_.checksum = GetLe32(At(bytes, kChecksumAt));
+  info_.date_fmt = static_cast<unsigned char>(bytes[kDateFmtAt]);
+  info_.time_fmt = static_cast<unsigned char>(bytes[kTimeFmtAt]);
+  info_.number_fmt = static_cast<unsigned char>(bytes[kNmbrFmtAt]);
   if (info_.max_msg_num < 0 || info_.max_msg_num > kHighestMessageNumber) {
     why = "highest message number " + std::to_string(info_.max_msg_num) + " out of range";
     return QOMSG_ERR_CONTROL;
@@ -49,12 +45,12 @@ int Catalog::LoadControl(std::string_view bytes, std::string& why) {
     why = "message count " + std::to_string(info_.msg_count) + " out of range";
     return QOMSG_ERR_CONTROL;
   }
-  if (info_.date_fmt < 1 || info_.date_fmt > 5 || info_.time_fmt < 1 || info_.time_fmt > 4 ||
-      info_.number_fmt < 1 || info_.number_fmt > 6) {
+  if (info_.date_fmt < 1 || info_.date_fmt > kHighestDateFmt || info_.time_fmt < 1 ||
+      info_.time_fmt > kHighestTimeFmt || info_.number_fmt < 1 || info_.number_fmt > kHighestNmbrFmt) {
     why = "format code out of range";
     return QOMSG_ERR_CONTROL;
   }
-  const std::string_view date = bytes.substr(32, 32);
+  const std::string_view date = bytes.substr(kCompDateAt, kCompDateSize);
   const std::size_t nul = date.find('\0');
   if (nul == std::string_view::npos) {
     why = "compile date not terminated";
@@ -83,13 +79,13 @@ int Catalog::LoadMessage(std::string_view bytes, long number, std::size_t first_
       return QOMSG_ERR_CHAIN;
     }
     const std::string_view data = bytes.substr(BlockOffset(block), kBlockSize);
-    const uint32_t header = Le16(data, 0);
-    const bool more = (header & 0x8000u) != 0;
-    const int severity = static_cast<int>((header >> 12) & 7u);
-    const std::size_t response_len = (header >> 9) & 7u;
-    const std::size_t text_len = header & 0x1FFu;
+    const TextHeader header = DecodeTextHeader(GetLe16(At(data, 0)));
+    const bool more = header.more;
+    const int severity = header.severity;
+    const auto response_len = static_cast<std::size_t>(header.responseBytes);
+    const auto text_len = static_cast<std::size_t>(header.textBytes);
     const std::string in_block = where + "block " + std::to_string(block) + ": ";
-    if (response_len + text_len > kBlockPayload) {
+    if (response_len + text_len > kTextBytesPerBlock) {
       why = in_block + "header claims " + std::to_string(response_len + text_len) +
             " bytes, a block holds 62";
       return QOMSG_ERR_BLOCK;
@@ -98,7 +94,7 @@ int Catalog::LoadMessage(std::string_view bytes, long number, std::size_t first_
       why = in_block + "continuation header disagrees with the first block";
       return QOMSG_ERR_BLOCK;
     }
-    if (more && response_len + text_len != kBlockPayload) {
+    if (more && response_len + text_len != kTextBytesPerBlock) {
       why = in_block + "a block followed by more blocks is not full";
       return QOMSG_ERR_BLOCK;
     }
@@ -123,14 +119,14 @@ int Catalog::Load(std::string_view bytes, std::string& why) {
   if (const int rc = LoadControl(bytes, why); rc != QOMSG_OK) return rc;
   const std::size_t blocks = bytes.size() / kBlockSize;
   const auto max = static_cast<std::size_t>(info_.max_msg_num);
-  const std::size_t index_blocks = (max + kIndexEntriesPerBlock - 1) / kIndexEntriesPerBlock;
+  const auto index_blocks = static_cast<std::size_t>(IndexBlocks(static_cast<long>(max)));
   if (1 + index_blocks > blocks) {
     why = "index of " + std::to_string(index_blocks) + " blocks runs past the end of the file";
     return QOMSG_ERR_INDEX;
   }
   std::size_t next_block = index_blocks + 2;
   for (std::size_t entry = 0; entry < index_blocks * kIndexEntriesPerBlock; ++entry) {
-    const uint32_t first = Le16(bytes, kBlockSize + 2 * entry);
+    const uint32_t first = GetLe16(At(bytes, kBlockSize + 2 * entry));
     if (first == 0) continue;
     const long number = static_cast<long>(entry) + 1;
     if (number > info_.max_msg_num) {

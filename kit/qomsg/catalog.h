@@ -1,17 +1,5 @@
-// A message object file, checked completely and decoded into memory.
-//
-// The file is a sequence of 64-byte blocks, numbered from 1, little-endian:
-//   block 1        control block: "1R3V", min, max, count, checksum (signed
-//                  32-bit each), date/time/number format codes (1 byte each),
-//                  reserved bytes, compile date (32 bytes from offset 32)
-//   blocks 2..X+1  index, X = (max + 31) / 32: 32 unsigned 16-bit entries per
-//                  block; entry j holds the first text block of message j+1
-//                  or 0 when there is no such message
-//   blocks X+2..   text blocks, message after message in number order. Each
-//                  starts with a 16-bit header: bit 15 more blocks follow,
-//                  bits 12-14 severity, bits 9-11 response bytes in this
-//                  block, bits 0-8 compiled-text bytes in this block; then
-//                  the response (first block only) and the text bytes.
+// A message object file, checked completely and decoded into memory
+// (object_format.h has the layout).
 #pragma once
 
 #include <cstddef>
@@ -21,17 +9,13 @@
 #include <vector>
 
 #include "compiled_text.h"
+#include "object_format.h"
 #include "qomsg.h"
 
 namespace qomsg {
 
-inline constexpr std::size_t kBlockSize = 64;
-inline constexpr std::size_t kBlockPayload = 62;
-inline constexpr std::size_t kIndexEntriesPerBlock = 32;
-inline constexpr long kHighestMessageNumber = 49999;
-inline constexpr std::string_view kMagic = "1R3V";
 // Block numbers are 16 bits wide, so no valid file is longer than this.
-inline constexpr std::size_t kMaxFileSize = 65535 * kBlockSize;
+inline constexpr std::size_t kMaxFileSize = objformat::kMaxFileSize;
 
 struct Message {
   long number = 0;

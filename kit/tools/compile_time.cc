@@ -3,15 +3,13 @@
 #include <array>
 #include <cstdio>
 
-#include "catalog.h"
+#include "object_format.h"
 #include "symfile_format.h"
 
 namespace qokit {
 
 namespace {
 
-// The object file keeps its compile date in the control block from here.
-constexpr std::size_t kCompDateOffset = 32;
 // The last second whose year still has four digits.
 constexpr std::time_t kLastFourDigitYear = 253402300799;
 
@@ -47,11 +45,11 @@ std::optional<std::size_t> SymbolFileTimeText(std::string_view bytes) {
 }
 
 bool IsObjectFile(std::string_view bytes) {
-  if (bytes.size() < qomsg::kBlockSize || bytes.substr(0, qomsg::kMagic.size()) != qomsg::kMagic) return false;
+  if (bytes.size() < objformat::kBlockSize || bytes.substr(0, objformat::kMagic.size()) != objformat::kMagic) return false;
   // The compile date is the text, then NUL bytes to the end of the block.
-  for (std::size_t i = kCompDateOffset; i < kCompDateOffset + kTimeTextLength; ++i)
+  for (std::size_t i = objformat::kCompDateAt; i < objformat::kCompDateAt + kTimeTextLength; ++i)
     if (bytes[i] == '\0') return false;
-  for (std::size_t i = kCompDateOffset + kTimeTextLength; i < qomsg::kBlockSize; ++i)
+  for (std::size_t i = objformat::kCompDateAt + kTimeTextLength; i < objformat::kBlockSize; ++i)
     if (bytes[i] != '\0') return false;
   return true;
 }
@@ -85,7 +83,7 @@ std::string UtcTimeText(std::time_t when) {
 std::optional<StampKind> RewriteCompileTime(std::string& bytes, std::string_view time_text) {
   if (time_text.size() != kTimeTextLength) return std::nullopt;
   if (IsObjectFile(bytes)) {
-    bytes.replace(kCompDateOffset, kTimeTextLength, time_text);
+    bytes.replace(objformat::kCompDateAt, kTimeTextLength, time_text);
     return StampKind::kObjectFile;
   }
   if (const auto at = SymbolFileTimeText(bytes)) {

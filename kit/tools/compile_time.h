@@ -10,9 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "object_format.h"
+
 namespace qokit {
 
-inline constexpr std::size_t kTimeTextLength = 24;
+inline constexpr std::size_t kTimeTextLength = objformat::kCompDateTextLength;
 
 // Seconds since the epoch from a SOURCE_DATE_EPOCH value: decimal digits
 // only, and a moment whose year has four digits (so its text keeps 24

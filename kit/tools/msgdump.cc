@@ -2,11 +2,12 @@
 
 #include <string_view>
 
+#include "source_reader.h"
+
 namespace qokit {
 
 namespace {
 
-constexpr std::string_view kSeverityLetters = "ZTRKIWES";
 
 // Appends one byte of a text or response in source form.
 void Escape(std::string& out, char c) {
