@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "compiled_form.h"
 #include "insert_syntax.h"
 #include "msgstate.h"
 #include "nlsstr.h"
@@ -39,31 +40,6 @@ int CheckLiteral(std::string_view piece, int k) {
   if (msgtext::LonePercent(piece) == std::string_view::npos) return 0;
   return FailCheck("Conversion %d: percent sign outside an insert must be written %%%%\n", k);
 }
-
-struct Insert {
-  std::string_view directive;  // "%" through the conversion character
-  unsigned char stars = 0;
-  unsigned char type = 0;
-};
-
-// A writer that can never pass the end of its buffer.
-struct Output {
-  unsigned char* data;
-  size_t capacity;
-  size_t length = 0;
-  bool overflow = false;
-
-  void Put(unsigned char byte) {
-    if (length < capacity) {
-      data[length++] = byte;
-    } else {
-      overflow = true;
-    }
-  }
-  void Put(std::string_view bytes) {
-    for (char c : bytes) Put(static_cast<unsigned char>(c));
-  }
-};
 
 }  // namespace
 
@@ -115,69 +91,45 @@ size_t CompiledSizeBound(size_t textLen) {
 }
 
 size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity) {
-  std::array<Insert, kMaxArgumentNumber> inserts{};
-  std::array<std::string_view, kMaxArgumentNumber + 1> pieces{};
-  std::array<int, kMaxArgumentNumber> position{};
-  position.fill(-1);
+  // Kept between calls so that a run of many texts allocates only once.
+  static msgtext::FormParts parts;
+  parts.pieces.clear();
+  parts.inserts.clear();
+  parts.in_order = true;
+  std::array<bool, kMaxArgumentNumber> shown{};
   const int limit = msgState->maxInserts < kMaxArgumentNumber ? msgState->maxInserts : kMaxArgumentNumber;
-  bool inOrder = true;
   long previous = 0;
-  int count = 0;
   const char* rest = text;
   msgtext::InsertSpan span;
-  while (count < limit && msgtext::NextInsert(rest, span, LayerSearches())) {
-    pieces[count] = std::string_view(rest, static_cast<size_t>(span.at - rest));
+  while (static_cast<int>(parts.inserts.size()) < limit && msgtext::NextInsert(rest, span, LayerSearches())) {
     const long n = span.argument;
-    if (n < 1 || n > limit || *span.percent != '%' || span.end == nullptr || position[n - 1] >= 0) return 0;
-    position[n - 1] = count;
-    if (n <= previous) inOrder = false;
+    if (n < 1 || n > limit || *span.percent != '%' || span.end == nullptr || shown[n - 1]) return 0;
+    shown[n - 1] = true;
+    if (n <= previous) parts.in_order = false;
     previous = n;
-    Insert& insert = inserts[count];
-    insert.directive = msgtext::ConversionOf(span);
-    const int type = msgtext::TypeCode(insert.directive);
-    if (type == msgtext::kTypeLongDouble) {
+    msgtext::FormInsert insert;
+    insert.argument = static_cast<int>(n);
+    insert.conversion = msgtext::ConversionOf(span);
+    insert.type = msgtext::TypeCode(insert.conversion);
+    if (insert.type == msgtext::kTypeLongDouble) {
       std::fputs("Long double (%le, %lf, or %lg) not supported in this release.\n", stderr);
       std::fprintf(stderr, "Raw message text:\n%s\n", text);
       return 0;
     }
-    insert.type = static_cast<unsigned char>(type);
-    const msgtext::Verdict verdict = msgtext::Judge(insert.directive);
+    const msgtext::Verdict verdict = msgtext::Judge(insert.conversion);
     if (verdict == msgtext::Verdict::kTooManyStars) {
       std::fputs("More than 2 asterisks in the control string\n", stderr);
       return 0;
     }
     if (verdict != msgtext::Verdict::kSound) return 0;  // the first pass refuses these
-    insert.stars = static_cast<unsigned char>(std::count(insert.directive.begin(), insert.directive.end(), '*'));
-    ++count;
+    insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
+    parts.pieces.emplace_back(rest, static_cast<size_t>(span.at - rest));
+    parts.inserts.push_back(insert);
     rest = span.end;
   }
-  pieces[count] = std::string_view(rest);
-  for (int k = 0; k < count; ++k) {
-    if (position[k] < 0) return 0;  // argument numbers were not 1..N
+  parts.pieces.emplace_back(rest);
+  for (size_t k = 0; k < parts.inserts.size(); ++k) {
+    if (!shown[k]) return 0;  // argument numbers were not 1..N
   }
-
-  Output out{buffer, capacity};
-  out.Put(inOrder ? 1 : 0);
-  if (inOrder) {
-    for (int k = 0; k < count; ++k) {
-      out.Put(pieces[k]);
-      out.Put(inserts[k].directive);
-    }
-    out.Put(pieces[count]);
-    out.Put(0);
-  } else {
-    out.Put(static_cast<unsigned char>(count));
-    for (int k = 0; k < count; ++k) out.Put(static_cast<unsigned char>(position[k]));
-    for (int k = 0; k < count; ++k) {
-      out.Put(inserts[k].stars);
-      out.Put(inserts[k].type);
-      out.Put(inserts[k].directive);
-      out.Put(0);
-    }
-    for (int k = 0; k <= count; ++k) {
-      out.Put(pieces[k]);
-      out.Put(0);
-    }
-  }
-  return out.overflow ? 0 : out.length;
+  return msgtext::WriteCompiledForm(parts, buffer, capacity);
 }

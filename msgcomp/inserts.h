@@ -1,14 +1,6 @@
-// Insert checking of message texts and the compiled form of a text.
-//
-// What an insert is and what its conversion means is defined once, in
-// insert_syntax.h. Compiled form:
-//   flag 1 (inserts in argument order 1..N, or none): 0x01, then the text as
-//     one printf format (each "@n" left out), NUL-terminated.
-//   flag 0: 0x00, N, the position map (byte k = text position of the insert
-//     showing argument k+1), per insert in text order: star count, type code
-//     (0 pointer/string, 1 int, 2 long, 3 double), the directive and a NUL;
-//     then the N+1 literal pieces around the inserts, each NUL-terminated.
-// In both forms the literal text holds a percent sign only as "%%".
+// Insert checking of message texts and their compiled form. What an insert
+// is and what its conversion means is defined in insert_syntax.h, the
+// compiled form's layout in compiled_form.h.
 #pragma once
 
 #include <cstddef>

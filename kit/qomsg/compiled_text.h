@@ -1,36 +1,18 @@
-// Decoding of the compiled text form of one message.
-//
-// Form of the bytes (the order flag comes first):
-//   flag 1: the message as one printf format, NUL-terminated. The inserts are
-//           the conversions of that format, in argument order (at most 100).
-//   flag 0: N; a position map of N bytes (byte k = text position of the insert
-//           that shows argument k+1); per insert in text order: star count,
-//           type code, the conversion NUL-terminated; then the
-//           N+1 literal pieces around the inserts, each NUL-terminated.
+// Decoding of the compiled text form of one message (compiled_form.h has the
+// layout, shared with the compiler), checked for what the reader can format.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "compiled_form.h"
 
 namespace qomsg {
 
-struct Insert {
-  int argument = 0;       // 1-based
-  std::string_view conversion;  // "%" through the conversion letter
-  int stars = 0;
-  int type = 0;           // QOMSG_ARG_*
-};
-
-struct CompiledText {
-  bool in_order = true;
-  // N+1 literal pieces around the N inserts, in text order, as written in
-  // the source ("%%" stands for one "%" when printed).
-  std::vector<std::string_view> pieces;
-  std::vector<Insert> inserts;  // text order
-};
+using Insert = msgtext::FormInsert;
+// N+1 literal pieces around the N inserts, in text order, as written in the
+// source ("%%" stands for one "%" when printed).
+using CompiledText = msgtext::FormParts;
 
 // Decodes `bytes` (views into them are kept) into `out`. A form that the
 // compiler cannot write is malformed: every "%" of the literal text must be
