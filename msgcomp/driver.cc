@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "nlsstr.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr int kCommandLineError = 255;
 constexpr int kNoMemory = 2;
 constexpr size_t kSubcommandSize = 100;
-
-constexpr char kTooFew[] = "Too few arguments specified.\n";
-constexpr char kTooMany[] = "Too many arguments specified.\n";
-constexpr char kNoStateMemory[] = "Insufficient memory to initialize message compiler.\n";
 
 enum class Subcommand { kGensym, kRegensym, kGenobj };
 
@@ -43,20 +40,14 @@ struct ResponseList {
   ~ResponseList() { FreeResponseWords(count, words); }
 };
 
-int UsageError(const char* message) {
-  std::fputs(message, stderr);
-  PrintUsage();
+// A command-line fault: its message, then the usage.
+int UsageError(void (*say)()) {
+  say();
+  SayUsage();
   return kCommandLineError;
 }
 
 }  // namespace
-
-void PrintUsage() {
-  std::fputs("\nCorrect syntax:\n", stderr);
-  std::fputs("\n    qogenmsg gensym {symfile} {srcfile1} [{srcfile2} ...]\n", stderr);
-  std::fputs("\n    qogenmsg regensym {symfile} {srcfile1} [{srcfile2} ...]\n", stderr);
-  std::fputs("\n    qogenmsg genobj {symfile} {objfile} {srcfile1} [{srcfile2} ...]\n\n", stderr);
-}
 
 int CheckDuplicateNames() {
   const MsgCompilerState& st = *msgState;
@@ -79,11 +70,11 @@ int CheckDuplicateNames() {
 int RunMessageCompiler(int argc, char** argv) {
   StateOwner owner;
   if (!owner.state) {
-    std::fputs(kNoStateMemory, stderr);
+    SayNoStateMemory();
     return kNoMemory;
   }
   MsgCompilerState& st = *owner.state;
-  if (argc < 3) return UsageError(kTooFew);
+  if (argc < 3) return UsageError(SayTooFewArguments);
 
   std::unique_ptr<ResponseList> response;
   char** list = argv;
@@ -91,7 +82,7 @@ int RunMessageCompiler(int argc, char** argv) {
   if (argv[2][0] == '@') {
     response.reset(new (std::nothrow) ResponseList{});
     if (!response) {
-      std::fputs(kNoStateMemory, stderr);
+      SayNoStateMemory();
       return kNoMemory;
     }
     response->words[0] = argv[0];
@@ -99,13 +90,13 @@ int RunMessageCompiler(int argc, char** argv) {
     response->count = 2;
     const int read = ReadResponseFile(argv[2] + 1, &response->count, response->words);
     // Too many words is the same fault as too many arguments on the command line.
-    if (read == kResponseTooMany) return UsageError(kTooMany);
-    if (read != kResponseOk) return UsageError("Error processing response file.\n");
-    if (response->count <= 3) return UsageError(kTooFew);
+    if (read == kResponseTooMany) return UsageError(SayTooManyArguments);
+    if (read != kResponseOk) return UsageError(SayResponseFileError);
+    if (response->count <= 3) return UsageError(SayTooFewArguments);
     list = response->words;
     count = response->count;
   } else if (argc < 4) {
-    return UsageError(kTooFew);
+    return UsageError(SayTooFewArguments);
   }
 
   // A longer word is cut to the buffer; it can then match no subcommand.
@@ -123,18 +114,18 @@ int RunMessageCompiler(int argc, char** argv) {
     command = Subcommand::kGenobj;
     firstSource = 4;
   } else {
-    std::fprintf(stderr, "Unknown subcommand - %s.\n", word);
-    PrintUsage();
+    SayUnknownSubcommand(word);
+    SayUsage();
     return kCommandLineError;
   }
   const int sources = count - firstSource;
-  if (sources > kMaxSourceFiles) return UsageError(kTooMany);
-  if (sources <= 0) return UsageError(kTooFew);
+  if (sources > kMaxSourceFiles) return UsageError(SayTooManyArguments);
+  if (sources <= 0) return UsageError(SayTooFewArguments);
   st.symFileName = list[2];
   if (command == Subcommand::kGenobj) st.objFileName = list[3];
   st.numSrcFiles = sources;
   for (int i = 0; i < sources; ++i) st.srcFileNames[i] = list[firstSource + i];
-  if (CheckDuplicateNames() != 0) return UsageError("Duplicate file name specified.\n");
+  if (CheckDuplicateNames() != 0) return UsageError(SayDuplicateFileName);
 
   if (OpenSources() != 0) return 1;
   int result = 0;
@@ -145,13 +136,9 @@ int RunMessageCompiler(int argc, char** argv) {
   }
   CloseSources();
   if (result != 0) {
-    if (command == Subcommand::kRegensym) {
-      std::fputs("\nCompile failed.\n", stderr);
-    } else {
-      std::fputs("\nCompile failed.\nHit enter to continue...", stderr);
-      std::fflush(stderr);
-      std::getchar();
-    }
+    const bool asksForKey = command != Subcommand::kRegensym;
+    SayCompileFailed(asksForKey);
+    if (asksForKey) std::getchar();
   }
   return result < 0 ? kCommandLineError : result;
 }

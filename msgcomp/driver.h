@@ -8,8 +8,5 @@
 // After a failed gensym or genobj it waits for one byte on standard input.
 [[nodiscard]] int RunMessageCompiler(int argc, char** argv);
 
-// The complete syntax, on standard error.
-void PrintUsage();
-
 // 1 when any file name of msgState is given twice (exact comparison), else 0.
 int CheckDuplicateNames();

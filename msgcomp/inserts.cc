@@ -2,26 +2,20 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #include "compiled_form.h"
 #include "insert_syntax.h"
+#include "messages.h"
 #include "msgstate.h"
 #include "nlsstr.h"
 
 namespace {
 
-[[gnu::format(printf, 1, 2)]] int FailCheck(const char* format, ...) {
-  std::fprintf(stderr, "curSourceLine: %ld \n", msgState->curSourceLine);
-  std::fprintf(stderr, "curSourceFile: %d \n", static_cast<int>(msgState->curSourceFile));
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
+int Fail(InsertFault fault, int k) {
+  SayInsertFault(fault, k, msgState->curSourceFile, msgState->curSourceLine);
   return 1;
 }
 
@@ -38,7 +32,7 @@ const msgtext::Searches& LayerSearches() {
 // declared. k is the conversion printf would take it for.
 int CheckLiteral(std::string_view piece, int k) {
   if (msgtext::LonePercent(piece) == std::string_view::npos) return 0;
-  return FailCheck("Conversion %d: percent sign outside an insert must be written %%%%\n", k);
+  return Fail(InsertFault::kLonePercent, k);
 }
 
 }  // namespace
@@ -54,22 +48,16 @@ int CheckInserts(const char* text) {
     const int k = ++count;
     if (CheckLiteral(std::string_view(rest, static_cast<size_t>(span.at - rest)), k) != 0) return 1;
     const long n = span.argument;
-    if (n < 1) return FailCheck("Conversion %d: argument number is less than 1\n", k);
-    if (n > kMaxArgumentNumber) {
-      return FailCheck("Conversion %d: argument number is greater than %d\n", k, kMaxArgumentNumber);
-    }
-    if (used[n]) return FailCheck("Conversion %d: duplicate argument number\n", k);
-    if (*span.percent != '%') return FailCheck("Conversion %d:percent sign must follow the argument number\n", k);
-    if (span.percent[1] == '%') return FailCheck("Conversion %d: double percent sign...\n", k);
-    if (span.end == nullptr) {
-      return FailCheck("Conversion %d: no conversion character follows the percent sign\n", k);
-    }
+    if (n < 1) return Fail(InsertFault::kArgumentBelowOne, k);
+    if (n > kMaxArgumentNumber) return Fail(InsertFault::kArgumentAboveLimit, k);
+    if (used[n]) return Fail(InsertFault::kDuplicateArgument, k);
+    if (*span.percent != '%') return Fail(InsertFault::kNoPercent, k);
+    if (span.percent[1] == '%') return Fail(InsertFault::kDoublePercent, k);
+    if (span.end == nullptr) return Fail(InsertFault::kNoLetter, k);
     // Long doubles and more than two stars are the second pass's to report.
     switch (msgtext::Judge(msgtext::ConversionOf(span))) {
-      case msgtext::Verdict::kNotPrintf:
-        return FailCheck("Conversion %d: invalid flags, width, precision or length in the conversion\n", k);
-      case msgtext::Verdict::kSizeDiffers:
-        return FailCheck("Conversion %d: length modifier does not match the size of the argument type\n", k);
+      case msgtext::Verdict::kNotPrintf: return Fail(InsertFault::kNotPrintf, k);
+      case msgtext::Verdict::kSizeDiffers: return Fail(InsertFault::kSizeDiffers, k);
       default:
         break;
     }
@@ -80,7 +68,10 @@ int CheckInserts(const char* text) {
     rest = span.end;
   }
   if (CheckLiteral(rest, count + 1) != 0) return 1;
-  if (largest != count) return FailCheck("Argument numbers do not form a sequence starting with 1");
+  if (largest != count) {
+    SayArgumentsNotASequence(msgState->curSourceFile, msgState->curSourceLine);
+    return 1;
+  }
   if (count > msgState->maxInserts) msgState->maxInserts = count;
   if (longestDirective > msgState->maxSpecLen) msgState->maxSpecLen = longestDirective;
   return 0;
@@ -112,13 +103,12 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
     insert.conversion = msgtext::ConversionOf(span);
     insert.type = msgtext::TypeCode(insert.conversion);
     if (insert.type == msgtext::kTypeLongDouble) {
-      std::fputs("Long double (%le, %lf, or %lg) not supported in this release.\n", stderr);
-      std::fprintf(stderr, "Raw message text:\n%s\n", text);
+      SayLongDouble(text);
       return 0;
     }
     const msgtext::Verdict verdict = msgtext::Judge(insert.conversion);
     if (verdict == msgtext::Verdict::kTooManyStars) {
-      std::fputs("More than 2 asterisks in the control string\n", stderr);
+      SayTooManyStars();
       return 0;
     }
     if (verdict != msgtext::Verdict::kSound) return 0;  // the first pass refuses these

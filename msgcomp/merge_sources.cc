@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "inserts.h"
+#include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
-#include "report.h"
 #include "source_reader.h"
 
 namespace {
@@ -17,16 +17,14 @@ void ClearCounters() {
 const char* SourceName(int index) { return msgState->srcFileNames[index]; }
 
 void ReportPair(const MsgSymbol& earlier, const MessageRecord& entry) {
-  Report("       (%s, %d)    file %s, line %d\n", earlier.name, static_cast<int>(earlier.msgNum),
-         SourceName(earlier.srcIndex), static_cast<int>(earlier.line));
-  Report("       (%s, %d)    file %s, line %d\n", entry.symbol, static_cast<int>(entry.msgNum),
-         SourceName(entry.srcIndex), static_cast<int>(entry.line));
+  SaySymbolPair(earlier.name, earlier.msgNum, SourceName(earlier.srcIndex), earlier.line);
+  SaySymbolPair(entry.symbol, entry.msgNum, SourceName(entry.srcIndex), entry.line);
 }
 
 // One numbered entry of the first pass: false when it duplicates an earlier one.
 bool MergeEntry(const MessageRecord& entry) {
   if (const MsgSymbol* same = FindDefinedNumber(entry.msgNum); same != nullptr) {
-    Report("Error: Duplicate message numbers detected for the following symbol pairs:\n");
+    SayDuplicateNumbers();
     ReportPair(*same, entry);
     return false;
   }
@@ -35,7 +33,7 @@ bool MergeEntry(const MessageRecord& entry) {
     sym = InsertSymbol(entry.symbol, entry.msgNum);
     msgState->mappingChanged = 1;
   } else if (sym->defined) {
-    Report("Error: Duplicate symbol names detected for the following symbol pairs:\n");
+    SayDuplicateNames();
     ReportPair(*sym, entry);
     return false;
   } else if (sym->msgNum != entry.msgNum) {
@@ -66,11 +64,9 @@ int MergeSources() {
     if (read < 0) break;
     if (entry->msgNum == 0) {
       if (const MsgMetaSymbol* earlier = FindMetaSymbol(entry->symbol); earlier != nullptr) {
-        Report("Error: Duplicate meta-symbol names detected:\n");
-        Report("       %s    file %s, line %d\n", earlier->name, SourceName(earlier->srcIndex),
-               static_cast<int>(earlier->line));
-        Report("       %s    file %s, line %d\n", entry->symbol, SourceName(entry->srcIndex),
-               static_cast<int>(entry->line));
+        SayDuplicateMetaSymbols();
+        SayMetaSymbolLine(earlier->name, SourceName(earlier->srcIndex), earlier->line);
+        SayMetaSymbolLine(entry->symbol, SourceName(entry->srcIndex), entry->line);
         duplicates = true;
         continue;
       }
@@ -91,7 +87,7 @@ int MergeSources() {
   for (MsgSymbol* s = st.symList; s != nullptr;) {
     MsgSymbol* next = s->next;
     if (!s->defined) {
-      Report("**** Mismatched: %d %s \n", static_cast<int>(s->msgNum), s->name);
+      SayMismatched(s->msgNum, s->name);
       RemoveSymbol(s);
       st.mappingChanged = 1;
     }

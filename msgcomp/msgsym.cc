@@ -5,33 +5,23 @@
 #include <cstring>
 #include <new>
 
+#include "messages.h"
 #include "msgstate.h"
 #include "nlsstr.h"
 
 namespace {
 
-[[noreturn]] void OutOfMemory(const char* what) {
-  std::fputs(what, stderr);
-  std::fputs("Terminating program.\n", stderr);
-  std::exit(1);
-}
-
 // A broken precondition is a fault in the caller, never a result of input.
 void Require(bool ok, const char* operation, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "Internal error in msgsym, %s: %s.\n", operation, what);
-  std::abort();
+  if (!ok) SayInternalErrorAndAbort(operation, what);
 }
-
-constexpr char kSymbolMemory[] = "Insufficient memory to insert symbol in symbol table.\n";
-constexpr char kMetaMemory[] = "Insufficient memory to insert meta-symbol in symbol table.\n";
 
 // Links a record into symList after every record numbered msgNum or lower and
 // records it in the number index.
 void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
   NumberIndex& index = msgState->numIndex;
   NumberSlot* slot = index.Get(msgNum);
-  if (slot == nullptr) OutOfMemory(kSymbolMemory);
+  if (slot == nullptr) SayNoSymbolMemoryAndExit(false);
   MsgSymbol* pred = slot->last;
   if (pred == nullptr) {
     const NumberSlot* below = index.Below(msgNum);
@@ -86,10 +76,10 @@ int HashSymbol(const char* name) {
 MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
   Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertSymbol", "name too long");
   MsgSymbol* sym = msgState->symPool.New();
-  if (sym == nullptr) OutOfMemory(kSymbolMemory);
+  if (sym == nullptr) SayNoSymbolMemoryAndExit(false);
   nls.nlsStrCpy(sym->name, name);
   const NameIndex::Added added = msgState->nameIndex.Insert(sym);
-  if (added == NameIndex::Added::kNoMemory) OutOfMemory(kSymbolMemory);
+  if (added == NameIndex::Added::kNoMemory) SayNoSymbolMemoryAndExit(false);
   Require(added == NameIndex::Added::kYes, "InsertSymbol", "name already present");
   const int bucket = HashSymbol(name);
   sym->hashNext = msgState->symHash[bucket];
@@ -140,7 +130,7 @@ MsgMetaSymbol* InsertMetaSymbol(const char* name, const char* value) {
   Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertMetaSymbol", "name too long");
   Require(FindMetaSymbol(name) == nullptr, "InsertMetaSymbol", "name already present");
   auto* meta = new (std::nothrow) MsgMetaSymbol{};
-  if (meta == nullptr) OutOfMemory(kMetaMemory);
+  if (meta == nullptr) SayNoSymbolMemoryAndExit(true);
   nls.nlsStrCpy(meta->name, name);
   const size_t len = nls.nlsStrLen(value);
   if (len < kShortValueSize) {
@@ -149,7 +139,7 @@ MsgMetaSymbol* InsertMetaSymbol(const char* name, const char* value) {
     meta->value = static_cast<char*>(std::malloc(len + 1));
     if (meta->value == nullptr) {
       delete meta;
-      OutOfMemory(kMetaMemory);
+      SayNoSymbolMemoryAndExit(true);
     }
   }
   nls.nlsStrCpy(meta->value, value);

@@ -10,6 +10,7 @@
 #include "compile_clock.h"
 #include "inserts.h"
 #include "merge_sources.h"
+#include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "nlsstr.h"
@@ -26,7 +27,7 @@ constexpr int kStreamBuffer = 1 << 16;
 
 int WriteBlock(const Block& block) {
   if (std::fwrite(block.data(), 1, block.size(), msgState->objFile) != block.size()) {
-    std::fprintf(stderr, "Error occurred writing to object file %s.\n", msgState->objFileName);
+    SayObjectWriteError(msgState->objFileName);
     return 1;
   }
   return 0;
@@ -44,14 +45,8 @@ int FormatCode(const char* name, int highest, const char* kind) {
   if (meta == nullptr) return 1;
   const long value = IsAllDigits(meta->value) ? std::strtol(meta->value, nullptr, 10) : 0;
   if (value >= 1 && value <= highest) return static_cast<int>(value);
-  std::fprintf(stderr, "Invalid %s format code found in file %s, line %d.\n", kind,
-               msgState->srcFileNames[meta->srcIndex], static_cast<int>(meta->line));
+  SayInvalidFormatCode(kind, msgState->srcFileNames[meta->srcIndex], meta->line);
   return 0;
-}
-
-int Fail(int result) {
-  FreeSymbolTable();
-  return result;
 }
 
 }  // namespace
@@ -64,7 +59,7 @@ int CompileMessages() {
   std::unique_ptr<unsigned char, decltype(&std::free)> work(static_cast<unsigned char*>(std::malloc(capacity)),
                                                             &std::free);
   if (!work) {
-    std::fputs("Insufficient memory to compile message text.\n", stderr);
+    SayNoCompileMemory();
     return 1;
   }
   RewindSources();
@@ -76,12 +71,12 @@ int CompileMessages() {
     // A symbol the first pass did not enter means the sources changed in between.
     const size_t length = sym == nullptr ? 0 : CompileMessageText(entry.text, work.get(), capacity);
     if (length == 0) {
-      std::fprintf(stderr, "Message num: %d, line %ld\n", static_cast<int>(entry.msgNum), entry.line);
+      SayMessageFailed(entry.msgNum, entry.line);
       return 1;
     }
     auto* compiled = static_cast<unsigned char*>(std::malloc(length));
     if (compiled == nullptr) {
-      std::fputs("Insufficient memory to compile message text.\n", stderr);
+      SayNoCompileMemory();
       return 1;
     }
     std::memcpy(compiled, work.get(), length);
@@ -166,36 +161,37 @@ int WriteObjectTexts() {
   return 0;
 }
 
-int GenerateObjectFile() {
+namespace {
+
+// Every step of genobj once the sources are open; the caller releases the table.
+int CheckCompileAndWrite() {
   MsgCompilerState& st = *msgState;
   const int read = ReadSymbolFile();
-  if (read < 0) return Fail(-1);
+  if (read < 0) return -1;
   if (read > 0) {
-    std::fprintf(stderr, "Unable to open symbol file %s for reading.\n", st.symFileName);
-    return Fail(1);
+    SayCannotReadSymbolFile(st.symFileName);
+    return 1;
   }
   const int merged = MergeSources();
-  if (merged != 0) return Fail(merged);
+  if (merged != 0) return merged;
   if (st.mappingChanged) {
-    std::fprintf(stderr, "Error - symbol mapping in source file(s) disagrees with mapping in symbol file %s.\n",
-                 st.symFileName);
-    return Fail(-1);
+    SayMappingDisagrees(st.symFileName);
+    return -1;
   }
-  if (CompileMessages() != 0) return Fail(1);
+  if (CompileMessages() != 0) return 1;
 
   // Block numbers are 16 bits: a larger catalogue cannot be indexed at all.
   long blocks = 1 + IndexBlocks();
   for (const MsgSymbol* sym = st.symList; sym != nullptr; sym = sym->next) blocks += MessageBlocks(*sym);
   if (blocks > kMaxBlocks) {
-    std::fprintf(stderr, "Object file %s would need %ld blocks; at most %ld can be indexed.\n", st.objFileName,
-                 blocks, kMaxBlocks);
-    return Fail(1);
+    SayTooManyBlocks(st.objFileName, blocks, kMaxBlocks);
+    return 1;
   }
 
   ReplacementFile file;
   if (!file.Open(st.objFileName)) {
-    std::fprintf(stderr, "Unable to open object file %s for writing.\n", st.objFileName);
-    return Fail(1);
+    SayCannotOpenObjectFile(st.objFileName);
+    return 1;
   }
   st.objFile = file.stream();
   std::setvbuf(st.objFile, nullptr, _IOFBF, kStreamBuffer);
@@ -204,11 +200,18 @@ int GenerateObjectFile() {
   if (result == 0) result = WriteObjectTexts();
   st.objFile = nullptr;
   if (result == 0 && !file.Commit()) {
-    std::fprintf(stderr, "Error occurred writing to object file %s.\n", st.objFileName);
+    SayObjectWriteError(st.objFileName);
     result = 1;
   }
-  if (result != 0) return Fail(result);
-  std::printf("        Compiled %ld messages; highest message number was %ld.\n", static_cast<long>(st.numSymbols),
-              static_cast<long>(st.highMsgNum));
-  return Fail(0);
+  if (result != 0) return result;
+  SayCompiled(st.numSymbols, st.highMsgNum);
+  return 0;
+}
+
+}  // namespace
+
+int GenerateObjectFile() {
+  const int result = CheckCompileAndWrite();
+  FreeSymbolTable();
+  return result;
 }

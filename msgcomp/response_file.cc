@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "messages.h"
 #include "nlsstr.h"
 #include "unique_file.h"
 
@@ -25,7 +26,7 @@ void NextWord(const char*& cursor, char* word, size_t capacity) {
 int ReadResponseFile(const char* path, int* count, char** list) {
   UniqueFile file(std::fopen(path, "r"));
   if (!file) {
-    std::fprintf(stderr, "Unable to open responce file \"%s\" for reading.\n", path);
+    SayCannotOpenResponseFile(path);
     std::perror("Reason");
     return kResponseFailed;
   }
@@ -39,7 +40,7 @@ int ReadResponseFile(const char* path, int* count, char** list) {
       if (*count >= kResponseListSize) return kResponseTooMany;
       auto* copy = static_cast<char*>(std::malloc(nls.nlsStrLen(word) + 1));
       if (copy == nullptr) {
-        std::fputs("Insufficient memory to initialize message compiler.\n", stderr);
+        SayNoStateMemory();
         return kResponseFailed;
       }
       nls.nlsStrCpy(copy, word);

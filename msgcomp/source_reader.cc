@@ -5,31 +5,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "messages.h"
 #include "msgstate.h"
 #include "nlsstr.h"
 
 namespace {
 
-// What a syntax error found missing or invalid; each names one part of an entry.
-constexpr char kNumberError[] = "message number";
-constexpr char kSeverityError[] = "severity code";
-constexpr char kSymbolError[] = "message symbol";
-constexpr char kTextError[] = "message text string";
-constexpr char kResponseError[] = "response string";
-constexpr char kResponseEscapeError[] = "response text string";
-
 void ReportAt(const char* what, int32_t srcIndex, long line) {
   const int last = msgState->numSrcFiles - 1;
   const int index = srcIndex > last ? last : srcIndex;
-  std::fprintf(stderr, "Missing or invalid %s - file %s, line %d.\n", what, msgState->srcFileNames[index],
-               static_cast<int>(line));
+  SayMissingOrInvalid(what, msgState->srcFileNames[index], line);
 }
 
 void ReportHere(const char* what) { ReportAt(what, msgState->curSourceFile, msgState->curSourceLine); }
 
-void ReportPrematureEnd() {
-  std::fprintf(stderr, "End of file %s reached prematurely.\n", msgState->srcFileNames[msgState->numSrcFiles - 1]);
-}
+void ReportPrematureEnd() { SayPrematureEnd(msgState->srcFileNames[msgState->numSrcFiles - 1]); }
 
 // The C library's character classes of the locale in force, looked up once:
 // the parser asks about every byte of every pass.
@@ -336,7 +326,7 @@ int OpenSources() {
   for (int i = 0; i < st.numSrcFiles; ++i) {
     st.srcFiles[i] = std::fopen(st.srcFileNames[i], "r");
     if (st.srcFiles[i] == nullptr) {
-      std::fprintf(stderr, "Unable to open source file \"%s\" for reading.\n", st.srcFileNames[i]);
+      SayCannotOpenSource(st.srcFileNames[i]);
       CloseSources();
       return 1;
     }

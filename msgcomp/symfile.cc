@@ -7,11 +7,11 @@
 
 #include "compile_clock.h"
 #include "merge_sources.h"
+#include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "nlsstr.h"
 #include "replace_file.h"
-#include "report.h"
 #include "response_file.h"
 #include "source_reader.h"
 #include "symfile_format.h"
@@ -53,14 +53,14 @@ bool WriteSymbolFile() {
   CurrentTimeText(timestamp);
   ReplacementFile file;
   if (!file.Open(msgState->symFileName)) {
-    Report("Unable to open symbol file \"%s\" for writing.\n", msgState->symFileName);
+    SayCannotWriteSymbolFile(msgState->symFileName);
     return false;
   }
   msgState->symFile = file.stream();
   const bool written = WriteSymbolText(file.stream(), timestamp);
   msgState->symFile = nullptr;
   if (!written || !file.Commit()) {
-    Report("Error occurred writing to symbol file %s.\n", msgState->symFileName);
+    SaySymbolFileWriteError(msgState->symFileName);
     return false;
   }
   return true;
@@ -92,7 +92,7 @@ int ReadSymbolFile() {
   int32_t storedChecksum = 0;
   const int read = ForEachDefine(file.get(), [&](long lineNumber, const char* name, const char* word) {
     auto fail = [&](const char* what) {
-      Report("%s found in symbol file %s, line %ld.\n", what, fileName, lineNumber);
+      SaySymbolFileFault(what, fileName, lineNumber);
       return -1;
     };
     switch (ClassifyDefine(name)) {
@@ -126,15 +126,15 @@ int ReadSymbolFile() {
   if (read != 0) return read;
   file.reset();
   if (!haveChecksum) {
-    Report("Missing checksum in symbol file %s.\n", fileName);
+    SayMissingChecksum(fileName);
     return -1;
   }
   if (!haveTimestamp) {
-    Report("Missing timestamp in symbol file %s.\n", fileName);
+    SayMissingTimestamp(fileName);
     return -1;
   }
   if (storedChecksum != ComputeChecksum()) {
-    Report("Checksum is inconsistent in symbol file %s.\n", fileName);
+    SayInconsistentChecksum(fileName);
     return -1;
   }
   msgState->checksum = storedChecksum;
@@ -152,10 +152,7 @@ int GenerateSymbolFile(int regenerate) {
     return merged;
   }
   const bool written = WriteSymbolFile();
-  if (written) {
-    std::printf("        Generated %ld symbols; highest message number was %ld.\n",
-                static_cast<long>(msgState->numSymbols), static_cast<long>(msgState->highMsgNum));
-  }
+  if (written) SayGenerated(msgState->numSymbols, msgState->highMsgNum);
   FreeSymbolTable();
   return written ? 0 : 1;
 }

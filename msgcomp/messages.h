@@ -1,0 +1,74 @@
+// Every fixed text of the message compiler, each written once, next to the
+// one format-checked helper that prints them. Diagnostics go to standard
+// error, the two success summaries to standard output.
+#pragma once
+
+#include <cstdint>
+
+[[gnu::format(printf, 1, 2)]] void Report(const char* format, ...);
+
+// Command line and response files.
+void SayUsage();
+void SayTooFewArguments();
+void SayTooManyArguments();
+void SayNoStateMemory();
+void SayResponseFileError();
+void SayCannotOpenResponseFile(const char* path);
+void SayUnknownSubcommand(const char* word);
+void SayDuplicateFileName();
+// After a failed compile; gensym and genobj then ask for a key.
+void SayCompileFailed(bool asksForKey);
+
+// Sources. `what` is one of the parts of an entry that a syntax error names.
+inline constexpr char kNumberError[] = "message number";
+inline constexpr char kSeverityError[] = "severity code";
+inline constexpr char kSymbolError[] = "message symbol";
+inline constexpr char kTextError[] = "message text string";
+inline constexpr char kResponseError[] = "response string";
+inline constexpr char kResponseEscapeError[] = "response text string";
+void SayCannotOpenSource(const char* name);
+void SayMissingOrInvalid(const char* what, const char* file, long line);
+void SayPrematureEnd(const char* file);
+
+// Symbol table: out of memory ends the run; a broken precondition aborts.
+[[noreturn]] void SayNoSymbolMemoryAndExit(bool metaSymbol);
+[[noreturn]] void SayInternalErrorAndAbort(const char* operation, const char* what);
+
+// Inserts, first pass: each fault follows the reader's position lines.
+enum class InsertFault {
+  kArgumentBelowOne, kArgumentAboveLimit, kDuplicateArgument, kNoPercent, kDoublePercent, kNoLetter,
+  kNotPrintf, kSizeDiffers, kLonePercent,
+};
+void SayInsertFault(InsertFault fault, int conversion, int32_t sourceFile, long sourceLine);
+void SayArgumentsNotASequence(int32_t sourceFile, long sourceLine);
+// Inserts, second pass.
+void SayLongDouble(const char* text);
+void SayTooManyStars();
+
+// First pass over the sources.
+void SayDuplicateNumbers();
+void SayDuplicateNames();
+void SaySymbolPair(const char* name, int32_t number, const char* file, long line);
+void SayDuplicateMetaSymbols();
+void SayMetaSymbolLine(const char* name, const char* file, long line);
+void SayMismatched(int32_t number, const char* name);
+
+// Symbol file. `fault` is "Duplicate checksum line", "Bad message number", ...
+void SaySymbolFileFault(const char* fault, const char* file, long line);
+void SayMissingChecksum(const char* file);
+void SayMissingTimestamp(const char* file);
+void SayInconsistentChecksum(const char* file);
+void SayCannotWriteSymbolFile(const char* file);
+void SaySymbolFileWriteError(const char* file);
+void SayGenerated(long symbols, long highest);
+
+// Object file.
+void SayCannotReadSymbolFile(const char* file);
+void SayMappingDisagrees(const char* symbolFile);
+void SayNoCompileMemory();
+void SayMessageFailed(int32_t number, long line);
+void SayInvalidFormatCode(const char* kind, const char* file, long line);
+void SayTooManyBlocks(const char* file, long blocks, long limit);
+void SayCannotOpenObjectFile(const char* file);
+void SayObjectWriteError(const char* file);
+void SayCompiled(long messages, long highest);
