@@ -18,8 +18,8 @@
 namespace {
 
 constexpr unsigned kWatchdogSeconds = 2;
-constexpr unsigned short kRequestSemaphore = 0;
-constexpr unsigned short kReplySemaphore = 1;
+constexpr unsigned short kRequestSemaphore = AGENT_SEM_REQUEST;
+constexpr unsigned short kReplySemaphore = AGENT_SEM_REPLY;
 
 // The parent as it was when the agent began. Any other parent means the
 // client has ended and the agent was adopted, by init or by a subreaper alike.
@@ -67,16 +67,9 @@ bool ClientGoneAtStart(const struct shmid_ds& segment) {
   return parent != segment.shm_cpid && segment.shm_nattch <= 1;
 }
 
-// The caller defines the argument of semctl.
-union semun {
-  int val;
-  struct semid_ds* buf;
-  unsigned short* array;
-};
-
 // semId is read from the segment at every use: the client may replace the set.
 int SetSemaphore(const AgentSegment& segment, unsigned short number, int value) {
-  union semun argument = {};
+  AgentSemun argument = {};
   argument.val = value;
   return semctl(segment.semId, number, SETVAL, argument);
 }

@@ -77,14 +77,6 @@ constexpr int kPidBits = 15;
 // agent is still alive; a reply ends the wait at once regardless.
 constexpr auto kLivenessSlice = std::chrono::milliseconds(20);
 
-// The caller defines the argument of semctl.
-union semun {
-  int val;
-  struct semid_ds* buf;
-  unsigned short* array;
-  struct seminfo* info;
-};
-
 // Bumped in every child made by fork, so a client can tell cheaply that it
 // is a copy in a process other than its owner.
 std::atomic<unsigned> forkGeneration{0};
@@ -200,7 +192,7 @@ bool ProcessGone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
 // owner and tag.
 void SweepDeadClientSets() {
   struct seminfo limits = {};
-  union semun argument = {};
+  AgentSemun argument = {};
   argument.info = &limits;
   const int highestIndex = semctl(0, 0, SEM_INFO, argument);
   const uid_t me = geteuid();
@@ -299,7 +291,7 @@ int StartAgent(AgentClient& client) {
   values[kTagSemaphore] = kTag;
   values[kPidHighSemaphore] = static_cast<unsigned short>(self >> kPidBits);
   values[kPidLowSemaphore] = static_cast<unsigned short>(self & ((1 << kPidBits) - 1));
-  union semun argument = {};
+  AgentSemun argument = {};
   argument.array = values;
   if (semctl(client.semId, 0, SETALL, argument) != 0) return AGENT_CLIENT_IPC_FAILED;
 

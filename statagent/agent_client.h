@@ -77,8 +77,8 @@ enum AgentClientResult {
 
 /* The semaphores of a client's set (see above). */
 enum AgentClientSemaphore {
-  AGENT_CLIENT_SEM_REQUEST = 0, /* the agent's own, reset after every reply */
-  AGENT_CLIENT_SEM_REPLY = 1,   /* set to 1 by the agent: ready, or a reply stored */
+  AGENT_CLIENT_SEM_REQUEST = AGENT_SEM_REQUEST, /* the agent's own, reset after every reply */
+  AGENT_CLIENT_SEM_REPLY = AGENT_SEM_REPLY,     /* set to 1 by the agent: ready, or a reply stored */
   AGENT_CLIENT_SEM_WAKE = 2,    /* posted by the client for each request */
   AGENT_CLIENT_SEM_TAG = 3,     /* AGENT_CLIENT_SET_TAG */
   AGENT_CLIENT_SEM_PID_HIGH = 4, /* creating process >> 15 */

@@ -43,6 +43,19 @@
 extern "C" {
 #endif
 
+/* The semaphores of the set semId that the agent itself sets: the request
+ * semaphore to 0 at start and after every reply, the reply semaphore to 1
+ * once the agent is ready and after every stored reply. */
+enum AgentSemaphore { AGENT_SEM_REQUEST = 0, AGENT_SEM_REPLY = 1 };
+
+/* The argument of semctl, which its caller must define. */
+union AgentSemun {
+  int val;
+  struct semid_ds* buf;
+  unsigned short* array;
+  struct seminfo* info;
+};
+
 /* Request codes. Any other code (1 included) ends the agent with status 255. */
 enum AgentRequest {
   AGENT_REQUEST_STATFS = 0, /* struct statfs of the file system holding path */
