@@ -46,6 +46,6 @@ std::size_t WriteCompiledForm(const FormParts& parts, unsigned char* buffer, std
 // flag, count, position map, terminators, and in the in-order form a "%"
 // that is neither "%%" nor starts a conversion. Whether each conversion is
 // one printf formats as recorded is the caller's to check.
-bool ReadCompiledForm(std::string_view bytes, FormParts& out, std::string& why);
+[[nodiscard]] bool ReadCompiledForm(std::string_view bytes, FormParts& out, std::string& why);
 
 }  // namespace msgtext

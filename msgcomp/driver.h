@@ -9,4 +9,4 @@
 [[nodiscard]] int RunMessageCompiler(int argc, char** argv);
 
 // 1 when any file name of msgState is given twice (exact comparison), else 0.
-int CheckDuplicateNames();
+[[nodiscard]] int CheckDuplicateNames();

@@ -20,4 +20,4 @@ size_t CompiledSizeBound(size_t textLen);
 // Writes the compiled form of a text that passed CheckInserts into buffer
 // (capacity bytes); its length, or 0 on failure (message printed for the
 // failures the first pass cannot see).
-size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity);
+[[nodiscard]] size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity);

@@ -29,4 +29,4 @@ DefineKind ClassifyDefine(const char* name);
 // is "#define", in file order. Lines are read at most 255 bytes at a time (a
 // longer one reads as several) and split into words at white space. Ends at
 // the first non-zero result of visit and returns it; 0 at the end of the file.
-int ForEachDefine(FILE* file, const std::function<int(long line, const char* name, const char* value)>& visit);
+[[nodiscard]] int ForEachDefine(FILE* file, const std::function<int(long line, const char* name, const char* value)>& visit);

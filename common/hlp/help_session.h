@@ -49,4 +49,4 @@ struct HelpFiles {
 [[nodiscard]] Flow openfiles(const char* infile, const char* outfile, HelpFiles& files);
 // Closes both files and puts the help file in place; false (after a message)
 // when it was not written completely, and the earlier file then stays.
-bool closefiles(HelpFiles& files, const char* outfile);
+[[nodiscard]] bool closefiles(HelpFiles& files, const char* outfile);

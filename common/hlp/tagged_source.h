@@ -17,7 +17,7 @@
 
 // Sizes the tables, fills link entry 0 and positions f2 at text_off, behind
 // the room left for the tables. 1 on success, 0 (error counted) on failure.
-int init_struct();
+[[nodiscard]] int init_struct();
 
 // Reads the whole source from f1, writes the text records to f2 and fills the
 // tables. Errors are counted in `errors` and reported; processing goes on.
