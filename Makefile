@@ -10,7 +10,7 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 DEV = -DQOKIT_WERROR=ON
 
-.PHONY: all deps run check test test-release test-asan test-fuzz test-memcheck test-matrix fuzz memcheck bench clean
+.PHONY: all deps run check test test-release test-asan test-tsan test-fuzz test-memcheck test-matrix fuzz memcheck bench clean
 
 all:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
@@ -48,6 +48,14 @@ test-asan:
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+# The status agent's threads, forks and hung calls under ThreadSanitizer (GCC
+# warns that it does not instrument atomic_thread_fence).
+test-tsan:
+	cmake -S . -B build-tsan $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQOKIT_BENCH=OFF $(DEV) \
+	  "-DCMAKE_CXX_FLAGS=-fsanitize=thread -Wno-tsan" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build build-tsan -j $(JOBS) --target statagent_test
+	ctest --test-dir build-tsan -R 'AgentPool|AgentLife|Hang' --output-on-failure
 
 # The fuzz targets need clang; without it the replay is skipped with a note.
 FUZZ_SECONDS ?= 60
@@ -92,4 +100,4 @@ bench:
 	sh bench/run.sh build-release
 
 clean:
-	rm -rf build build-asan build-release build-relcheck build-fuzz build-matrix
+	rm -rf build build-asan build-tsan build-release build-relcheck build-fuzz build-matrix
