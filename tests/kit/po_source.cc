@@ -71,7 +71,7 @@ std::optional<std::vector<Conversion>> Conversions(std::string_view f) {
     } else {
       j = save;
     }
-    c.spec = "%";
+    c.spec.assign(1, '%');
     while (j < f.size() && std::string_view("-+ #0'I").find(f[j]) != std::string_view::npos) c.spec += f[j++];
     const auto field = [&] {
       if (j < f.size() && f[j] == '*') {
@@ -238,7 +238,7 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
           if (problem != nullptr) break;
           positional |= c.position > 0;
           text.append(translation, copied, c.begin - copied);
-          text += "@" + std::to_string(argument) + c.spec;
+          text.append("@").append(std::to_string(argument)).append(c.spec);
           copied = c.end;
         }
         if (problem == nullptr && !used.empty() && *used.rbegin() != static_cast<int>(used.size())) {

@@ -67,7 +67,7 @@ std::string RandomConversion(std::mt19937& rng) {
     case 1: c += '*'; break;
     default: break;
   }
-  if (rng() % 3 == 0) c += rng() % 3 == 0 ? std::string(".*") : "." + std::to_string(rng() % 12);
+  if (rng() % 3 == 0) c.append(rng() % 3 == 0 ? std::string(".*") : std::string(".").append(std::to_string(rng() % 12)));
   c += kLengths[rng() % std::size(kLengths)];
   c += rng() % 30 == 0 ? 'F' : kLetters[rng() % kLetters.size()];
   return c;
@@ -81,7 +81,7 @@ std::string RandomText(std::mt19937& rng) {
   if (rng() % 2 == 0) std::shuffle(order.begin(), order.end(), rng);
   std::string text = kLiterals[rng() % std::size(kLiterals)];
   for (const int argument : order) {
-    text += "@" + std::to_string(argument) + RandomConversion(rng);
+    text.append("@").append(std::to_string(argument)).append(RandomConversion(rng));
     text += kLiterals[rng() % std::size(kLiterals)];
   }
   return text;

@@ -25,7 +25,7 @@ AgentClientOptions Options(unsigned flags = 0, int timeoutMs = 5000) {
 std::vector<std::string> SizedFiles(const TempDir& dir, int count) {
   std::vector<std::string> paths;
   for (int i = 0; i < count; ++i) {
-    paths.push_back(dir.Write("f" + std::to_string(i), std::string(i, 'x')).string());
+    paths.push_back(dir.Write(std::string("f").append(std::to_string(i)), std::string(i, 'x')).string());
   }
   return paths;
 }

@@ -97,12 +97,12 @@ std::string PositionalFormat(const std::vector<std::string_view>& pieces, const 
     int star = first[inserts[i].argument];
     const auto field = [&](std::string_view value) {
       if (value == "*") {
-        out += "*" + std::to_string(star++) + "$";
+        out.append("*").append(std::to_string(star++)).append("$");
       } else {
         out += value;
       }
     };
-    out += "%" + std::to_string(first[inserts[i].argument] + c.stars) + "$";
+    out.append("%").append(std::to_string(first[inserts[i].argument] + c.stars)).append("$");
     out += c.flags;
     field(c.width);
     if (c.has_precision) {
