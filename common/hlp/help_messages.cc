@@ -65,11 +65,13 @@ void list_toc(std::FILE* out, int index, int type, unsigned sndx, unsigned long 
 }
 
 void say_banner() {
-  help_report(stdout, "\n%s\n", kInternalUseLine);
-  help_report(stdout, "       This program was written to process a special tagged file provided\n");
-  help_report(stdout, "       as input to generate an output file containing retrieval information\n");
-  help_report(stdout, "       for the help of the backup clients for UNIX and Windows.\n");
-  help_report(stdout, "\n*** ------------------------------------------------------------------- ***\n");
+  help_report(stdout,
+              "\n%s\n"
+              "       This program was written to process a special tagged file provided\n"
+              "       as input to generate an output file containing retrieval information\n"
+              "       for the help of the backup clients for UNIX and Windows.\n"
+              "\n*** ------------------------------------------------------------------- ***\n",
+              kInternalUseLine);
 }
 void say_ask_source() { help_report(stdout, "\n\n\nEnter the source tagged-text file name to be processed --> \n"); }
 void say_offer_current(const char* name) {
@@ -125,11 +127,13 @@ void say_finished(int32_t error_count) {
 }
 
 void say_legacy_banner() {
-  help_report(stdout, "\n%s", kInternalUseLine);
-  help_report(stdout, "\n\n     This program was written to process a special tagged file provided");
-  help_report(stdout, "\n       as input to generate an output file containing retrieval information");
-  help_report(stdout, "\n       for the help of the older backup clients for DOS and Windows.");
-  help_report(stdout, "\n\n*** ------------------------------------------------------------------- ***");
+  help_report(stdout,
+              "\n%s"
+              "\n\n     This program was written to process a special tagged file provided"
+              "\n       as input to generate an output file containing retrieval information"
+              "\n       for the help of the older backup clients for DOS and Windows."
+              "\n\n*** ------------------------------------------------------------------- ***",
+              kInternalUseLine);
 }
 void say_legacy_ask_source() { help_report(stdout, "\n\n\n\nEnter the source tag file name to be processed --> "); }
 void say_legacy_ask_output() { help_report(stdout, "\n\nEnter the output text file name to be generated --> "); }
