@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "help_messages.h"
 #include "help_output.h"
 #include "help_tables.h"
 
@@ -131,7 +132,7 @@ bool count_legacy_headings() {
   }
   std::rewind(f1);
   if (count > kMaxHeadings) {
-    std::printf("Too many headings: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+    say_too_many_headings(count);
     help_rec_cnt = 0;
     return false;
   }
@@ -141,7 +142,7 @@ bool count_legacy_headings() {
 
 bool init_legacy_struct() {
   if (!alloc_tables()) {
-    std::printf("Unable to allocate memory for file prolog.\n");
+    say_no_table_memory();
     return false;
   }
   help_seek(text_off);
@@ -153,7 +154,7 @@ void process_legacy_source() {
   section_bytes = 0;
   button_count = 0;
   if (toc_ptr.empty() || !skip_to_first_major()) {
-    std::printf("\nNo \"$H\" heading in the source: no help text written.\n");
+    say_no_legacy_heading();
     return;
   }
   process_heading('H');
@@ -167,7 +168,7 @@ void process_legacy_source() {
     if (is_heading_letter(next)) {
       if (toc_ndx + 1 >= toc_ptr.size()) {
         // Only tags the count paired differently can get here.
-        std::printf("\nMore headings than counted: the rest of the source is not compiled.\n");
+        say_more_headings();
         break;
       }
       end_section();

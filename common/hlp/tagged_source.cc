@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "help_messages.h"
 #include "help_output.h"
 #include "help_tables.h"
 #include "nlsstr.h"
@@ -47,7 +48,7 @@ bool count_help_recs() {
   }
   std::rewind(f1);
   if (count > kMaxHeadings) {
-    std::printf("Too many heading lines: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+    say_too_many_heading_lines(count);
     ++errors;
     help_rec_cnt = 0;
     return false;
@@ -58,9 +59,9 @@ bool count_help_recs() {
 
 int init_struct() {
   text_off = table_bytes(static_cast<uint32_t>(help_rec_cnt));
-  std::printf("\n\nText Offset Length = %u\n", text_off);
+  say_text_offset(text_off);
   if (!alloc_tables()) {
-    std::printf("Unable to allocate memory for file prolog.\n");
+    say_no_table_memory();
     ++errors;
     return 0;
   }
@@ -74,17 +75,16 @@ uint16_t extract_num(char* text, char** restart) {
   const long value = std::strtol(text, &end, 10);
   if (value > kMaxHeadings || value < 0) {
     ++errors;
-    std::printf("Line %ld: Link number %ld is outside the allowable range\n", static_cast<long>(file_line_num),
-                value);
+    say_link_out_of_range(file_line_num, value);
   }
   if (*end != '%') {
     ++errors;
-    std::printf("Line %ld: Invalid format for header line: %s\n", static_cast<long>(file_line_num), text);
+    say_bad_header_format(file_line_num, text);
   }
   // A number that runs to the very end of the line has no character after
   // it to skip; the parse of the line stops there.
   *restart = *end == '\0' ? end : end + 1;
-  std::printf("\n\nLink entry is -> %ld <-...", value);
+  say_link_entry(value);
   return static_cast<uint16_t>(value);
 }
 
@@ -95,18 +95,17 @@ void process_header(int type) {
   link.tocndx = static_cast<uint16_t>(link_ndx - 1);
   link.butndx = extract_num(restart, &restart);
   ++link_ndx;
-  std::printf("\n\nProcessing Header Tag ->");
+  say_processing_header();
 
   char* name_end = nls.nlsStrStr(restart, "$-");
   if (name_end == nullptr) {
-    std::printf("Line %ld: Invalid header line:\n%s\n", static_cast<long>(file_line_num), input_line.data());
+    say_invalid_header(file_line_num, input_line.data());
     ++errors;
     return;
   }
   auto name_len = static_cast<std::size_t>(name_end - restart);
   if (name_len > kButtonNameMax) {
-    std::printf("Line %ld: Button name exceeds max: %.*s\n", static_cast<long>(file_line_num),
-                static_cast<int>(name_len), restart);
+    say_button_name_too_long(file_line_num, static_cast<int>(name_len), restart);
     name_len = kButtonNameMax;
   }
   tocentry& toc = toc_ptr[toc_ndx];
@@ -131,14 +130,12 @@ void process_tags() {
       break;
     }
     if (input_line[0] == '$') {
-      std::printf("Check input: subhead appears before major head\n");
-      std::printf("at line %d\n", static_cast<int>(file_first_line_num));
-      std::printf("Processing will continue at first major heading.\n");
+      say_subhead_first(static_cast<int>(file_first_line_num));
       ++errors;
     }
   }
   if (!found_major) {
-    std::printf("Check input: no major heading (\"$H\" line) in the source.\n");
+    say_no_major_heading();
     ++errors;
     return;
   }
@@ -149,8 +146,7 @@ void process_tags() {
     if (major || begins_with('S')) {
       if (toc_ndx >= toc_ptr.size()) {
         // Only a source that grows while it is read can get here.
-        std::printf("Line %ld: More heading lines than counted; processing stops.\n",
-                    static_cast<long>(file_line_num));
+        say_more_heading_lines(file_line_num);
         ++errors;
         return;
       }

@@ -3,11 +3,11 @@
 #include <string_view>
 
 #include "source_reader.h"
+#include "tool_messages.h"
 
 namespace qokit {
 
 namespace {
-
 
 // Appends one byte of a text or response in source form.
 void Escape(std::string& out, char c) {
@@ -42,13 +42,8 @@ std::string SourceText(const qomsg::Message& message) {
 
 bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err) {
-  const qomsg_info& info = catalog.info();
   bool faithful = true;
-  std::fprintf(out, "/* %ld messages from %ld to %ld, checksum %ld, compiled %s */\n\n",
-               info.msg_count, info.msg_count > 0 ? info.min_msg_num : 0L, info.max_msg_num,
-               info.checksum, info.comp_date);
-  std::fprintf(out, "0 I DATEFORMAT \"%d\"\n0 I TIMEFORMAT \"%d\"\n0 I NUMBERFORMAT \"%d\"\n\n",
-               info.date_fmt, info.time_fmt, info.number_fmt);
+  WriteSourceHeading(out, catalog.info());
   for (const qomsg::Message& m : catalog.messages()) {
     const auto named = names.find(m.number);
     const std::string symbol =
@@ -59,14 +54,14 @@ bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std:
       for (const char c : m.response) Escape(line, c);
       line += "]";
       if (m.response.find(']') != std::string::npos) {
-        std::fprintf(err, "message %ld: a response holding ] cannot be written as source\n", m.number);
+        SayResponseHoldsBracket(err, m.number);
         faithful = false;
       }
     }
     const std::string text = SourceText(m);
     for (std::size_t i = 0; i < m.text.pieces.size(); ++i) {
       if (m.text.pieces[i].find('@') != std::string_view::npos) {
-        std::fprintf(err, "message %ld: a literal @ cannot be written as source\n", m.number);
+        SayLiteralAt(err, m.number);
         faithful = false;
         break;
       }
