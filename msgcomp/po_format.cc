@@ -1,7 +1,6 @@
 #include "po_format.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "insert_syntax.h"
 
@@ -16,6 +15,10 @@ bool Fail(FormatError& error, FormatFault fault, int conversion, int argument = 
   error = FormatError{fault, conversion, argument};
   return false;
 }
+
+// The letters that end a conversion for printf; the mapping places only
+// some of them, and a "%" before any other byte is no conversion at all.
+constexpr std::string_view kPrintfLetters = "diouxXeEfFgGaAcspnmCS";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -178,7 +181,7 @@ bool ParsePoFormat(std::string_view format, std::vector<PoConversion>& out, Form
     while (j < format.size() && std::string_view("hlLqjzt").find(format[j]) != std::string_view::npos) {
       c.spec.append(1, format[j++]);
     }
-    if (j == format.size() || !std::isalpha(static_cast<unsigned char>(format[j]))) {
+    if (j == format.size() || kPrintfLetters.find(format[j]) == std::string_view::npos) {
       return Fail(error, FormatFault::kLonePercent, k);
     }
     c.spec.append(1, format[j++]);

@@ -116,7 +116,7 @@ void SayTranslationFault(const Where& at, const FormatError& error) {
 }
 void SayPlural(const Where& at) { Diagnose(false, at, "plural forms are not supported; the entry is skipped"); }
 void SayNoContext(const Where& at) {
-  Diagnose(true, at, "the entry has no msgctxt, so its message symbol is unknown");
+  Diagnose(false, at, "the entry has no msgctxt, so no message symbol; the entry is dropped");
 }
 void SayNotInBase(const Where& at) { Diagnose(false, at, "no message of the base sources has this symbol; the entry is dropped"); }
 void SaySecondEntry(const Where& at, long first_line) {

@@ -99,6 +99,7 @@ TEST(PoFormat, TranslatedFormatsBecomeSourceTexts) {
       {"@1%s @2%d", "%s %2$d", nullptr, FormatFault::kMixedNumbering, 2, 0},
       {"@1%s", "50% %1$s", nullptr, FormatFault::kLonePercent, 1, 0},
       {"@1%s", "%1$s 50%", nullptr, FormatFault::kLonePercent, 2, 0},
+      {"@1%s", "50% von %1$s", nullptr, FormatFault::kLonePercent, 1, 0},  // "% v" is no conversion
       {"@1%s", "%0$s", nullptr, FormatFault::kLonePercent, 1, 0},
       {"@1%s", "%1$s at user@host", nullptr, FormatFault::kLiteralAt, 0, 0},
       {"Ready.", "Fertig: %d", nullptr, FormatFault::kBeyondArguments, 1, 1},
