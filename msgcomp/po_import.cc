@@ -119,10 +119,10 @@ class Importer {
   bool Used(const PoEntry* entry) const { return used_.count(entry) != 0; }
 
   // The text of one message: the translation when it can be used, else
-  // `base_text`. `base_format` is the base text's PO form, null for a
-  // meta-symbol, whose value is taken as it stands.
-  std::string TextOf(const PoEntry* entry, const std::string& base_text, const std::string* base_format,
-                     const Signature& signature) {
+  // `base_text`. `base_msgid` is the base text as export writes it;
+  // `signature` is null for a meta-symbol, whose value is taken as it stands.
+  std::string TextOf(const PoEntry* entry, const std::string& base_text, const std::string& base_msgid,
+                     const Signature* signature) {
     if (entry == nullptr || entry->msgstr[0].empty()) {
       ++counts_.untranslated;
       return base_text;
@@ -133,7 +133,7 @@ class Importer {
       ++counts_.fuzzy;
       return base_text;
     }
-    if (base_format != nullptr && entry->msgid != *base_format) {
+    if (entry->msgid != base_msgid) {
       SayOutdated(At(*entry, entry->line));
       ++counts_.fuzzy;
       return base_text;
@@ -144,9 +144,9 @@ class Importer {
       return base_text;
     }
     std::string text = msgstr;
-    if (base_format != nullptr) {
+    if (signature != nullptr) {
       FormatError error;
-      if (!PoToSource(msgstr, signature, text, error)) {
+      if (!PoToSource(msgstr, *signature, text, error)) {
         if (error.fault == FormatFault::kLiteralAt) {
           SayLiteralAt(at);
           ++counts_.inexpressible;
@@ -204,7 +204,7 @@ bool ImportWithBase(Importer& importer, const std::vector<PoEntry>& entries, std
         continue;
       }
     }
-    source.text = importer.TextOf(entry, source.text, meta ? nullptr : &format, signature);
+    source.text = importer.TextOf(entry, source.text, meta ? source.text : format, meta ? nullptr : &signature);
     if (!AppendSourceEntry(out, source)) importer.Fail();  // base responses never hold "]"
   }
   for (const PoEntry* entry : importer.order()) {
@@ -237,7 +237,7 @@ void ImportAlone(Importer& importer, const std::vector<PoEntry>& entries, std::s
         continue;
       }
     }
-    source.text = importer.TextOf(entry, source.text, facts.number != 0 ? &entry->msgid : nullptr, signature);
+    source.text = importer.TextOf(entry, source.text, entry->msgid, facts.number != 0 ? &signature : nullptr);
     if (!AppendSourceEntry(out, source)) {
       SayResponseBracket(at);
       importer.Fail();
