@@ -2,27 +2,13 @@
 
 #include <string_view>
 
+#include "source_entries.h"
 #include "source_reader.h"
 #include "tool_messages.h"
 
 namespace qokit {
 
 namespace {
-
-// Appends one byte of a text or response in source form.
-void Escape(std::string& out, char c) {
-  switch (c) {
-    case '\\': out += "\\\\"; break;
-    case '\a': out += "\\a"; break;
-    case '\b': out += "\\b"; break;
-    case '\f': out += "\\f"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    case '\v': out += "\\v"; break;
-    default: out += c; break;
-  }
-}
 
 // The text with "@n" before each insert, still unescaped.
 std::string SourceText(const qomsg::Message& message) {
@@ -51,7 +37,7 @@ bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std:
     std::string line = std::to_string(m.number) + " " + kSeverityLetters[m.severity % 8] + " " + symbol;
     if (!m.response.empty()) {
       line += " [";
-      for (const char c : m.response) Escape(line, c);
+      for (const char c : m.response) AppendSourceEscaped(line, c);
       line += "]";
       if (m.response.find(']') != std::string::npos) {
         SayResponseHoldsBracket(err, m.number);
@@ -80,7 +66,7 @@ std::string QuoteText(std::string_view text) {
     if (text[i] == '"') {
       out += "\\\"";
     } else {
-      Escape(out, text[i]);
+      AppendSourceEscaped(out, text[i]);
     }
     if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
   }
