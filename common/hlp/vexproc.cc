@@ -37,7 +37,7 @@ int vexproc_main(int argc, char** argv) {
   if (take_arguments(argc, argv, infile, outfile) == Flow::kEndRun) return 0;
 
   try {
-    input_line.assign(2 * static_cast<std::size_t>(linesize), '\0');
+    input_line.assign(line_buffer_size(linesize), '\0');
   } catch (const std::bad_alloc&) {
     std::printf("Unable to allocate memory for the line buffer.\n");
     return 0;
