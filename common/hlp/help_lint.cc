@@ -106,6 +106,10 @@ void SayCutByLineLength(Reporter& r, std::size_t at, std::size_t kept, std::size
   r.Error(at, "UTF-8 character cut by the line length %d: the help text keeps %zu of its %zu bytes", length, kept,
           size);
 }
+void SayPieceEndsInChar(Reporter& r, std::size_t at, std::size_t head, std::size_t size) {
+  r.Error(at, "UTF-8 character split where the line is read in pieces: this piece ends with %zu of its %zu bytes",
+          head, size);
+}
 void SayCutByPieces(Reporter& r, std::size_t at, std::size_t tail, std::size_t size) {
   r.Error(at, "UTF-8 character split where the line is read in pieces: the next piece begins with %zu of its %zu bytes",
           tail, size);
@@ -186,8 +190,8 @@ struct CutChar {
   std::size_t length;  // the character's bytes
 };
 
-// The well-formed multi-byte character of `s` that a cut before byte `cut`
-// falls inside. Bytes that were no character before the cut are not
+// The well-formed multi-byte character of the source `s` that a cut before
+// byte `cut` falls inside. Bytes that were no character before the cut are not
 // reported: they are the source's own fault, not the compiler's.
 std::optional<CutChar> CharAcross(std::string_view s, std::size_t cut) {
   if (cut == 0 || cut >= s.size()) return std::nullopt;
@@ -231,6 +235,11 @@ class TaggedLint {
     lost_ = 0;
     first_lost_ = 0;
     bool stored = false;  // lines before the first heading are dropped
+    // The bytes of the previous piece that its record keeps: a heading's
+    // text may end with the piece, and then keeps the first part of a
+    // character that the next piece begins with the rest of.
+    std::size_t kept_from = 0;
+    std::size_t kept_to = 0;
     for (std::size_t p = 0, j = 0; p < line.size(); p += piece_max, ++j) {
       const std::string_view piece = line.substr(p, piece_max);
       const bool heading = IsHeading(piece);
@@ -246,7 +255,11 @@ class TaggedLint {
       stored = true;
       if (j > 0) {
         if (heading) SayPieceIsHeading(r_, start + p, piece[1]);
-        if (const auto c = CharAcross(line, p)) SayCutByPieces(r_, start + c->start, c->start + c->length - p, c->length);
+        const std::size_t cut = start + p;
+        if (const auto c = CharAcross(s_, cut)) {
+          if (kept_to == cut && kept_from <= c->start) SayPieceEndsInChar(r_, c->start, cut - c->start, c->length);
+          SayCutByPieces(r_, c->start, c->start + c->length - cut, c->length);
+        }
       }
       std::size_t record_at = start + p;
       std::string_view record = WithoutLineEnd(piece);
@@ -257,6 +270,8 @@ class TaggedLint {
         }
       }
       Record(record, record_at, piece.back() == '\n');
+      kept_from = record_at;
+      kept_to = record_at + std::min(record.size(), width_);
     }
     const std::size_t content = WithoutLineEnd(line).size();
     if (stored && pieces > 1) SayReadInPieces(r_, start + piece_max, content, pieces, piece_max);
@@ -272,7 +287,8 @@ class TaggedLint {
     if (record.size() > width_) {
       if (lost_ == 0) first_lost_ = at + width_;
       lost_ += record.size() - width_;
-      if (const auto c = CharAcross(record, width_)) SayCutByLineLength(r_, at + c->start, width_ - c->start, c->length, length_);
+      // The whole source, not the record: the piece may end inside the same character.
+      if (const auto c = CharAcross(s_, at + width_)) SayCutByLineLength(r_, c->start, at + width_ - c->start, c->length, length_);
     }
     if (ends_line && !record.empty() && record.back() == '\r' && record.size() <= width_)
       SayCarriageReturn(r_, at + record.size() - 1);
@@ -300,18 +316,18 @@ class TaggedLint {
     }
     const std::size_t name_at = static_cast<std::size_t>(next - base);
     const std::string_view name = piece.substr(name_at, static_cast<std::size_t>(name_end - next));
-    ButtonName(r_, name, at + name_at);
+    ButtonName(r_, s_, at + name_at, name.size());
     const std::size_t text_at = static_cast<std::size_t>(name_end - base) + kButtonEndBytes;
     return WithoutLineEnd(piece.substr(text_at));
   }
 
  public:
   // A name longer than its field is cut to it; both syntaxes.
-  static void ButtonName(Reporter& r, std::string_view name, std::size_t at) {
-    if (name.size() <= kButtonNameMax) return;
-    SayButtonNameCut(r, at + kButtonNameMax, name.size());
-    if (const auto c = CharAcross(name, kButtonNameMax))
-      SayCutInButtonName(r, at + c->start, kButtonNameMax - c->start, c->length);
+  static void ButtonName(Reporter& r, std::string_view source, std::size_t at, std::size_t size) {
+    if (size <= kButtonNameMax) return;
+    const std::size_t cut = at + kButtonNameMax;
+    SayButtonNameCut(r, cut, size);
+    if (const auto c = CharAcross(source, cut)) SayCutInButtonName(r, c->start, cut - c->start, c->length);
   }
 
  private:
@@ -397,8 +413,7 @@ class LegacyLint {
       if (c != kTagMark || i_ >= s_.size()) continue;
       const char next = s_[i_++];
       if (next == letter) {
-        const std::string_view name = s_.substr(name_at, i_ - 2 - name_at);
-        TaggedLint::ButtonName(r_, name, name_at);
+        TaggedLint::ButtonName(r_, s_, name_at, i_ - 2 - name_at);
         if (first_line_end != std::string_view::npos) SayNameOverLineEnd(r_, first_line_end, letter);
         return;
       }

@@ -68,6 +68,18 @@ const Row kRows[] = {
      "t.hlp:2:9: error: UTF-8 character split where the line is read in pieces: the next piece begins with 1 of its 2 "
      "bytes\n"
      "t.hlp:2:10: warning: line of 10 bytes is read in 2 pieces of at most 9 bytes, each stored as a line of its own\n"},
+    {"heading text that ends with its piece keeps the first part of a split character", false, 10,
+     "$H%%ABCDE$-abcdefg" + kZhe + "\n",
+     "t.hlp:1:19: error: UTF-8 character split where the line is read in pieces: this piece ends with 1 of its 2 bytes\n"
+     "t.hlp:1:19: error: UTF-8 character split where the line is read in pieces: the next piece begins with 1 of its 2 "
+     "bytes\n"
+     "t.hlp:1:20: warning: line of 20 bytes is read in 2 pieces of at most 19 bytes, each stored as a line of its own\n"},
+    {"one character cut by the line length and split by the pieces", false, 10, "$H%%AB$-aaaaaaaaa\xE3\x81\x82z\n",
+     "t.hlp:1:18: error: UTF-8 character cut by the line length 10: the help text keeps 1 of its 3 bytes\n"
+     "t.hlp:1:18: error: UTF-8 character split where the line is read in pieces: the next piece begins with 1 of its 3 "
+     "bytes\n"
+     "t.hlp:1:19: warning: the line length 10 cuts off 1 of the line's 21 bytes\n"
+     "t.hlp:1:20: warning: line of 21 bytes is read in 2 pieces of at most 19 bytes, each stored as a line of its own\n"},
     {"bytes that were no character before the cut are not a cut character", false, 5, "$H%%A$-\nabcd\x96\x96z\n",
      "t.hlp:2:6: warning: the line length 5 cuts off 2 of the line's 7 bytes\n"},
     {"UTF-8 character cut by the button name limit", false, 72, "$H1%2%" + kName47 + kZhe + "$-T\n",
