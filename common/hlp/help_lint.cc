@@ -85,16 +85,14 @@ class Reporter {
 
 // Every text of the lint, in one place.
 void SayLineLengthUnusable(Reporter& r, int length) {
-  r.Error(kWholeSource, "line length %d is not usable; it must be from %ld to %ld", length, kMinLineSize,
-          kMaxLineSize);
+  r.Error(kWholeSource, "line length %d is not usable; it must be from %ld to %ld", length, kMinLineSize, kMaxLineSize);
 }
 void SayNoMajorHeading(Reporter& r) { r.Error(kWholeSource, "no \"$H\" heading: the compiler writes no help text"); }
 void SayTooManyHeadings(Reporter& r, long count) {
   r.Error(kWholeSource, "%ld headings; the compiler takes at most %ld", count, kMaxHeadings);
 }
 void SayReadInPieces(Reporter& r, std::size_t at, std::size_t length, std::size_t pieces, std::size_t piece) {
-  r.Warning(at, "line of %zu bytes is read in %zu pieces of at most %zu bytes, each stored as a line of its own",
-            length, pieces, piece);
+  r.Warning(at, "line of %zu bytes is read as %zu lines of at most %zu bytes", length, pieces, piece);
 }
 void SayBytesLost(Reporter& r, std::size_t at, int length, std::size_t lost, std::size_t size) {
   r.Warning(at, "the line length %d cuts off %zu of the line's %zu bytes", length, lost, size);
@@ -107,8 +105,8 @@ void SayCutByLineLength(Reporter& r, std::size_t at, std::size_t kept, std::size
           size);
 }
 void SayPieceEndsInChar(Reporter& r, std::size_t at, std::size_t head, std::size_t size) {
-  r.Error(at, "UTF-8 character split where the line is read in pieces: this piece ends with %zu of its %zu bytes",
-          head, size);
+  r.Error(at, "UTF-8 character split where the line is read in pieces: this piece ends with %zu of its %zu bytes", head,
+          size);
 }
 void SayCutByPieces(Reporter& r, std::size_t at, std::size_t tail, std::size_t size) {
   r.Error(at, "UTF-8 character split where the line is read in pieces: the next piece begins with %zu of its %zu bytes",
@@ -205,6 +203,15 @@ std::optional<CutChar> CharAcross(std::string_view s, std::size_t cut) {
   return std::nullopt;
 }
 
+// A button name of `size` bytes at `at` in the source: a name longer than
+// its field is cut to it, in both syntaxes.
+void CheckButtonName(Reporter& r, std::string_view source, std::size_t at, std::size_t size) {
+  if (size <= kButtonNameMax) return;
+  const std::size_t cut = at + kButtonNameMax;
+  SayButtonNameCut(r, cut, size);
+  if (const auto c = CharAcross(source, cut)) SayCutInButtonName(r, c->start, cut - c->start, c->length);
+}
+
 std::string_view WithoutLineEnd(std::string_view piece) {
   return !piece.empty() && piece.back() == '\n' ? piece.substr(0, piece.size() - 1) : piece;
 }
@@ -288,7 +295,8 @@ class TaggedLint {
       if (lost_ == 0) first_lost_ = at + width_;
       lost_ += record.size() - width_;
       // The whole source, not the record: the piece may end inside the same character.
-      if (const auto c = CharAcross(s_, at + width_)) SayCutByLineLength(r_, c->start, at + width_ - c->start, c->length, length_);
+      if (const auto c = CharAcross(s_, at + width_))
+        SayCutByLineLength(r_, c->start, at + width_ - c->start, c->length, length_);
     }
     if (ends_line && !record.empty() && record.back() == '\r' && record.size() <= width_)
       SayCarriageReturn(r_, at + record.size() - 1);
@@ -316,21 +324,11 @@ class TaggedLint {
     }
     const std::size_t name_at = static_cast<std::size_t>(next - base);
     const std::string_view name = piece.substr(name_at, static_cast<std::size_t>(name_end - next));
-    ButtonName(r_, s_, at + name_at, name.size());
+    CheckButtonName(r_, s_, at + name_at, name.size());
     const std::size_t text_at = static_cast<std::size_t>(name_end - base) + kButtonEndBytes;
     return WithoutLineEnd(piece.substr(text_at));
   }
 
- public:
-  // A name longer than its field is cut to it; both syntaxes.
-  static void ButtonName(Reporter& r, std::string_view source, std::size_t at, std::size_t size) {
-    if (size <= kButtonNameMax) return;
-    const std::size_t cut = at + kButtonNameMax;
-    SayButtonNameCut(r, cut, size);
-    if (const auto c = CharAcross(source, cut)) SayCutInButtonName(r, c->start, cut - c->start, c->length);
-  }
-
- private:
   std::string_view s_;
   int length_;
   std::size_t width_;
@@ -413,7 +411,7 @@ class LegacyLint {
       if (c != kTagMark || i_ >= s_.size()) continue;
       const char next = s_[i_++];
       if (next == letter) {
-        TaggedLint::ButtonName(r_, s_, name_at, i_ - 2 - name_at);
+        CheckButtonName(r_, s_, name_at, i_ - 2 - name_at);
         if (first_line_end != std::string_view::npos) SayNameOverLineEnd(r_, first_line_end, letter);
         return;
       }

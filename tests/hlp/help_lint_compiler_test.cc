@@ -53,8 +53,8 @@ std::string RandomSource(std::mt19937& random, const std::vector<std::string>& t
 // valid heading without complaint.
 TEST(HelpLintAgainstCompiler, TaggedErrorsAreTheCompilersErrors) {
   std::mt19937 random(14);
-  const std::vector<std::string> tokens = {"$H", "$S", "$-", "%", "%", "1", "40000", "-2", " ", "x", "word ", "\r",
-                                           "$"};
+  const std::vector<std::string> tokens = {"$H", "$S", "$-", "%",     "%",  "1", "40000",
+                                           "-2", " ",  "x",  "word ", "\r", "$"};
   std::uniform_int_distribution<int> line_length(3, 24);
   TempDir dir;
   int with_errors = 0;
@@ -69,8 +69,10 @@ TEST(HelpLintAgainstCompiler, TaggedErrorsAreTheCompilersErrors) {
     const int compiler_errors = std::atoi(run.out.c_str() + at + 13);
     const Linted linted = Lint(source, false, length);
     const int split_headings = Occurrences(linted.text, "is read as a heading");
-    EXPECT_EQ(linted.counts.errors - split_headings, compiler_errors)
-        << "line length " << length << ", source:\n" << source << "lint:\n" << linted.text << "compiler:\n" << run.out;
+    EXPECT_EQ(linted.counts.errors - split_headings, compiler_errors) << "line length " << length << ", source:\n"
+                                                                      << source << "lint:\n"
+                                                                      << linted.text << "compiler:\n"
+                                                                      << run.out;
     if (compiler_errors > 0) ++with_errors;
   }
   // Both kinds of source were tried.
@@ -82,8 +84,8 @@ TEST(HelpLintAgainstCompiler, TaggedErrorsAreTheCompilersErrors) {
 // break the format's rules must never pass the lint without an error.
 TEST(HelpLintAgainstCompiler, LegacyTablesTheReaderFaultsAreLintErrors) {
   std::mt19937 random(3);
-  const std::vector<std::string> tokens = {"$H", "$S", "$T", "$E", "$W", "%", "12", "Name", " ", "\n", "$",
-                                           "$H1%2%", "$S3%4%", "$T5%6%", "$E7%8%"};
+  const std::vector<std::string> tokens = {"$H", "$S", "$T", "$E",     "$W",     "%",      "12",    "Name",
+                                           " ",  "\n", "$",  "$H1%2%", "$S3%4%", "$T5%6%", "$E7%8%"};
   TempDir dir;
   int faulty = 0;
   for (int round = 0; round < 150; ++round) {

@@ -22,8 +22,7 @@
 namespace {
 
 std::vector<std::string> SampleLines(const std::string& file) {
-  const std::string bytes =
-      ReadFileBytes(std::filesystem::path(QOKIT_SOURCE_DIR) / "tests/hlp/data/manpages" / file);
+  const std::string bytes = ReadFileBytes(std::filesystem::path(QOKIT_SOURCE_DIR) / "tests/hlp/data/manpages" / file);
   std::vector<std::string> lines;
   for (std::size_t start = 0; start < bytes.size();) {
     const std::size_t lf = bytes.find('\n', start);
@@ -127,7 +126,8 @@ TEST_P(ManPages, CutCharactersReportedWhereTheHelpFileHoldsThem) {
   dir.Write("in.hlp", source);
   for (const int line_length : {36, 57, 72, 100}) {
     SCOPED_TRACE("line length " + std::to_string(line_length));
-    const RunResult run = RunProgram(VEXPROC_PATH, {"in.hlp", "out.hlp", std::to_string(line_length)}, InDir(dir.path()));
+    const RunResult run =
+        RunProgram(VEXPROC_PATH, {"in.hlp", "out.hlp", std::to_string(line_length)}, InDir(dir.path()));
     ASSERT_NE(run.out.find("\nFinished... 0 errors found.\n"), std::string::npos) << run.out;
     HelpFile help;
     char detail[256] = "";

@@ -51,10 +51,10 @@ const Row kRows[] = {
      "t.hlp:2:11: warning: the line length 10 cuts off 5 of the line's 15 bytes\n"},
     {"line read in two pieces", false, 8, "$H1%2%A$-T\nabcdefghijklmnopq\n",
      "t.hlp:2:9: warning: the line length 8 cuts off 7 of the line's 17 bytes\n"
-     "t.hlp:2:16: warning: line of 17 bytes is read in 2 pieces of at most 15 bytes, each stored as a line of its own\n"},
+     "t.hlp:2:16: warning: line of 17 bytes is read as 2 lines of at most 15 bytes\n"},
     {"line of exactly the read size leaves its line end as an empty piece", false, 8, "$H1%2%A$-T\nabcdefghijklmno\n",
      "t.hlp:2:9: warning: the line length 8 cuts off 7 of the line's 15 bytes\n"
-     "t.hlp:2:16: warning: line of 15 bytes is read in 2 pieces of at most 15 bytes, each stored as a line of its own\n"},
+     "t.hlp:2:16: warning: line of 15 bytes is read as 2 lines of at most 15 bytes\n"},
     {"UTF-8 character cut by the line length", false, 5, "$H%%A$-\nabcd" + kZhe + "z\n",
      "t.hlp:2:5: error: UTF-8 character cut by the line length 5: the help text keeps 1 of its 2 bytes\n"
      "t.hlp:2:6: warning: the line length 5 cuts off 2 of the line's 7 bytes\n"},
@@ -67,19 +67,20 @@ const Row kRows[] = {
      "t.hlp:2:6: warning: the line length 5 cuts off 4 of the line's 10 bytes\n"
      "t.hlp:2:9: error: UTF-8 character split where the line is read in pieces: the next piece begins with 1 of its 2 "
      "bytes\n"
-     "t.hlp:2:10: warning: line of 10 bytes is read in 2 pieces of at most 9 bytes, each stored as a line of its own\n"},
+     "t.hlp:2:10: warning: line of 10 bytes is read as 2 lines of at most 9 bytes\n"},
     {"heading text that ends with its piece keeps the first part of a split character", false, 10,
      "$H%%ABCDE$-abcdefg" + kZhe + "\n",
-     "t.hlp:1:19: error: UTF-8 character split where the line is read in pieces: this piece ends with 1 of its 2 bytes\n"
+     "t.hlp:1:19: error: UTF-8 character split where the line is read in pieces: this piece ends with 1 of its 2 "
+     "bytes\n"
      "t.hlp:1:19: error: UTF-8 character split where the line is read in pieces: the next piece begins with 1 of its 2 "
      "bytes\n"
-     "t.hlp:1:20: warning: line of 20 bytes is read in 2 pieces of at most 19 bytes, each stored as a line of its own\n"},
+     "t.hlp:1:20: warning: line of 20 bytes is read as 2 lines of at most 19 bytes\n"},
     {"one character cut by the line length and split by the pieces", false, 10, "$H%%AB$-aaaaaaaaa\xE3\x81\x82z\n",
      "t.hlp:1:18: error: UTF-8 character cut by the line length 10: the help text keeps 1 of its 3 bytes\n"
      "t.hlp:1:18: error: UTF-8 character split where the line is read in pieces: the next piece begins with 1 of its 3 "
      "bytes\n"
      "t.hlp:1:19: warning: the line length 10 cuts off 1 of the line's 21 bytes\n"
-     "t.hlp:1:20: warning: line of 21 bytes is read in 2 pieces of at most 19 bytes, each stored as a line of its own\n"},
+     "t.hlp:1:20: warning: line of 21 bytes is read as 2 lines of at most 19 bytes\n"},
     {"bytes that were no character before the cut are not a cut character", false, 5, "$H%%A$-\nabcd\x96\x96z\n",
      "t.hlp:2:6: warning: the line length 5 cuts off 2 of the line's 7 bytes\n"},
     {"UTF-8 character cut by the button name limit", false, 72, "$H1%2%" + kName47 + kZhe + "$-T\n",
@@ -104,8 +105,9 @@ const Row kRows[] = {
     {"piece of a split line that begins with a tag", false, 5, "$H%%A$-\nabcdefghi$H1%2%A$-\n",
      "t.hlp:2:6: warning: the line length 5 cuts off 4 of the line's 18 bytes\n"
      "t.hlp:2:10: error: the line is split here and its next piece, beginning \"$H\", is read as a heading\n"
-     "t.hlp:2:10: warning: line of 18 bytes is read in 3 pieces of at most 9 bytes, each stored as a line of its own\n"},
-    {"no major heading", false, 72, "just text\n", "t.hlp: error: no \"$H\" heading: the compiler writes no help text\n"},
+     "t.hlp:2:10: warning: line of 18 bytes is read as 3 lines of at most 9 bytes\n"},
+    {"no major heading", false, 72, "just text\n",
+     "t.hlp: error: no \"$H\" heading: the compiler writes no help text\n"},
     {"unusable line length", false, 0, "$H%%A$-\n",
      "t.hlp: error: line length 0 is not usable; it must be from 1 to 65535\n"},
 
@@ -128,14 +130,17 @@ const Row kRows[] = {
     {"link number without its percent sign", true, 72, "$H123456%2%A$H\n",
      "t.hlp:1:3: error: link number of the \"$H\" heading is not ended by '%' within 5 bytes\n"},
     {"tag letter inside a wrap region", true, 72, "$H1%2%A$H\n$W costs $S now$W\n",
-     "t.hlp:2:10: error: \"$S\" inside a wrap region is copied as text, but the compiler's heading count takes it for a "
+     "t.hlp:2:10: error: \"$S\" inside a wrap region is copied as text, but the compiler's heading count takes it for "
+     "a "
      "tag\n"},
     {"wrap region never closed", true, 72, "$H1%2%A$H\n$W text\n",
      "t.hlp:2:1: error: wrap region is never closed: every line end to the end of the source becomes a blank\n"},
     {"other tag letter inside a button name", true, 72, "$H1%2%A$Tb$H\n",
-     "t.hlp:1:8: error: \"$T\" inside a button name is kept in it, but the compiler's heading count takes it for a tag\n"},
+     "t.hlp:1:8: error: \"$T\" inside a button name is kept in it, but the compiler's heading count takes it for a "
+     "tag\n"},
     {"headings before the first major heading", true, 72, "$S1%2%A$S\n$E1%2%B$E\n$H1%2%C$H\n",
-     "t.hlp:1:1: error: \"$S\" before the first \"$H\" heading is skipped, but the compiler's heading count takes it for "
+     "t.hlp:1:1: error: \"$S\" before the first \"$H\" heading is skipped, but the compiler's heading count takes it "
+     "for "
      "a tag\n"},
     {"UTF-8 character cut by the legacy button name limit", true, 72, "$H1%2%" + kName47 + kZhe + "$H\n",
      "t.hlp:1:54: error: UTF-8 character cut by the 48-byte button name limit: the name keeps 1 of its 2 bytes\n"
@@ -144,7 +149,8 @@ const Row kRows[] = {
      "t.hlp:2:10: warning: carriage return before the line end is kept in the help text\n"
      "t.hlp:3:5: warning: carriage return before the line end is kept in the help text\n"},
     {"no legacy major heading", true, 72, "$S1%2%A$S\n",
-     "t.hlp:1:1: error: \"$S\" before the first \"$H\" heading is skipped, but the compiler's heading count takes it for "
+     "t.hlp:1:1: error: \"$S\" before the first \"$H\" heading is skipped, but the compiler's heading count takes it "
+     "for "
      "a tag\n"
      "t.hlp: error: no \"$H\" heading: the compiler writes no help text\n"},
 };
