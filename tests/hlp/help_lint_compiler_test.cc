@@ -3,39 +3,16 @@
 // compilers then do.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 
-#include "help_lint.h"
 #include "helpfile.h"
+#include "lint_run.h"
 #include "run_program.h"
 #include "temp_dir.h"
 
 namespace {
-
-struct Linted {
-  std::string text;
-  helplint::Counts counts;
-};
-
-Linted Lint(const std::string& source, bool legacy, int line_length) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  const helplint::Counts counts = helplint::LintHelpSource("in.hlp", source, {legacy, line_length}, out);
-  std::fclose(out);
-  Linted linted{std::string(buffer, size), counts};
-  std::free(buffer);
-  return linted;
-}
-
-int Occurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
 
 std::string RandomSource(std::mt19937& random, const std::vector<std::string>& tokens, int lines) {
   std::uniform_int_distribution<std::size_t> token(0, tokens.size() - 1);
@@ -67,7 +44,7 @@ TEST(HelpLintAgainstCompiler, TaggedErrorsAreTheCompilersErrors) {
     const std::size_t at = run.out.rfind("\nFinished... ");
     ASSERT_NE(at, std::string::npos) << run.out;
     const int compiler_errors = std::atoi(run.out.c_str() + at + 13);
-    const Linted linted = Lint(source, false, length);
+    const Linted linted = RunLint(source, false, length);
     const int split_headings = Occurrences(linted.text, "is read as a heading");
     EXPECT_EQ(linted.counts.errors - split_headings, compiler_errors) << "line length " << length << ", source:\n"
                                                                       << source << "lint:\n"
@@ -98,7 +75,7 @@ TEST(HelpLintAgainstCompiler, LegacyTablesTheReaderFaultsAreLintErrors) {
     const std::vector<qohlp::Problem> problems = qohlp::ReadTables(dir.Read("out.hlp"), QOHLP_LEGACY, tables);
     if (problems.empty()) continue;
     ++faulty;
-    const Linted linted = Lint(source, true, kDefaultLineSize);
+    const Linted linted = RunLint(source, true, kDefaultLineSize);
     EXPECT_GT(linted.counts.errors, 0) << "source:\n" << source << "reader: " << problems.front().text;
   }
   EXPECT_GT(faulty, 20);

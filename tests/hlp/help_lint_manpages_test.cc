@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "help_lint.h"
+#include "lint_run.h"
 #include "qohlp.h"
 #include "run_program.h"
 #include "temp_dir.h"
@@ -80,13 +80,7 @@ struct Reports {
 };
 
 Reports LintReports(const std::string& source, bool legacy, int line_length) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  (void)helplint::LintHelpSource("in.hlp", source, {legacy, line_length}, out);
-  std::fclose(out);
-  const std::string text(buffer, size);
-  std::free(buffer);
+  const std::string text = RunLint(source, legacy, line_length).text;
   Reports reports;
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = text.find('\n', start);
@@ -102,10 +96,39 @@ Reports LintReports(const std::string& source, bool legacy, int line_length) {
   return reports;
 }
 
+// One section per sample line: the heading names it by a start of the line
+// and, in the tagged syntax, has the trimmed line as its heading text.
+std::string SampleSource(const std::vector<std::string>& lines, bool legacy) {
+  std::string source;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    source.append("$H").append(n).append("%").append(n).append("%").append(ButtonName(lines[i], i));
+    if (legacy)
+      source.append("$H\n");
+    else
+      source.append("$-").append(Trimmed(lines[i])).append("\n");
+    source.append(lines[i]).append("\n");
+  }
+  return source;
+}
+
 struct HelpFile {
   qohlp_file* file = nullptr;
   ~HelpFile() { qohlp_close(file); }
 };
+
+// Compiles in.hlp of `dir` with the real compiler and opens the result.
+void Compile(const TempDir& dir, bool legacy, int line_length, HelpFile& help) {
+  const RunResult run =
+      legacy ? RunProgram(VEXPROC_LEGACY_PATH, {"in.hlp", "out.hlp"}, InDir(dir.path()))
+             : RunProgram(VEXPROC_PATH, {"in.hlp", "out.hlp", std::to_string(line_length)}, InDir(dir.path()));
+  ASSERT_NE(run.out.find(legacy ? "\nFinished...\n" : "\nFinished... 0 errors found.\n"), std::string::npos) << run.out;
+  char detail[256] = "";
+  ASSERT_EQ(qohlp_open_file((dir / "out.hlp").c_str(), legacy ? QOHLP_LEGACY : QOHLP_CURRENT, &help.file, detail,
+                            sizeof detail),
+            QOHLP_OK)
+      << detail;
+}
 
 class ManPages : public ::testing::TestWithParam<const char*> {
  protected:
@@ -116,23 +139,13 @@ class ManPages : public ::testing::TestWithParam<const char*> {
 TEST_P(ManPages, CutCharactersReportedWhereTheHelpFileHoldsThem) {
   const std::vector<std::string> lines = SampleLines(GetParam());
   ASSERT_GE(lines.size(), 40u);
-  std::string source;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string n = std::to_string(i + 1);
-    source.append("$H").append(n).append("%").append(n).append("%").append(ButtonName(lines[i], i));
-    source.append("$-").append(Trimmed(lines[i])).append("\n").append(lines[i]).append("\n");
-  }
+  const std::string source = SampleSource(lines, false);
   TempDir dir;
   dir.Write("in.hlp", source);
   for (const int line_length : {36, 57, 72, 100}) {
     SCOPED_TRACE("line length " + std::to_string(line_length));
-    const RunResult run =
-        RunProgram(VEXPROC_PATH, {"in.hlp", "out.hlp", std::to_string(line_length)}, InDir(dir.path()));
-    ASSERT_NE(run.out.find("\nFinished... 0 errors found.\n"), std::string::npos) << run.out;
     HelpFile help;
-    char detail[256] = "";
-    ASSERT_EQ(qohlp_open_file((dir / "out.hlp").c_str(), QOHLP_CURRENT, &help.file, detail, sizeof detail), QOHLP_OK)
-        << detail;
+    ASSERT_NO_FATAL_FAILURE(Compile(dir, false, line_length, help));
 
     const Reports reports = LintReports(source, false, line_length);
     int broken_total = 0;
@@ -164,20 +177,11 @@ TEST_P(ManPages, CutCharactersReportedWhereTheHelpFileHoldsThem) {
 // The legacy compiler cuts only button names; its text stays whole.
 TEST_P(ManPages, LegacyButtonNamesCutWhereReported) {
   const std::vector<std::string> lines = SampleLines(GetParam());
-  std::string source;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string n = std::to_string(i + 1);
-    source.append("$H").append(n).append("%").append(n).append("%").append(ButtonName(lines[i], i));
-    source.append("$H\n").append(lines[i]).append("\n");
-  }
+  const std::string source = SampleSource(lines, true);
   TempDir dir;
   dir.Write("in.hlp", source);
-  const RunResult run = RunProgram(VEXPROC_LEGACY_PATH, {"in.hlp", "out.hlp"}, InDir(dir.path()));
-  ASSERT_EQ(run.status, 0) << run.out;
   HelpFile help;
-  char detail[256] = "";
-  ASSERT_EQ(qohlp_open_file((dir / "out.hlp").c_str(), QOHLP_LEGACY, &help.file, detail, sizeof detail), QOHLP_OK)
-      << detail;
+  ASSERT_NO_FATAL_FAILURE(Compile(dir, true, 0, help));
 
   const Reports reports = LintReports(source, true, kDefaultLineSize);
   int broken_total = 0;

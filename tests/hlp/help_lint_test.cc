@@ -1,12 +1,10 @@
 // The help-source lint, one row per finding: source bytes, syntax and line
 // length, and the diagnostics expected, byte for byte.
-#include "help_lint.h"
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+
+#include "lint_run.h"
 
 namespace {
 
@@ -17,28 +15,6 @@ struct Row {
   std::string source;
   std::string expected;
 };
-
-struct Linted {
-  std::string text;
-  helplint::Counts counts;
-};
-
-Linted Lint(std::string_view source, bool legacy, int line_length) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  const helplint::Counts counts = helplint::LintHelpSource("t.hlp", source, {legacy, line_length}, out);
-  std::fclose(out);
-  Linted linted{std::string(buffer, size), counts};
-  std::free(buffer);
-  return linted;
-}
-
-int Count(const std::string& text, std::string_view kind) {
-  int n = 0;
-  for (std::size_t at = text.find(kind); at != std::string::npos; at = text.find(kind, at + 1)) ++n;
-  return n;
-}
 
 // 47 ASCII bytes and a two-byte letter: the name ends one byte past the field.
 const std::string kName47 = std::string(47, 'n');
@@ -158,10 +134,10 @@ const Row kRows[] = {
 TEST(HelpLint, EachFindingAsARow) {
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.what);
-    const Linted linted = Lint(row.source, row.legacy, row.line_length);
+    const Linted linted = RunLint(row.source, row.legacy, row.line_length, "t.hlp");
     EXPECT_EQ(linted.text, row.expected);
-    EXPECT_EQ(linted.counts.errors, Count(row.expected, ": error: "));
-    EXPECT_EQ(linted.counts.warnings, Count(row.expected, ": warning: "));
+    EXPECT_EQ(linted.counts.errors, Occurrences(row.expected, ": error: "));
+    EXPECT_EQ(linted.counts.warnings, Occurrences(row.expected, ": warning: "));
   }
 }
 
