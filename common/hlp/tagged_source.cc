@@ -7,6 +7,7 @@
 
 #include "help_messages.h"
 #include "help_output.h"
+#include "help_syntax.h"
 #include "help_tables.h"
 #include "nlsstr.h"
 
@@ -22,7 +23,7 @@ bool read_line() {
   return std::fgets(input_line.data(), static_cast<int>(input_line.size()), f1) != nullptr;
 }
 
-bool begins_with(char second) { return input_line[0] == '$' && input_line[1] == second; }
+bool begins_with(char second) { return input_line[0] == kTagMark && input_line[1] == second; }
 
 // Writes input_line up to its line feed as one record of exactly linesize bytes.
 void write_text_record() {
@@ -44,7 +45,7 @@ uint32_t record_offset() {
 bool count_help_recs() {
   long count = 0;
   while (read_line()) {
-    if (begins_with('H') || begins_with('S')) ++count;
+    if (begins_with(kMajorTag) || begins_with(kSubTag)) ++count;
   }
   std::rewind(f1);
   if (count > kMaxHeadings) {
@@ -73,11 +74,11 @@ int init_struct() {
 uint16_t extract_num(char* text, char** restart) {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (value > kMaxHeadings || value < 0) {
+  if (value > kMaxLinkNumber || value < 0) {
     ++errors;
     say_link_out_of_range(file_line_num, value);
   }
-  if (*end != '%') {
+  if (*end != kLinkEnd) {
     ++errors;
     say_bad_header_format(file_line_num, text);
   }
@@ -97,7 +98,7 @@ void process_header(int type) {
   ++link_ndx;
   say_processing_header();
 
-  char* name_end = nls.nlsStrStr(restart, "$-");
+  char* name_end = nls.nlsStrStr(restart, kButtonEnd);
   if (name_end == nullptr) {
     say_invalid_header(file_line_num, input_line.data());
     ++errors;
@@ -114,7 +115,7 @@ void process_header(int type) {
   toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
   // The heading text moves down over the tag within one buffer, so the copy
   // must allow overlap (a plain string copy would not).
-  const char* text = name_end + 2;
+  const char* text = name_end + kButtonEndBytes;
   std::memmove(input_line.data(), text, std::strlen(text) + 1);
 }
 
@@ -125,11 +126,11 @@ void process_tags() {
   bool found_major = false;
   while (read_line()) {
     ++file_first_line_num;
-    if (begins_with('H')) {
+    if (begins_with(kMajorTag)) {
       found_major = true;
       break;
     }
-    if (input_line[0] == '$') {
+    if (input_line[0] == kTagMark) {
       say_subhead_first(static_cast<int>(file_first_line_num));
       ++errors;
     }
@@ -142,8 +143,8 @@ void process_tags() {
 
   file_line_num = file_first_line_num;
   do {
-    const bool major = begins_with('H');
-    if (major || begins_with('S')) {
+    const bool major = begins_with(kMajorTag);
+    if (major || begins_with(kSubTag)) {
       if (toc_ndx >= toc_ptr.size()) {
         // Only a source that grows while it is read can get here.
         say_more_heading_lines(file_line_num);

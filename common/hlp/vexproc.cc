@@ -38,7 +38,7 @@ int vexproc_main(int argc, char** argv) {
   if (take_arguments(argc, argv, infile, outfile) == Flow::kEndRun) return 0;
 
   try {
-    input_line.assign(2 * static_cast<std::size_t>(linesize), '\0');
+    input_line.assign(line_buffer_size(linesize), '\0');
   } catch (const std::bad_alloc&) {
     say_no_line_buffer();
     return 0;
