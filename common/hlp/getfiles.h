@@ -2,12 +2,7 @@
 #pragma once
 
 #include "help_session.h"
-
-// Line lengths a help file can describe: at least one byte per line, and no
-// more than its 16-bit field holds.
-inline constexpr long kMinLineSize = 1;
-inline constexpr long kMaxLineSize = 65535;
-inline constexpr int kDefaultLineSize = 72;
+#include "help_syntax.h"
 
 // True for a usable line length; otherwise says so (one line) and returns false.
 [[nodiscard]] bool check_line_size(long value);

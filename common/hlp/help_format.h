@@ -28,6 +28,8 @@
 #include "commutil.h"
 
 inline constexpr std::size_t kButtonNameMax = 48;
+// The heading count is kept in a signed 16-bit field by older readers.
+inline constexpr long kMaxHeadings = 32767;
 inline constexpr std::size_t kLinkEntryBytes = 6;
 inline constexpr std::size_t kTocEntryBytes = 60;
 

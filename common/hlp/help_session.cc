@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "help_messages.h"
 #include "help_output.h"
 #include "help_tables.h"
 #include "nlsstr.h"
@@ -12,7 +13,7 @@ bool read_answer(NameBuffer& answer) {
   std::fflush(stdout);
   if (std::fgets(answer, static_cast<int>(kNameSize), stdin) == nullptr) {
     answer[0] = '\0';
-    report_end_of_input();
+    say_end_of_input();
     return false;
   }
   answer[nls.nlsStrcSpn(answer, "\n")] = '\0';
@@ -24,11 +25,9 @@ int read_reply_char() {
   return std::getchar();
 }
 
-void report_end_of_input() { std::printf("\n End of input.  Exiting program...\n"); }
-
 bool copy_name(NameBuffer& target, const char* source) {
   if (std::strlen(source) >= kNameSize) {
-    std::printf("File name longer than %zu characters: %.40s...\n", kNameSize - 1, source);
+    say_name_too_long(source);
     return false;
   }
   nls.nlsStrCpy(target, source);
@@ -40,7 +39,7 @@ bool same_names(const char* a, const char* b) { return nls.nlsStrCmp(a, b) == 0;
 Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
   files.source.reset(std::fopen(infile, "r"));
   if (!files.source) {
-    std::printf("\n\nFile \"%s\" can not be opened for input...", infile);
+    say_cannot_open_input(infile);
     return Flow::kEndRun;
   }
   // Names are compared as typed, so "a.txt" and "./a.txt" pass that test;
@@ -49,12 +48,12 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
   struct stat out_stat {};
   if (fstat(fileno(files.source.get()), &in_stat) == 0 && stat(outfile, &out_stat) == 0 &&
       in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino) {
-    std::printf("\n\nFile \"%s\" is the input file and can not be opened for output...", outfile);
+    say_output_is_input(outfile);
     files.source.reset();
     return Flow::kEndRun;
   }
   if (!files.help.Open(outfile)) {
-    std::printf("\n\nFile \"%s\" can not be opened for output...", outfile);
+    say_cannot_open_output(outfile);
     files.source.reset();
     return Flow::kEndRun;
   }
@@ -72,9 +71,9 @@ bool closefiles(HelpFiles& files, const char* outfile) {
   // A write that failed before the tables' rewind no longer shows in the
   // stream's error flag; the sticky status still has it.
   if (help_output_too_large())
-    std::printf("\n\nFile \"%s\" would exceed 4 GiB, beyond what its offsets can address.", outfile);
+    say_help_file_too_large(outfile);
   if (!help_output_ok() || !files.help.Commit()) {
-    std::printf("\n\nFile \"%s\" could not be written completely...\n", outfile);
+    say_help_file_incomplete(outfile);
     return false;
   }
   return true;

@@ -14,20 +14,12 @@ enum class Flow { kGoOn, kEndRun };
 inline constexpr std::size_t kNameSize = 1024;  // name buffers: 1023 bytes and a terminator
 using NameBuffer = char[kNameSize];
 
-// The banner line that marks the program as internal to its maker (no line ends).
-inline constexpr char kInternalUseLine[] =
-    "*** ------------------------ For the maker's internal use only --------------------- ***";
-inline constexpr char kSameNamesLine[] = "Input and output file id's are the same.  Reenter.\n";
-inline constexpr char kGiveUpText[] = "\n I give up!  Exiting program...\n";
-
 // Reads one answer line of at most 1023 bytes into `answer`, without its line
 // feed; a longer line leaves its rest for the next read. False at the end of
 // standard input, after saying that the program ends.
 [[nodiscard]] bool read_answer(NameBuffer& answer);
 // Reads one character of an answer; EOF at the end of standard input.
 int read_reply_char();
-// Says that standard input ended and the program stops.
-void report_end_of_input();
 
 // Copies a command-line name into a name buffer; false (after a message)
 // when it does not fit, since a cut name could name some other file.

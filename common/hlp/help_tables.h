@@ -12,9 +12,6 @@
 
 #include "help_format.h"
 
-// The heading count is kept in a signed 16-bit field by older readers.
-inline constexpr long kMaxHeadings = 32767;
-
 // Program-wide state, one instance each, as the driver and every step share it.
 extern int32_t linesize;
 extern int32_t errors;

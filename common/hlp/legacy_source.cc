@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "help_messages.h"
 #include "help_output.h"
+#include "help_syntax.h"
 #include "help_tables.h"
 
 namespace {
@@ -12,22 +14,9 @@ uint32_t earlier_bytes = 0;
 uint32_t section_bytes = 0;
 uint16_t button_count = 0;
 
-constexpr int kMaxLinkDigits = 5;
-
 // The source is read a byte at a time by this one thread; the unlocked
 // stream call halves the processor time of a run.
 int next_byte() { return getc_unlocked(f1); }
-
-bool is_heading_letter(int c) { return c == 'H' || c == 'S' || c == 'T' || c == 'E'; }
-
-uint16_t heading_type(int letter) {
-  switch (letter) {
-    case 'H': return 1;
-    case 'S': return 2;
-    case 'T': return 3;
-    default: return 4;
-  }
-}
 
 void put_text(int c) {
   help_put(c);
@@ -43,8 +32,8 @@ uint16_t read_link_number() {
   bool digits_ended = false;
   for (int i = 0; i < kMaxLinkDigits; ++i) {
     const int c = next_byte();
-    if (c == EOF || c == '%') break;
-    if (c == '$') {
+    if (c == EOF || c == kLinkEnd) break;
+    if (c == kTagMark) {
       std::ungetc(c, f1);
       break;
     }
@@ -72,13 +61,13 @@ void process_heading(int letter) {
     if (used < kButtonNameMax) toc.butt_name[used++] = static_cast<char>(c);
   };
   for (int c; (c = next_byte()) != EOF;) {
-    if (c != '$') {
+    if (c != kTagMark) {
       keep(c);
       continue;
     }
     const int next = next_byte();
     if (next == letter) {
-      toc.type = heading_type(letter);
+      toc.type = legacy_heading_type(letter);
       toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
       if (letter == 'H' || letter == 'T') ++button_count;
       return;
@@ -93,10 +82,10 @@ void process_heading(int letter) {
 // Copies a wrap region after its opening "$W": line feeds become blanks.
 void copy_wrap_region() {
   for (int c; (c = next_byte()) != EOF;) {
-    if (c == '$') {
+    if (c == kTagMark) {
       const int next = next_byte();
-      if (next == 'W') return;
-      put_text('$');
+      if (next == kWrapTag) return;
+      put_text(kTagMark);
       if (next == EOF) return;
       c = next;
     }
@@ -111,7 +100,7 @@ void end_section() {
 
 bool skip_to_first_major() {
   for (int c; (c = next_byte()) != EOF;) {
-    if (c == '$' && next_byte() == 'H') return true;
+    if (c == kTagMark && next_byte() == kMajorTag) return true;
   }
   return false;
 }
@@ -122,16 +111,16 @@ bool count_legacy_headings() {
   long count = 0;
   bool open = false;
   for (int c; (c = next_byte()) != EOF;) {
-    if (c != '$') continue;
+    if (c != kTagMark) continue;
     const int next = next_byte();
-    if (!is_heading_letter(next)) continue;
+    if (!is_legacy_heading_letter(next)) continue;
     // Every other tag opens a heading; the one between closes it.
     if (!open) ++count;
     open = !open;
   }
   std::rewind(f1);
   if (count > kMaxHeadings) {
-    std::printf("Too many headings: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+    say_too_many_headings(count);
     help_rec_cnt = 0;
     return false;
   }
@@ -141,7 +130,7 @@ bool count_legacy_headings() {
 
 bool init_legacy_struct() {
   if (!alloc_tables()) {
-    std::printf("Unable to allocate memory for file prolog.\n");
+    say_no_table_memory();
     return false;
   }
   help_seek(text_off);
@@ -153,21 +142,21 @@ void process_legacy_source() {
   section_bytes = 0;
   button_count = 0;
   if (toc_ptr.empty() || !skip_to_first_major()) {
-    std::printf("\nNo \"$H\" heading in the source: no help text written.\n");
+    say_no_legacy_heading();
     return;
   }
-  process_heading('H');
+  process_heading(kMajorTag);
 
   for (int c; (c = next_byte()) != EOF;) {
-    if (c != '$') {
+    if (c != kTagMark) {
       put_text(c);
       continue;
     }
     const int next = next_byte();
-    if (is_heading_letter(next)) {
+    if (is_legacy_heading_letter(next)) {
       if (toc_ndx + 1 >= toc_ptr.size()) {
         // Only tags the count paired differently can get here.
-        std::printf("\nMore headings than counted: the rest of the source is not compiled.\n");
+        say_more_headings();
         break;
       }
       end_section();
@@ -176,10 +165,10 @@ void process_legacy_source() {
       earlier_bytes += section_bytes;
       section_bytes = 0;
       process_heading(next);
-    } else if (next == 'W') {
+    } else if (next == kWrapTag) {
       copy_wrap_region();
     } else {
-      put_text('$');
+      put_text(kTagMark);
       if (next == EOF) break;
       put_text(next);
     }

@@ -1,5 +1,6 @@
 #include "struct_listing.h"
 
+#include "help_messages.h"
 #include "help_tables.h"
 
 namespace {
@@ -11,13 +12,13 @@ constexpr char kListingFile[] = "struct.doc";
 bool store_listing(const char* mode, bool line_end) {
   FILE* raw = std::fopen(kListingFile, mode);
   if (raw == nullptr) {
-    std::printf("\n\nFile struct.doc can not be opened for output...%s", line_end ? "\n" : "");
+    say_cannot_open_listing(line_end);
     return false;
   }
   write_listing(raw, LinkColumns::kThreeWide);
   const bool failed = std::ferror(raw) != 0;
   if (std::fclose(raw) != 0 || failed) {
-    std::printf("\n\nFile struct.doc could not be written completely...\n");
+    say_listing_incomplete();
     return false;
   }
   return true;
@@ -26,22 +27,15 @@ bool store_listing(const char* mode, bool line_end) {
 }  // namespace
 
 void write_listing(FILE* out, LinkColumns columns) {
-  std::fprintf(out, "\n\nOutput File Link Entries\n");
+  list_link_heading(out);
   for (std::size_t i = 0; i < link_ptr.size(); ++i) {
     const linkentry& e = link_ptr[i];
-    if (columns == LinkColumns::kThreeWide)
-      std::fprintf(out, "\n %3d clntid = %3u tocndx = %3u butndx = %3u\n", static_cast<int>(i), e.clntid,
-                   e.tocndx, e.butndx);
-    else
-      std::fprintf(out, "\n %3d clntid = %3u tocndx = %3u butndx = %u\n", static_cast<int>(i), e.clntid,
-                   e.tocndx, e.butndx);
+    list_link(out, static_cast<int>(i), e.clntid, e.tocndx, e.butndx, columns == LinkColumns::kThreeWide);
   }
-  std::fprintf(out, "\n\nOutput File TOC Entries\n");
+  list_toc_heading(out);
   for (std::size_t i = 0; i < toc_ptr.size(); ++i) {
     const tocentry& e = toc_ptr[i];
-    std::fprintf(out, "\n %3d type = %2d sndx = %3u off = %6lu len = %6lu butt = %.*s\n", static_cast<int>(i),
-                 e.type, e.sndx, static_cast<unsigned long>(e.offset), static_cast<unsigned long>(e.length),
-                 butt_name_len(e), e.butt_name);
+    list_toc(out, static_cast<int>(i), e.type, e.sndx, e.offset, e.length, butt_name_len(e), e.butt_name);
   }
 }
 

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "help_messages.h"
 #include "help_output.h"
+#include "help_syntax.h"
 #include "help_tables.h"
 #include "nlsstr.h"
 
@@ -21,7 +23,7 @@ bool read_line() {
   return std::fgets(input_line.data(), static_cast<int>(input_line.size()), f1) != nullptr;
 }
 
-bool begins_with(char second) { return input_line[0] == '$' && input_line[1] == second; }
+bool begins_with(char second) { return input_line[0] == kTagMark && input_line[1] == second; }
 
 // Writes input_line up to its line feed as one record of exactly linesize bytes.
 void write_text_record() {
@@ -43,11 +45,11 @@ uint32_t record_offset() {
 bool count_help_recs() {
   long count = 0;
   while (read_line()) {
-    if (begins_with('H') || begins_with('S')) ++count;
+    if (begins_with(kMajorTag) || begins_with(kSubTag)) ++count;
   }
   std::rewind(f1);
   if (count > kMaxHeadings) {
-    std::printf("Too many heading lines: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+    say_too_many_heading_lines(count);
     ++errors;
     help_rec_cnt = 0;
     return false;
@@ -58,9 +60,9 @@ bool count_help_recs() {
 
 int init_struct() {
   text_off = table_bytes(static_cast<uint32_t>(help_rec_cnt));
-  std::printf("\n\nText Offset Length = %u\n", text_off);
+  say_text_offset(text_off);
   if (!alloc_tables()) {
-    std::printf("Unable to allocate memory for file prolog.\n");
+    say_no_table_memory();
     ++errors;
     return 0;
   }
@@ -72,19 +74,18 @@ int init_struct() {
 uint16_t extract_num(char* text, char** restart) {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (value > kMaxHeadings || value < 0) {
+  if (value > kMaxLinkNumber || value < 0) {
     ++errors;
-    std::printf("Line %ld: Link number %ld is outside the allowable range\n", static_cast<long>(file_line_num),
-                value);
+    say_link_out_of_range(file_line_num, value);
   }
-  if (*end != '%') {
+  if (*end != kLinkEnd) {
     ++errors;
-    std::printf("Line %ld: Invalid format for header line: %s\n", static_cast<long>(file_line_num), text);
+    say_bad_header_format(file_line_num, text);
   }
   // A number that runs to the very end of the line has no character after
   // it to skip; the parse of the line stops there.
   *restart = *end == '\0' ? end : end + 1;
-  std::printf("\n\nLink entry is -> %ld <-...", value);
+  say_link_entry(value);
   return static_cast<uint16_t>(value);
 }
 
@@ -95,18 +96,17 @@ void process_header(int type) {
   link.tocndx = static_cast<uint16_t>(link_ndx - 1);
   link.butndx = extract_num(restart, &restart);
   ++link_ndx;
-  std::printf("\n\nProcessing Header Tag ->");
+  say_processing_header();
 
-  char* name_end = nls.nlsStrStr(restart, "$-");
+  char* name_end = nls.nlsStrStr(restart, kButtonEnd);
   if (name_end == nullptr) {
-    std::printf("Line %ld: Invalid header line:\n%s\n", static_cast<long>(file_line_num), input_line.data());
+    say_invalid_header(file_line_num, input_line.data());
     ++errors;
     return;
   }
   auto name_len = static_cast<std::size_t>(name_end - restart);
   if (name_len > kButtonNameMax) {
-    std::printf("Line %ld: Button name exceeds max: %.*s\n", static_cast<long>(file_line_num),
-                static_cast<int>(name_len), restart);
+    say_button_name_too_long(file_line_num, static_cast<int>(name_len), restart);
     name_len = kButtonNameMax;
   }
   tocentry& toc = toc_ptr[toc_ndx];
@@ -115,7 +115,7 @@ void process_header(int type) {
   toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
   // The heading text moves down over the tag within one buffer, so the copy
   // must allow overlap (a plain string copy would not).
-  const char* text = name_end + 2;
+  const char* text = name_end + kButtonEndBytes;
   std::memmove(input_line.data(), text, std::strlen(text) + 1);
 }
 
@@ -126,31 +126,28 @@ void process_tags() {
   bool found_major = false;
   while (read_line()) {
     ++file_first_line_num;
-    if (begins_with('H')) {
+    if (begins_with(kMajorTag)) {
       found_major = true;
       break;
     }
-    if (input_line[0] == '$') {
-      std::printf("Check input: subhead appears before major head\n");
-      std::printf("at line %d\n", static_cast<int>(file_first_line_num));
-      std::printf("Processing will continue at first major heading.\n");
+    if (input_line[0] == kTagMark) {
+      say_subhead_first(static_cast<int>(file_first_line_num));
       ++errors;
     }
   }
   if (!found_major) {
-    std::printf("Check input: no major heading (\"$H\" line) in the source.\n");
+    say_no_major_heading();
     ++errors;
     return;
   }
 
   file_line_num = file_first_line_num;
   do {
-    const bool major = begins_with('H');
-    if (major || begins_with('S')) {
+    const bool major = begins_with(kMajorTag);
+    if (major || begins_with(kSubTag)) {
       if (toc_ndx >= toc_ptr.size()) {
         // Only a source that grows while it is read can get here.
-        std::printf("Line %ld: More heading lines than counted; processing stops.\n",
-                    static_cast<long>(file_line_num));
+        say_more_heading_lines(file_line_num);
         ++errors;
         return;
       }

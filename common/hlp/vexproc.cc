@@ -6,6 +6,7 @@
 
 #include "getfiles.h"
 #include "help_file.h"
+#include "help_messages.h"
 #include "help_session.h"
 #include "help_tables.h"
 #include "struct_listing.h"
@@ -19,7 +20,7 @@ Flow take_arguments(int argc, char** argv, NameBuffer& infile, NameBuffer& outfi
   if (!copy_name(infile, argv[1]) || !copy_name(outfile, argv[2])) return Flow::kEndRun;
   if (same_names(infile, outfile)) {
     // The dialogue asks for everything again, the line length included.
-    std::printf("%s", kSameNamesLine);
+    say_same_names();
     return getfiles(infile, outfile);
   }
   // Like atoi, text that is not a number reads as 0, which is then refused.
@@ -37,9 +38,9 @@ int vexproc_main(int argc, char** argv) {
   if (take_arguments(argc, argv, infile, outfile) == Flow::kEndRun) return 0;
 
   try {
-    input_line.assign(2 * static_cast<std::size_t>(linesize), '\0');
+    input_line.assign(line_buffer_size(linesize), '\0');
   } catch (const std::bad_alloc&) {
-    std::printf("Unable to allocate memory for the line buffer.\n");
+    say_no_line_buffer();
     return 0;
   }
 
@@ -54,6 +55,6 @@ int vexproc_main(int argc, char** argv) {
     }
   }
   if (!closefiles(files, outfile)) ++errors;
-  std::printf("\nFinished... %d errors found.\n", errors);
+  say_finished(errors);
   return 0;
 }

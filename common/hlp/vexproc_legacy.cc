@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "help_file.h"
+#include "help_messages.h"
 #include "help_session.h"
 #include "help_tables.h"
 #include "legacy_source.h"
@@ -13,40 +14,31 @@ namespace {
 
 constexpr int kMaxEqualAnswers = 4;
 
-void print_legacy_banner() {
-  std::printf("\n%s", kInternalUseLine);
-  std::printf("\n\n     This program was written to process a special tagged file provided");
-  std::printf("\n       as input to generate an output file containing retrieval information");
-  std::printf("\n       for the help of the older backup clients for DOS and Windows.");
-  std::printf("\n\n*** ------------------------------------------------------------------- ***");
-}
-
 // One pass: input name, output name (refused while equal to the input name),
 // confirmation. Any answer but y or Y ends the program.
 Flow legacy_getfiles(NameBuffer& infile, NameBuffer& outfile) {
-  print_legacy_banner();
-  std::printf("\n\n\n\nEnter the source tag file name to be processed --> ");
+  say_legacy_banner();
+  say_legacy_ask_source();
   if (!read_answer(infile)) return Flow::kEndRun;
-  std::printf("\n\nEnter the output text file name to be generated --> ");
+  say_legacy_ask_output();
   if (!read_answer(outfile)) return Flow::kEndRun;
   for (int equal = 1; same_names(infile, outfile); ++equal) {
     if (equal == kMaxEqualAnswers) {
-      std::printf("%s", kGiveUpText);
+      say_give_up();
       return Flow::kEndRun;
     }
-    std::printf("\nSame as input file.. Please choose a different name --> ");
+    say_legacy_choose_other_name();
     if (!read_answer(outfile)) return Flow::kEndRun;
   }
-  std::printf("\n\nYou selected source tag file  \"%s\"", infile);
-  std::printf("\nYou selected output text file \"%s\"", outfile);
-  std::printf("\n\nAre these correct?\nEnter (y/n) --> ");
+  say_legacy_selection(infile, outfile);
+  say_are_these_correct();
   const int answer = read_reply_char();
   if (answer == EOF) {
-    report_end_of_input();
+    say_end_of_input();
     return Flow::kEndRun;
   }
   if (std::toupper(answer) != 'Y') {
-    std::printf("\n Exiting program...\n");
+    say_exiting();
     return Flow::kEndRun;
   }
   return Flow::kGoOn;
@@ -57,7 +49,7 @@ Flow take_legacy_arguments(int argc, char** argv, NameBuffer& infile, NameBuffer
   if (!copy_name(infile, argv[1]) || !copy_name(outfile, argv[2])) return Flow::kEndRun;
   if (!same_names(infile, outfile)) return Flow::kGoOn;
   // Opening the input again for output would destroy it.
-  std::printf("%s", kSameNamesLine);
+  say_same_names();
   return legacy_getfiles(infile, outfile);
 }
 
@@ -76,6 +68,6 @@ int vexproc_legacy_main(int argc, char** argv) {
     write_struct();
   }
   (void)closefiles(files, outfile);
-  std::printf("\nFinished...\n");
+  say_legacy_finished();
   return 0;
 }

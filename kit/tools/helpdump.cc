@@ -3,21 +3,20 @@
 #include <string>
 
 #include "helpfile.h"
+#include "tool_messages.h"
 
 namespace qokit {
 
 namespace {
 
 void PrintTables(const qohlp::Tables& t, std::FILE* out) {
-  std::fprintf(out, "Link entries: %zu\n", t.links.size());
+  ListLinkCount(out, t.links.size());
   for (std::size_t k = 0; k < t.links.size(); ++k)
-    std::fprintf(out, " %3zu clntid = %5u tocndx = %5u butndx = %5u\n", k, t.links[k].clntid,
-                 t.links[k].tocndx, t.links[k].butndx);
-  std::fprintf(out, "\nTOC entries: %zu (text at %u)\n", t.toc.size(), t.text_offset);
+    ListLink(out, k, t.links[k].clntid, t.links[k].tocndx, t.links[k].butndx);
+  ListTocCount(out, t.toc.size(), t.text_offset);
   for (std::size_t i = 0; i < t.toc.size(); ++i) {
     const qohlp::TocEntry& e = t.toc[i];
-    std::fprintf(out, " %3zu type = %u sndx = %3u off = %8u len = %6u butt = %s\n", i, e.type,
-                 e.sndx, e.offset, e.length, e.button.c_str());
+    ListToc(out, i, e.type, e.sndx, e.offset, e.length, e.button.c_str());
   }
 }
 
@@ -27,9 +26,8 @@ void PrintSections(std::string_view bytes, const qohlp::Tables& t, std::FILE* ou
   for (std::size_t i = 0; i < t.toc.size(); ++i) {
     const qohlp::TocEntry& e = t.toc[i];
     static constexpr const char* kTags[] = {"$?", "$H", "$S", "$T", "$E"};
-    std::fprintf(out, "\n== %zu %s [%s, links %u %u]\n", i, e.button.c_str(),
-                 kTags[e.type <= QOHLP_TAG_E ? e.type : 0], t.links[i + 1].clntid,
-                 t.links[i + 1].butndx);
+    ListSectionHeading(out, i, e.button.c_str(), kTags[e.type <= QOHLP_TAG_E ? e.type : 0], t.links[i + 1].clntid,
+                       t.links[i + 1].butndx);
     if (e.offset == 0) continue;
     const std::string_view text = bytes.substr(e.offset, qohlp::SectionExtent(t, e));
     if (t.layout == QOHLP_CURRENT) {
@@ -37,10 +35,10 @@ void PrintSections(std::string_view bytes, const qohlp::Tables& t, std::FILE* ou
       for (std::size_t at = 0; at < text.size(); at += width) {
         std::string_view line = text.substr(at, width);
         while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
-        std::fprintf(out, "|%.*s\n", static_cast<int>(line.size()), line.data());
+        ListLine(out, line);
       }
     } else {
-      std::fprintf(out, "|%.*s|\n", static_cast<int>(text.size()), text.data());
+      ListByteRun(out, text);
     }
   }
 }
@@ -54,7 +52,7 @@ int DumpHelpFile(std::string_view bytes, int layout, const char* name, std::FILE
   for (const qohlp::Problem& p : problems) fatal = fatal || p.fatal;
   if (!tables.links.empty()) PrintTables(tables, out);
   if (!fatal) PrintSections(bytes, tables, out);
-  for (const qohlp::Problem& p : problems) std::fprintf(err, "vexdump: %s: %s\n", name, p.text.c_str());
+  for (const qohlp::Problem& p : problems) SayHelpFileProblem(err, name, p.text.c_str());
   return static_cast<int>(problems.size());
 }
 

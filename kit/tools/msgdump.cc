@@ -2,27 +2,13 @@
 
 #include <string_view>
 
+#include "source_entries.h"
 #include "source_reader.h"
+#include "tool_messages.h"
 
 namespace qokit {
 
 namespace {
-
-
-// Appends one byte of a text or response in source form.
-void Escape(std::string& out, char c) {
-  switch (c) {
-    case '\\': out += "\\\\"; break;
-    case '\a': out += "\\a"; break;
-    case '\b': out += "\\b"; break;
-    case '\f': out += "\\f"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    case '\v': out += "\\v"; break;
-    default: out += c; break;
-  }
-}
 
 // The text with "@n" before each insert, still unescaped.
 std::string SourceText(const qomsg::Message& message) {
@@ -42,13 +28,8 @@ std::string SourceText(const qomsg::Message& message) {
 
 bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err) {
-  const qomsg_info& info = catalog.info();
   bool faithful = true;
-  std::fprintf(out, "/* %ld messages from %ld to %ld, checksum %ld, compiled %s */\n\n",
-               info.msg_count, info.msg_count > 0 ? info.min_msg_num : 0L, info.max_msg_num,
-               info.checksum, info.comp_date);
-  std::fprintf(out, "0 I DATEFORMAT \"%d\"\n0 I TIMEFORMAT \"%d\"\n0 I NUMBERFORMAT \"%d\"\n\n",
-               info.date_fmt, info.time_fmt, info.number_fmt);
+  WriteSourceHeading(out, catalog.info());
   for (const qomsg::Message& m : catalog.messages()) {
     const auto named = names.find(m.number);
     const std::string symbol =
@@ -56,17 +37,17 @@ bool WriteMessageSource(const qomsg::Catalog& catalog, const std::map<long, std:
     std::string line = std::to_string(m.number) + " " + kSeverityLetters[m.severity % 8] + " " + symbol;
     if (!m.response.empty()) {
       line += " [";
-      for (const char c : m.response) Escape(line, c);
+      for (const char c : m.response) AppendSourceEscaped(line, c);
       line += "]";
       if (m.response.find(']') != std::string::npos) {
-        std::fprintf(err, "message %ld: a response holding ] cannot be written as source\n", m.number);
+        SayResponseHoldsBracket(err, m.number);
         faithful = false;
       }
     }
     const std::string text = SourceText(m);
     for (std::size_t i = 0; i < m.text.pieces.size(); ++i) {
       if (m.text.pieces[i].find('@') != std::string_view::npos) {
-        std::fprintf(err, "message %ld: a literal @ cannot be written as source\n", m.number);
+        SayLiteralAt(err, m.number);
         faithful = false;
         break;
       }
@@ -85,7 +66,7 @@ std::string QuoteText(std::string_view text) {
     if (text[i] == '"') {
       out += "\\\"";
     } else {
-      Escape(out, text[i]);
+      AppendSourceEscaped(out, text[i]);
     }
     if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
   }

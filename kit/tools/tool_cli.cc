@@ -1,6 +1,7 @@
 #include "tool_cli.h"
 
 #include "nlsstr.h"
+#include "tool_messages.h"
 
 namespace qokit {
 
@@ -9,8 +10,8 @@ namespace {
 bool Is(const char* arg, const char* name) { return name != nullptr && nls.nlsStrCmp(arg, name) == 0; }
 
 int UsageError(const ToolCommand& tool, const char* arg) {
-  if (arg != nullptr) std::fprintf(stderr, "%s: unexpected argument %s\n", tool.name, arg);
-  std::fputs(tool.usage, stderr);
+  if (arg != nullptr) SayUnexpectedArgument(tool.name, arg);
+  SayUsage(stderr, tool.usage);
   return 2;
 }
 
@@ -21,11 +22,11 @@ int ParseToolCommand(const ToolCommand& tool, int argc, char** argv, const char*
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (Is(arg, "--help")) {
-      std::fputs(tool.usage, stdout);
+      SayUsage(stdout, tool.usage);
       return 0;
     }
     if (Is(arg, "--version")) {
-      std::printf("%s (qokit) %s\n", tool.name, tool.version);
+      SayVersion(tool.name, tool.version);
       return 0;
     }
     const ToolOption* option = nullptr;
@@ -46,7 +47,7 @@ int ParseToolCommand(const ToolCommand& tool, int argc, char** argv, const char*
 
 int FinishToolOutput(const ToolCommand& tool, int status) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "%s: cannot write the output\n", tool.name);
+    SayCannotWriteOutput(tool.name);
     return 1;
   }
   return status;

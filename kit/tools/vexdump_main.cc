@@ -1,7 +1,5 @@
 // vexdump: prints a help file's tables and sections and checks them.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "file_bytes.h"
@@ -10,24 +8,19 @@
 #include "nlsstr.h"
 #include "qohlp.h"
 #include "tool_cli.h"
+#include "tool_messages.h"
 
 int main(int argc, char** argv) {
   nlsInit();
   bool legacy = false;
   const qokit::ToolOption options[] = {{nullptr, "--legacy", nullptr, &legacy}};
-  const qokit::ToolCommand tool = {"vexdump",
-                                   "Usage: vexdump [--legacy] HELPFILE\n"
-                                   "Print a help file's tables and sections and check their consistency.\n\n"
-                                   "      --legacy   the file has the legacy layout (text as a byte stream)\n"
-                                   "      --help     show this help and exit\n"
-                                   "      --version  show the version and exit\n",
-                                   QOKIT_VERSION, options};
+  const qokit::ToolCommand tool = {"vexdump", qokit::kVexdumpUsage, QOKIT_VERSION, options};
   const char* path = nullptr;
   if (const int status = qokit::ParseToolCommand(tool, argc, argv, path); status >= 0) return status;
 
   std::string bytes;
   if (!qokit::ReadWholeFile(path, bytes, qohlp::kMaxFileSize)) {
-    std::fprintf(stderr, "vexdump: cannot read %s: %s\n", path, std::strerror(errno));
+    qokit::SayCannotRead(tool.name, path);
     return 1;
   }
   const bool consistent =

@@ -11,7 +11,11 @@
 //   expected/files/NAME    an output file, byte for byte
 //   expected/files/NAME.hex  a binary output file as a hex dump
 //
-// Standard input is empty. QOKIT_UPDATE_GOLDEN=1 writes the results of a run
+// Afterwards the working directory must hold the files of in/ and of
+// expected/files/ and nothing else, so a case shows too that a run leaves no
+// stray or temporary file (a failed compile, for one, writes nothing). Compile
+// times in outputs are fixed with a qostamp command in cmd. Standard input is
+// empty. QOKIT_UPDATE_GOLDEN=1 writes the results of a run
 // into expected/ instead of comparing, for writing new cases.
 #include <gtest/gtest.h>
 
@@ -22,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,7 +43,7 @@ const std::map<std::string, std::string>& Programs() {
   static const std::map<std::string, std::string> programs = {
       {"qogenmsg", QOGENMSG_PATH},   {"qomsgcheck", QOMSGCHECK_PATH}, {"vexproc", VEXPROC_PATH},
       {"vexproc-legacy", VEXPROC_LEGACY_PATH}, {"qomsgdump", QOMSGDUMP_PATH}, {"vexdump", VEXDUMP_PATH},
-      {"qostamp", QOSTAMP_PATH}};
+      {"qostamp", QOSTAMP_PATH},     {"qomsgpo", QOMSGPO_PATH}};
   return programs;
 }
 
@@ -89,6 +94,14 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The regular files below `root`, as paths relative to it.
+std::set<std::string> FilesBelow(const fs::path& root) {
+  std::set<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (!entry.is_directory()) files.insert(fs::relative(entry.path(), root).string());
+  return files;
+}
+
 class Golden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, Case) {
@@ -117,6 +130,12 @@ TEST_P(Golden, Case) {
       EXPECT_EQ(actual, ReadFileBytes(expected / name)) << name;
     }
   }
+  std::set<std::string> allowed = fs::exists(dir / "in") ? FilesBelow(dir / "in") : std::set<std::string>{};
+  if (fs::exists(expected / "files"))
+    for (const std::string& name : FilesBelow(expected / "files"))
+      allowed.insert(name.ends_with(".hex") ? name.substr(0, name.size() - 4) : name);
+  for (const std::string& name : FilesBelow(work.path()))
+    EXPECT_TRUE(allowed.count(name) == 1) << name << " was left in the working directory";
   if (!fs::exists(expected / "files")) return;
   for (const auto& entry : fs::directory_iterator(expected / "files")) {
     const fs::path name = entry.path().filename();

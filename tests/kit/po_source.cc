@@ -1,5 +1,7 @@
 #include "po_source.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <optional>
 #include <set>
@@ -7,35 +9,11 @@
 
 #include "insert_syntax.h"
 #include "msgdump.h"
+#include "po_file.h"
 
 namespace kittest {
 
 namespace {
-
-// The bytes of one PO string literal, escapes replaced.
-std::string Unquote(std::string_view line) {
-  const std::size_t open = line.find('"');
-  const std::size_t close = line.rfind('"');
-  std::string out;
-  if (open == std::string_view::npos || close <= open) return out;
-  for (std::size_t i = open + 1; i < close; ++i) {
-    if (line[i] != '\\' || i + 1 == close) {
-      out += line[i];
-      continue;
-    }
-    switch (line[++i]) {
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case 'a': out += '\a'; break;
-      case 'b': out += '\b'; break;
-      case 'f': out += '\f'; break;
-      case 'v': out += '\v'; break;
-      default: out += line[i]; break;
-    }
-  }
-  return out;
-}
 
 // One conversion of a gettext printf format: "%", an optional "n$", flags,
 // width, precision, length and letter.
@@ -147,35 +125,16 @@ std::optional<std::vector<qomsg_arg>> ArgumentsOf(const std::vector<Conversion>&
 }  // namespace
 
 std::vector<PoEntry> ParsePo(const std::string& text) {
-  std::vector<PoEntry> entries;
-  PoEntry current;
-  std::string* target = nullptr;
-  const auto finish = [&] {
-    if (!current.msgid.empty() && !current.msgstr.empty()) entries.push_back(current);
-    current = PoEntry{};
-    target = nullptr;
-  };
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t eol = text.find('\n', pos);
-    if (eol == std::string::npos) eol = text.size();
-    const std::string_view line(text.data() + pos, eol - pos);
-    pos = eol + 1;
-    if (line.starts_with("msgid_plural")) {
-      target = &current.msgid_plural;
-      *target = Unquote(line);
-    } else if (line.starts_with("msgid")) {
-      if (!current.msgstr.empty()) finish();
-      target = &current.msgid;
-      *target = Unquote(line);
-    } else if (line.starts_with("msgstr")) {
-      current.msgstr.push_back(Unquote(line));
-      target = &current.msgstr.back();
-    } else if (line.starts_with("\"") && target != nullptr) {
-      *target += Unquote(line);
-    }
+  std::vector<po::PoEntry> read;
+  po::PoSyntaxError error;
+  if (!po::ReadPo(text, read, error)) {
+    ADD_FAILURE() << "PO syntax, line " << error.line << ": " << error.what;
+    return {};
   }
-  finish();
+  std::vector<PoEntry> entries;
+  for (po::PoEntry& entry : read) {
+    if (!entry.msgid.empty()) entries.push_back({entry.msgid, entry.msgid_plural, std::move(entry.msgstr)});
+  }
   return entries;
 }
 

@@ -1,5 +1,6 @@
-// Translations in gettext's PO form turned into a message source, for
-// testing the compiler and the reader on real catalogues.
+// Translations in gettext's PO form (read with the production PO reader)
+// turned into a message source, for testing the compiler and the reader on
+// real catalogues.
 //
 // Every translated string becomes one message; a printf conversion of it,
 // "%s" or "%2$s", becomes an insert of that argument, "@1%s" or "@2%s".

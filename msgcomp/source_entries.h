@@ -1,0 +1,32 @@
+// Whole message sources as a list of entries: read with the compiler's
+// parser, and written back in the syntax it reads.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+struct SourceEntry {
+  int32_t number = 0;  // 0 for a meta-symbol
+  int32_t severity = 0;
+  std::string symbol;
+  std::string text;      // escapes replaced
+  std::string response;
+  int32_t source = 0;    // index of the source file the entry begins in
+  long line = 0;
+};
+
+// Reads every entry of the sources, taken as one stream as the compiler
+// takes them. 0, or 1 after the parser's message (nothing is kept then).
+// At most kMaxSourceFiles names.
+[[nodiscard]] int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntry>& entries);
+
+// Appends one byte of a text or response in source form: the escape for a
+// byte a source string cannot hold as it is, else the byte.
+void AppendSourceEscaped(std::string& out, char c);
+
+// Appends an entry: number, severity letter, symbol, response and the text
+// as one or more strings, each line within about 80 columns. False when the
+// response holds a "]", which the syntax cannot express.
+[[nodiscard]] bool AppendSourceEntry(std::string& out, const SourceEntry& entry);

@@ -1,0 +1,2 @@
+
+#define _MSGSYM_CHECKSUM

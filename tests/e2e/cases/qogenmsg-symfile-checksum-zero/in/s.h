@@ -1,0 +1,1 @@
+#define _MSGSYM_CHECKSUM 0

@@ -1,0 +1,2 @@
+#define _MSGSYM_TIMESTAMP "x"
+#define A 1

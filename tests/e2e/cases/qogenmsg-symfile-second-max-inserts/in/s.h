@@ -1,0 +1,2 @@
+#define _MAX_INSERTS 1
+#define _MAX_INSERTS 1
