@@ -11,12 +11,29 @@
 #include "messages.h"
 #include "msgstate.h"
 #include "nlsstr.h"
+#include "source_diagnostics.h"
 
 namespace {
 
 int Fail(InsertFault fault, int k) {
-  SayInsertFault(fault, k, msgState->curSourceFile, msgState->curSourceLine);
+  if (msgState->diagnostics != nullptr) {
+    msgState->diagnostics->InsertError(fault, k);
+  } else {
+    SayInsertFault(fault, k, msgState->curSourceFile, msgState->curSourceLine);
+  }
   return 1;
+}
+
+// k is the conversion that fails, counted from 1.
+size_t FailCompile(CompileFault fault, int k, const char* text) {
+  if (msgState->diagnostics != nullptr) {
+    msgState->diagnostics->CompileError(fault, k);
+  } else if (fault == CompileFault::kLongDouble) {
+    SayLongDouble(text);
+  } else {
+    SayTooManyStars();
+  }
+  return 0;
 }
 
 // The scan runs through the string layer, as all text handling does.
@@ -68,10 +85,7 @@ int CheckInserts(const char* text) {
     rest = span.end;
   }
   if (CheckLiteral(rest, count + 1) != 0) return 1;
-  if (largest != count) {
-    SayArgumentsNotASequence(msgState->curSourceFile, msgState->curSourceLine);
-    return 1;
-  }
+  if (largest != count) return Fail(InsertFault::kNotASequence, 0);
   if (count > msgState->maxInserts) msgState->maxInserts = count;
   if (longestDirective > msgState->maxSpecLen) msgState->maxSpecLen = longestDirective;
   return 0;
@@ -102,15 +116,10 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
     insert.argument = static_cast<int>(n);
     insert.conversion = msgtext::ConversionOf(span);
     insert.type = msgtext::TypeCode(insert.conversion);
-    if (insert.type == msgtext::kTypeLongDouble) {
-      SayLongDouble(text);
-      return 0;
-    }
+    const int k = static_cast<int>(parts.inserts.size()) + 1;
+    if (insert.type == msgtext::kTypeLongDouble) return FailCompile(CompileFault::kLongDouble, k, text);
     const msgtext::Verdict verdict = msgtext::Judge(insert.conversion);
-    if (verdict == msgtext::Verdict::kTooManyStars) {
-      SayTooManyStars();
-      return 0;
-    }
+    if (verdict == msgtext::Verdict::kTooManyStars) return FailCompile(CompileFault::kTooManyStars, k, text);
     if (verdict != msgtext::Verdict::kSound) return 0;  // the first pass refuses these
     insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
     parts.pieces.emplace_back(rest, static_cast<size_t>(span.at - rest));

@@ -21,21 +21,28 @@ void ReportPair(const MsgSymbol& earlier, const MessageRecord& entry) {
   SaySymbolPair(entry.symbol, entry.msgNum, SourceName(entry.srcIndex), entry.line);
 }
 
-// One numbered entry of the first pass: false when it duplicates an earlier one.
-bool MergeEntry(const MessageRecord& entry) {
+}  // namespace
+
+MergeOutcome MergeEntry(const MessageRecord& entry) {
+  using Kind = MergeOutcome::Kind;
+  if (entry.msgNum == 0) {
+    if (const MsgMetaSymbol* earlier = FindMetaSymbol(entry.symbol); earlier != nullptr) {
+      return {.kind = Kind::kDuplicateMeta, .earlierMeta = earlier};
+    }
+    MsgMetaSymbol* meta = InsertMetaSymbol(entry.symbol, entry.text);
+    meta->srcIndex = entry.srcIndex;
+    meta->line = entry.line;
+    return {.kind = Kind::kMeta};
+  }
   if (const MsgSymbol* same = FindDefinedNumber(entry.msgNum); same != nullptr) {
-    SayDuplicateNumbers();
-    ReportPair(*same, entry);
-    return false;
+    return {.kind = Kind::kDuplicateNumber, .earlier = same};
   }
   MsgSymbol* sym = msgFindSymbol(entry.symbol);
   if (sym == nullptr) {
     sym = InsertSymbol(entry.symbol, entry.msgNum);
     msgState->mappingChanged = 1;
   } else if (sym->defined) {
-    SayDuplicateNames();
-    ReportPair(*sym, entry);
-    return false;
+    return {.kind = Kind::kDuplicateName, .earlier = sym};
   } else if (sym->msgNum != entry.msgNum) {
     RenumberSymbol(sym, entry.msgNum);
     msgState->mappingChanged = 1;
@@ -43,10 +50,8 @@ bool MergeEntry(const MessageRecord& entry) {
   MarkDefined(sym);
   sym->srcIndex = entry.srcIndex;
   sym->line = entry.line;
-  return true;
+  return {.kind = Kind::kEntered};
 }
-
-}  // namespace
 
 int MergeSources() {
   MsgCompilerState& st = *msgState;
@@ -62,22 +67,26 @@ int MergeSources() {
       return -1;
     }
     if (read < 0) break;
-    if (entry->msgNum == 0) {
-      if (const MsgMetaSymbol* earlier = FindMetaSymbol(entry->symbol); earlier != nullptr) {
+    const MergeOutcome merged = MergeEntry(*entry);
+    switch (merged.kind) {
+      case MergeOutcome::Kind::kEntered: break;
+      case MergeOutcome::Kind::kMeta: continue;
+      case MergeOutcome::Kind::kDuplicateMeta:
         SayDuplicateMetaSymbols();
-        SayMetaSymbolLine(earlier->name, SourceName(earlier->srcIndex), earlier->line);
+        SayMetaSymbolLine(merged.earlierMeta->name, SourceName(merged.earlierMeta->srcIndex), merged.earlierMeta->line);
         SayMetaSymbolLine(entry->symbol, SourceName(entry->srcIndex), entry->line);
         duplicates = true;
         continue;
-      }
-      MsgMetaSymbol* meta = InsertMetaSymbol(entry->symbol, entry->text);
-      meta->srcIndex = entry->srcIndex;
-      meta->line = entry->line;
-      continue;
-    }
-    if (!MergeEntry(*entry)) {
-      duplicates = true;
-      continue;
+      case MergeOutcome::Kind::kDuplicateNumber:
+      case MergeOutcome::Kind::kDuplicateName:
+        if (merged.kind == MergeOutcome::Kind::kDuplicateNumber) {
+          SayDuplicateNumbers();
+        } else {
+          SayDuplicateNames();
+        }
+        ReportPair(*merged.earlier, *entry);
+        duplicates = true;
+        continue;
     }
     if (CheckInserts(entry->text) != 0) return 1;
     if (entry->msgNum < st.lowMsgNum) st.lowMsgNum = entry->msgNum;

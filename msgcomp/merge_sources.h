@@ -4,6 +4,26 @@
 // the one read back from the symbol file (mappingChanged).
 #pragma once
 
+#include "msgsym_types.h"
+#include "source_reader.h"
+
 // 0; -1 after syntax errors or duplicates (the counters are cleared); 1 when
 // a text failed the insert check.
 [[nodiscard]] int MergeSources();
+
+// How one entry went into the symbol table.
+struct MergeOutcome {
+  enum class Kind {
+    kEntered,          // a numbered message, now defined in this pass
+    kMeta,             // a meta-symbol, entered with its text as value
+    kDuplicateNumber,  // the number of an earlier entry: `earlier` has it
+    kDuplicateName,    // the symbol of an earlier entry: `earlier` is it
+    kDuplicateMeta,    // the name of an earlier meta-symbol: `earlierMeta`
+  } kind = Kind::kEntered;
+  const MsgSymbol* earlier = nullptr;
+  const MsgMetaSymbol* earlierMeta = nullptr;
+};
+
+// Enters one entry of the first pass as MergeSources does (prints nothing);
+// a duplicate changes nothing in the table.
+MergeOutcome MergeEntry(const MessageRecord& entry);

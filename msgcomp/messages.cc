@@ -78,12 +78,8 @@ void SayInsertFault(InsertFault fault, int k, int32_t sourceFile, long sourceLin
     case InsertFault::kLonePercent:
       Report("Conversion %d: percent sign outside an insert must be written %%%%\n", k);
       break;
+    case InsertFault::kNotASequence: Report("Argument numbers do not form a sequence starting with 1"); break;
   }
-}
-void SayArgumentsNotASequence(int32_t sourceFile, long sourceLine) {
-  Report("curSourceLine: %ld \n", sourceLine);
-  Report("curSourceFile: %d \n", static_cast<int>(sourceFile));
-  Report("Argument numbers do not form a sequence starting with 1");
 }
 void SayLongDouble(const char* text) {
   Report("Long double (%%le, %%lf, or %%lg) not supported in this release.\n");

@@ -38,9 +38,9 @@ void SayPrematureEnd(const char* file);
 enum class InsertFault {
   kArgumentBelowOne, kArgumentAboveLimit, kDuplicateArgument, kNoPercent, kDoublePercent, kNoLetter,
   kNotPrintf, kSizeDiffers, kLonePercent,
+  kNotASequence,  // argument numbers are not 1..N; names no conversion
 };
 void SayInsertFault(InsertFault fault, int conversion, int32_t sourceFile, long sourceLine);
-void SayArgumentsNotASequence(int32_t sourceFile, long sourceLine);
 // Inserts, second pass.
 void SayLongDouble(const char* text);
 void SayTooManyStars();

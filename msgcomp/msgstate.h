@@ -13,6 +13,8 @@
 #include "number_index.h"
 #include "symbol_pool.h"
 
+class SourceDiagnostics;
+
 inline constexpr int kMaxSourceFiles = 15;
 inline constexpr int kHashBuckets = 257;
 
@@ -39,6 +41,8 @@ struct MsgCompilerState {
   NumberIndex numIndex;  // beside symList, so that nothing walks the list by number
   NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
   SymbolPool symPool;     // owns the MsgSymbol records
+  // Null in qogenmsg (its fixed texts, stop at the first fault); see source_diagnostics.h.
+  SourceDiagnostics* diagnostics = nullptr;
 };
 
 // The state of the current run; null outside a run.

@@ -40,18 +40,22 @@ long MessageBlocks(const MsgSymbol& sym) {
 }
 
 // One format code from its meta-symbol: 1 when absent, 0 when invalid (reported).
-int FormatCode(const char* name, int highest, const char* kind) {
-  const MsgMetaSymbol* meta = FindMetaSymbol(name);
+int FormatCode(const FormatCodeRule& rule) {
+  const MsgMetaSymbol* meta = FindMetaSymbol(rule.name);
   if (meta == nullptr) return 1;
-  const long value = IsAllDigits(meta->value) ? std::strtol(meta->value, nullptr, 10) : 0;
-  if (value >= 1 && value <= highest) return static_cast<int>(value);
-  SayInvalidFormatCode(kind, msgState->srcFileNames[meta->srcIndex], meta->line);
-  return 0;
+  const int code = FormatCodeValue(meta->value, rule.highest);
+  if (code == 0) SayInvalidFormatCode(rule.kind, msgState->srcFileNames[meta->srcIndex], meta->line);
+  return code;
 }
 
 }  // namespace
 
 long BlockCount(long length) { return objformat::BlockCount(length); }
+
+int FormatCodeValue(const char* value, int highest) {
+  const long code = IsAllDigits(value) ? std::strtol(value, nullptr, 10) : 0;
+  return code >= 1 && code <= highest ? static_cast<int>(code) : 0;
+}
 
 int CompileMessages() {
   // One work buffer, large enough for the compiled form of any text of the run.
@@ -98,17 +102,9 @@ int WriteObjectHeader() {
   PutLe32(block.data() + kMsgCountAt, st.numSymbols);
   PutLe32(block.data() + kChecksumAt, st.checksum);
   // Checked in this order; the first invalid code ends the run, so only its message shows.
-  struct Meta {
-    const char* name;
-    int highest;
-    const char* kind;
-  };
-  constexpr Meta kCodes[3] = {
-      {"DATEFORMAT", kHighestDateFmt, "date"}, {"TIMEFORMAT", kHighestTimeFmt, "time"},
-      {"NUMBERFORMAT", kHighestNmbrFmt, "number"}};
   static_assert(kTimeFmtAt == kDateFmtAt + 1 && kNmbrFmtAt == kDateFmtAt + 2, "the codes are adjacent");
   for (std::size_t i = 0; i < 3; ++i) {
-    const int code = FormatCode(kCodes[i].name, kCodes[i].highest, kCodes[i].kind);
+    const int code = FormatCode(kFormatCodeRules[i]);
     if (code == 0) return 1;
     block[kDateFmtAt + i] = static_cast<unsigned char>(code);
   }

@@ -20,3 +20,19 @@
 
 // Blocks that a message of length bytes (response plus compiled text) needs.
 long BlockCount(long length);
+
+// The meta-symbols that set the control block's format codes, in the order
+// genobj checks them; `kind` names the code in the compiler's message.
+struct FormatCodeRule {
+  const char* name;
+  int highest;
+  const char* kind;
+};
+inline constexpr FormatCodeRule kFormatCodeRules[3] = {
+    {"DATEFORMAT", objformat::kHighestDateFmt, "date"},
+    {"TIMEFORMAT", objformat::kHighestTimeFmt, "time"},
+    {"NUMBERFORMAT", objformat::kHighestNmbrFmt, "number"}};
+
+// The code a meta-symbol's value gives, 1 to highest, or 0 when it gives none
+// (empty, not all digits, out of range).
+int FormatCodeValue(const char* value, int highest);

@@ -8,18 +8,9 @@
 #include "messages.h"
 #include "msgstate.h"
 #include "nlsstr.h"
+#include "source_diagnostics.h"
 
 namespace {
-
-void ReportAt(const char* what, int32_t srcIndex, long line) {
-  const int last = msgState->numSrcFiles - 1;
-  const int index = srcIndex > last ? last : srcIndex;
-  SayMissingOrInvalid(what, msgState->srcFileNames[index], line);
-}
-
-void ReportHere(const char* what) { ReportAt(what, msgState->curSourceFile, msgState->curSourceLine); }
-
-void ReportPrematureEnd() { SayPrematureEnd(msgState->srcFileNames[msgState->numSrcFiles - 1]); }
 
 // The C library's character classes of the locale in force, looked up once:
 // the parser asks about every byte of every pass.
@@ -39,6 +30,21 @@ bool IsDigit(int c) { return (charClasses[c] & kDigit) != 0; }
 bool IsAlpha(int c) { return (charClasses[c] & kAlpha) != 0; }
 bool IsSymbolChar(int c) { return (charClasses[c] & (kDigit | kAlpha)) != 0 || c == '_'; }
 
+// What the stream position means beyond msgState's file and line, for the
+// reports of a run that wants every fault: whether only white space other
+// than line feeds stands between the last line start and the next byte (and
+// the same before the last byte, for a push-back), where the last comment
+// began and on which line the last source ended.
+struct StreamMarks {
+  bool lineBlank = true;
+  bool lineBlankBefore = true;
+  SourcePlace commentStart;
+  long endLine = 1;
+};
+StreamMarks marks;
+
+SourcePlace Here() { return {msgState->curSourceFile, msgState->curSourceLine}; }
+
 // The next byte of the sources taken as one stream, or -1 after the last one.
 int NextSourceChar() {
   MsgCompilerState& st = *msgState;
@@ -46,10 +52,14 @@ int NextSourceChar() {
     const int c = getc_unlocked(st.srcFiles[st.curSourceFile]);
     if (c != EOF) {
       if (c == '\n') ++st.curSourceLine;
+      marks.lineBlankBefore = marks.lineBlank;
+      marks.lineBlank = IsSpace(c) && (c == '\n' || marks.lineBlank);
       return c;
     }
+    marks.endLine = st.curSourceLine;
     ++st.curSourceFile;
     st.curSourceLine = 1;
+    marks.lineBlank = true;  // a source starts a line, though nothing separates it from the one before
   }
   return -1;
 }
@@ -57,6 +67,7 @@ int NextSourceChar() {
 // Only ever called with the byte just read, so it goes back into the source it came from.
 void UngetSourceChar(int c) {
   if (c == '\n') --msgState->curSourceLine;
+  marks.lineBlank = marks.lineBlankBefore;
   std::ungetc(c, msgState->srcFiles[msgState->curSourceFile]);
 }
 
@@ -64,6 +75,7 @@ void UngetSourceChar(int c) {
 // comment, -1 when the sources ended first. The "*" of the opening "/*" does
 // not count toward the closing "*/", so "/*/" opens a comment and leaves it open.
 int SkipComment() {
+  marks.commentStart = Here();
   int c = NextSourceChar();
   if (c < 0) return -1;
   if (c != '*') {
@@ -76,6 +88,42 @@ int SkipComment() {
     previous = c;
   }
   return -1;
+}
+
+// What the parser was reading when it met a fault, so that resynchronising
+// reads the rest of the bytes the same way.
+enum class Context { kBetween, kString, kResponse, kEntryDone, kEnd };
+
+// After a syntax error in a run that reports every fault: reads on to the
+// next entry start, the first digit of a line on which only white space
+// precedes it, outside any string, response or comment. Only a number may
+// start with a digit between the parts of an entry, so such a digit begins an
+// entry; one that stands later on its line may be a piece of the broken entry
+// (a symbol "9A") and is passed over. An entry whose number follows a comment
+// on its line is therefore skipped with the broken one. Nothing to skip when
+// the fault was found after the whole entry had been read or at the end.
+void Resynchronise(Context context) {
+  if (context == Context::kEntryDone || context == Context::kEnd) return;
+  for (;;) {
+    const bool lineStart = marks.lineBlank;
+    const int c = NextSourceChar();
+    if (c < 0) return;
+    if (context == Context::kBetween) {
+      if (lineStart && IsDigit(c)) {
+        UngetSourceChar(c);
+        return;
+      }
+      if (c == '"') context = Context::kString;
+      if (c == '[') context = Context::kResponse;
+      if (c == '/' && SkipComment() < 0) return;
+    } else if (c == (context == Context::kString ? '"' : ']')) {
+      context = Context::kBetween;
+    } else if (c == '\\') {
+      const int next = NextSourceChar();
+      if (next < 0) return;
+      if (EscapeChar(next) < 0) UngetSourceChar(next);
+    }
+  }
 }
 
 // A bounded, NUL-terminated byte buffer of the caller. NUL bytes from the
@@ -102,11 +150,44 @@ struct Entry {
   Field symbol;
   Field text;
   Field response;
-  int32_t numberFile = 0;
-  int32_t severityFile = 0;
-  long numberLine = 0;
-  long severityLine = 0;
+  SourcePlace numberAt;
+  SourcePlace severityAt;
+  bool symbolDone = false;
 };
+
+// Reports a syntax error of entry e: the compiler's fixed text, or to the
+// run's reporter, which then gets every fault: the offending byte goes back
+// and the reader skips to the next entry start. Always false.
+bool Fault(const Entry& e, const char* what, SyntaxCause cause, Context context, int byte = -1,
+           SourcePlace at = Here()) {
+  MsgCompilerState& st = *msgState;
+  const int last = st.numSrcFiles - 1;
+  if (at.file > last) at.file = last;
+  if (st.diagnostics == nullptr) {
+    if (what == nullptr) {
+      SayPrematureEnd(st.srcFileNames[last]);
+    } else {
+      SayMissingOrInvalid(what, st.srcFileNames[at.file], at.line);
+    }
+    return false;
+  }
+  SyntaxFault fault;
+  fault.what = what;
+  fault.cause = cause;
+  fault.at = at;
+  fault.inEntry = e.number.length > 0;
+  fault.entry = e.numberAt;
+  fault.symbol = e.symbolDone ? e.symbol.data : nullptr;
+  fault.byte = byte;
+  st.diagnostics->SyntaxError(fault);
+  if (byte >= 0 && context != Context::kEntryDone) UngetSourceChar(byte);
+  Resynchronise(context);
+  return false;
+}
+
+bool PrematureEnd(const Entry& e, SyntaxCause cause) {
+  return Fault(e, nullptr, cause, Context::kEnd, -1, {msgState->numSrcFiles - 1, marks.endLine});
+}
 
 // Results of the gap skipper besides a byte.
 constexpr int kEndOfSources = -1;
@@ -116,7 +197,7 @@ constexpr int kReported = -2;
 // an entry: the first other byte, kEndOfSources when the sources end there,
 // or kReported after a "/" that began no comment (reported as `strayError`)
 // or a comment the sources ended in.
-int SkipGap(const char* strayError) {
+int SkipGap(const Entry& e, const char* strayError) {
   for (;;) {
     const int c = NextSourceChar();
     if (c < 0) return kEndOfSources;
@@ -124,34 +205,29 @@ int SkipGap(const char* strayError) {
     if (c != '/') return c;
     const int comment = SkipComment();
     if (comment < 0) {
-      ReportPrematureEnd();
+      Fault(e, nullptr, SyntaxCause::kEndInComment, Context::kEnd, -1, marks.commentStart);
       return kReported;
     }
     if (comment > 0) {
-      ReportHere(strayError);
+      Fault(e, strayError, SyntaxCause::kStraySlash, Context::kBetween);
       return kReported;
     }
   }
 }
 
 // The next byte where the entry must go on; negative (reported) at the end.
-int NextInEntry() {
+int NextInEntry(const Entry& e, SyntaxCause atEnd = SyntaxCause::kEndInEntry) {
   const int c = NextSourceChar();
-  if (c < 0) ReportPrematureEnd();
+  if (c < 0) PrematureEnd(e, atEnd);
   return c;
 }
 
 // The next byte after a gap where the entry must go on; negative (reported)
 // at the end of the sources or after a stray "/".
-int NextAfterGap(const char* strayError) {
-  const int c = SkipGap(strayError);
-  if (c == kEndOfSources) ReportPrematureEnd();
+int NextAfterGap(const Entry& e, const char* strayError) {
+  const int c = SkipGap(e, strayError);
+  if (c == kEndOfSources) PrematureEnd(e, SyntaxCause::kEndInEntry);
   return c;
-}
-
-bool Fail(const char* what) {
-  ReportHere(what);
-  return false;
 }
 
 // A byte that ends a word goes back to the sources unless it is white space.
@@ -161,18 +237,16 @@ void EndWord(int c) {
 
 // After a backslash in a response or text: the escaped byte, or the
 // backslash itself when the next byte is no escape (that byte is read again).
-bool AppendEscape(Field& field) {
+bool AppendEscape(const Entry& e, Field& field) {
   const int next = NextSourceChar();
-  if (next < 0) {
-    ReportPrematureEnd();
-    return false;
-  }
+  if (next < 0) return PrematureEnd(e, SyntaxCause::kEndInString);
   const int byte = EscapeChar(next);
   if (byte >= 0) {
     field.Append(byte);
   } else {
     UngetSourceChar(next);
     field.Append('\\');
+    if (msgState->diagnostics != nullptr) msgState->diagnostics->KeptBackslash(Here(), next);
   }
   return true;
 }
@@ -180,68 +254,69 @@ bool AppendEscape(Field& field) {
 // The number from its first digit on: up to kMaxNumberDigits digits.
 bool ReadNumber(Entry& e, int first) {
   e.number.Append(first);
-  e.numberFile = msgState->curSourceFile;
-  e.numberLine = msgState->curSourceLine;
+  e.numberAt = Here();
   for (;;) {
-    const int c = NextInEntry();
+    const int c = NextInEntry(e);
     if (c < 0) return false;
     if (!IsDigit(c)) {
       EndWord(c);
       return true;
     }
-    if (e.number.Full()) return Fail(kNumberError);
+    if (e.number.Full()) return Fault(e, kNumberError, SyntaxCause::kNumberTooLong, Context::kBetween, c);
     e.number.Append(c);
   }
 }
 
 // One letter, not followed by another letter.
 bool ReadSeverity(Entry& e) {
-  const int c = NextAfterGap(kSeverityError);
+  const int c = NextAfterGap(e, kSeverityError);
   if (c < 0) return false;
-  if (!IsAlpha(c)) return Fail(kSeverityError);
+  if (!IsAlpha(c)) return Fault(e, kSeverityError, SyntaxCause::kNoSeverity, Context::kBetween, c);
   e.severityText[0] = static_cast<char>(c);
-  e.severityFile = msgState->curSourceFile;
-  e.severityLine = msgState->curSourceLine;
-  const int after = NextInEntry();
+  e.severityAt = Here();
+  const int after = NextInEntry(e);
   if (after < 0) return false;
-  if (IsAlpha(after)) return Fail(kSeverityError);
+  if (IsAlpha(after)) return Fault(e, kSeverityError, SyntaxCause::kSeverityTooLong, Context::kBetween, after);
   EndWord(after);
   return true;
 }
 
 // A letter, then letters, digits and underscores.
 bool ReadSymbol(Entry& e) {
-  int c = NextAfterGap(kSymbolError);
+  int c = NextAfterGap(e, kSymbolError);
   if (c < 0) return false;
-  if (!IsAlpha(c)) return Fail(kSymbolError);
+  if (!IsAlpha(c)) return Fault(e, kSymbolError, SyntaxCause::kNoSymbol, Context::kBetween, c);
   e.symbol.Append(c);
   for (;;) {
-    c = NextInEntry();
+    c = NextInEntry(e);
     if (c < 0) return false;
     if (!IsSymbolChar(c)) {
       EndWord(c);
+      e.symbolDone = true;
       return true;
     }
-    if (e.symbol.Full()) return Fail(kSymbolError);
+    if (e.symbol.Full()) return Fault(e, kSymbolError, SyntaxCause::kSymbolTooLong, Context::kBetween, c);
     e.symbol.Append(c);
   }
 }
 
 // The optional "[response]"; without it the byte read goes back for the text.
 bool ReadResponse(Entry& e) {
-  int c = NextAfterGap(kTextError);
+  int c = NextAfterGap(e, kTextError);
   if (c < 0) return false;
   if (c != '[') {
     UngetSourceChar(c);
     return true;
   }
-  while ((c = NextInEntry()) != ']') {
+  while ((c = NextInEntry(e, SyntaxCause::kEndInString)) != ']') {
     if (c < 0) return false;
+    if (e.response.Full()) {
+      const char* what = c == '\\' ? kResponseEscapeError : kResponseError;
+      return Fault(e, what, SyntaxCause::kResponseTooLong, Context::kResponse, c);
+    }
     if (c == '\\') {
-      if (e.response.Full()) return Fail(kResponseEscapeError);
-      if (!AppendEscape(e.response)) return false;
+      if (!AppendEscape(e, e.response)) return false;
     } else {
-      if (e.response.Full()) return Fail(kResponseError);
       e.response.Append(c);
     }
   }
@@ -250,15 +325,15 @@ bool ReadResponse(Entry& e) {
 
 // The bytes of one string after its opening quote, through the closing one.
 bool ReadString(Entry& e) {
-  for (int c; (c = NextInEntry()) != '"';) {
+  for (int c; (c = NextInEntry(e, SyntaxCause::kEndInString)) != '"';) {
     if (c < 0) return false;
-    if (e.text.Full()) return Fail(kTextError);
+    if (e.text.Full()) return Fault(e, kTextError, SyntaxCause::kTextTooLong, Context::kString, c);
     // A backslash that is the second byte of a double-byte character is no escape.
     const bool escapes =
         c == '\\' && (e.text.length == 0 ||
                        nls.nlsGetcType(e.text.data, static_cast<unsigned char>((e.text.length - 1) % 256)) != 1);
     if (escapes) {
-      if (!AppendEscape(e.text)) return false;
+      if (!AppendEscape(e, e.text)) return false;
     } else {
       e.text.Append(c);
     }
@@ -269,17 +344,17 @@ bool ReadString(Entry& e) {
 // One or more strings joined into the text. The entry ends before the next
 // entry's first digit, which stays in the sources, or at their end.
 bool ReadStrings(Entry& e) {
-  int c = NextAfterGap(kTextError);
+  int c = NextAfterGap(e, kTextError);
   if (c < 0) return false;
-  if (c != '"') return Fail(kTextError);
+  if (c != '"') return Fault(e, kTextError, SyntaxCause::kNoText, Context::kBetween, c);
   for (;;) {
     if (!ReadString(e)) return false;
-    c = SkipGap(kNumberError);
+    c = SkipGap(e, kNumberError);
     if (c == kEndOfSources) return true;
     if (c == kReported) return false;
     if (c != '"') break;
   }
-  if (!IsDigit(c)) return Fail(kNumberError);
+  if (!IsDigit(c)) return Fault(e, kNumberError, SyntaxCause::kNoNextEntry, Context::kBetween, c);
   UngetSourceChar(c);
   return true;
 }
@@ -349,6 +424,7 @@ void RewindSources() {
   }
   st.curSourceFile = 0;
   st.curSourceLine = 1;
+  marks = StreamMarks{};
   FillCharClasses();
 }
 
@@ -359,12 +435,13 @@ int ReadMessage(MessageRecord& r) {
 int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response,
                 int32_t* srcIndex, long* line) {
   symbol[0] = text[0] = response[0] = '\0';
-  Entry e{.symbol = {symbol, kMaxSymbolLen}, .text = {text, kMaxTextLen}, .response = {response, kMaxResponseLen}};
-  const int first = SkipGap(kNumberError);
+  Entry e{.symbol = {symbol, kMaxSymbolLen}, .text = {text, kMaxTextLen}, .response = {response, kMaxResponseLen},
+          .numberAt = {}, .severityAt = {}};
+  const int first = SkipGap(e, kNumberError);
   if (first == kEndOfSources) return -1;
   if (first == kReported) return 1;
   if (!IsDigit(first)) {
-    ReportHere(kNumberError);
+    Fault(e, kNumberError, SyntaxCause::kNoNumber, Context::kBetween, first);
     return 1;
   }
   if (!ReadNumber(e, first) || !ReadSeverity(e) || !ReadSymbol(e) || !ReadResponse(e) || !ReadStrings(e)) return 1;
@@ -372,15 +449,16 @@ int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, ch
   // Range and letter are checked last, at the places where the two began.
   const long value = IsAllDigits(e.numberText) ? std::strtol(e.numberText, nullptr, 10) : -1;
   if (value < 0 || value > kMaxMsgNum) {
-    ReportAt(kNumberError, e.numberFile, e.numberLine);
+    Fault(e, kNumberError, SyntaxCause::kNumberOutOfRange, Context::kEntryDone, -1, e.numberAt);
     return 1;
   }
   *msgNum = static_cast<int32_t>(value);
-  *srcIndex = e.numberFile;
-  *line = e.numberLine;
+  *srcIndex = e.numberAt.file;
+  *line = e.numberAt.line;
   *severity = SeverityCode(e.severityText);
   if (*severity < 0) {
-    ReportAt(kSeverityError, e.severityFile, e.severityLine);
+    Fault(e, kSeverityError, SyntaxCause::kUnknownSeverity, Context::kEntryDone,
+          static_cast<unsigned char>(e.severityText[0]), e.severityAt);
     return 1;
   }
   return 0;

@@ -34,7 +34,10 @@ void CloseSources();
 void RewindSources();
 
 // Reads the next entry: 0 with a record, -1 when no entry is left, 1 after a
-// syntax error that has been reported (the pass must stop).
+// syntax error that has been reported. Without msgState->diagnostics the pass
+// must then stop; with them the reader has already skipped to the next entry
+// start (a digit that begins a line, outside strings, responses and comments)
+// and the pass may go on.
 [[nodiscard]] int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text,
                               char* response, int32_t* srcIndex, long* line);
 // The same, into one record.

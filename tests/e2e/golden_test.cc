@@ -41,9 +41,9 @@ const fs::path kCases = fs::path(QOKIT_SOURCE_DIR) / "tests" / "e2e" / "cases";
 
 const std::map<std::string, std::string>& Programs() {
   static const std::map<std::string, std::string> programs = {
-      {"qogenmsg", QOGENMSG_PATH}, {"vexproc", VEXPROC_PATH},   {"vexproc-legacy", VEXPROC_LEGACY_PATH},
-      {"qomsgdump", QOMSGDUMP_PATH}, {"vexdump", VEXDUMP_PATH}, {"qostamp", QOSTAMP_PATH},
-      {"qomsgpo", QOMSGPO_PATH}};
+      {"qogenmsg", QOGENMSG_PATH},   {"qomsgcheck", QOMSGCHECK_PATH}, {"vexproc", VEXPROC_PATH},
+      {"vexproc-legacy", VEXPROC_LEGACY_PATH}, {"qomsgdump", QOMSGDUMP_PATH}, {"vexdump", VEXDUMP_PATH},
+      {"qostamp", QOSTAMP_PATH},     {"qomsgpo", QOMSGPO_PATH}};
   return programs;
 }
 
