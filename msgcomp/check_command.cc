@@ -1,9 +1,13 @@
 #include "check_command.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "check_messages.h"
+#include "help_lint.h"
 #include "source_lint.h"
 #include "translation_check.h"
 
@@ -15,11 +19,55 @@ constexpr int kUsageError = 2;
 
 bool Is(const char* word, const char* name) { return std::strcmp(word, name) == 0; }
 
+// A line length: decimal digits. Whether the help compiler can use it is the
+// lint's to say, from the compiler's own limits.
+bool LineLength(const char* word, int& out) {
+  if (word == nullptr || *word == '\0' || std::strspn(word, "0123456789") != std::strlen(word)) return false;
+  errno = 0;
+  const long value = std::strtol(word, nullptr, 10);
+  if (errno != 0 || value > 1000000) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+// The whole content of a file; false with errno set when it cannot be read.
+bool ReadWhole(const char* path, std::string& bytes) {
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return false;
+  bytes.clear();
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool ok = !std::ferror(f);
+  const int error = errno;
+  std::fclose(f);
+  errno = error;
+  return ok;
+}
+
+int RunHelpLint(const CheckCommand& command) {
+  helplint::Options options;
+  options.legacy = command.legacy;
+  if (command.lineLength != 0) options.line_length = command.lineLength;
+  options.warnings = command.warnings;
+  int errors = 0;
+  std::string bytes;
+  for (const char* file : command.sources) {
+    if (!ReadWhole(file, bytes)) {
+      SayCannotReadHelp(file, errno);
+      ++errors;
+      continue;
+    }
+    errors += helplint::LintHelpSource(file, bytes, options, stderr).errors;
+  }
+  return errors > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 int ParseCheckCommand(int argc, char** argv, CheckCommand& command) {
   command = CheckCommand{};
-  bool base = false, maxInserts = false, pastDashes = false;
+  bool base = false, maxInserts = false, pastDashes = false, help = false, helpOption = false;
   for (int i = 1; i < argc; ++i) {
     const char* word = argv[i];
     if (pastDashes || word[0] != '-' || word[1] == '\0') {
@@ -38,6 +86,16 @@ int ParseCheckCommand(int argc, char** argv, CheckCommand& command) {
       base = true;
     } else if (Is(word, "--max-inserts")) {
       maxInserts = true;
+    } else if (Is(word, "--help-source")) {
+      help = true;
+    } else if (Is(word, "--legacy")) {
+      command.legacy = helpOption = true;
+    } else if (Is(word, "--line-length")) {
+      helpOption = true;
+      if (!LineLength(i + 1 < argc ? argv[++i] : nullptr, command.lineLength)) {
+        SayBadLineLength(i < argc ? argv[i] : "");
+        return kUsageError;
+      }
     } else {
       SayUnknownOption(word);
       return kUsageError;
@@ -46,6 +104,26 @@ int ParseCheckCommand(int argc, char** argv, CheckCommand& command) {
   if (base && maxInserts) {
     SayMaxInsertsWithBase();
     return kUsageError;
+  }
+  if (help && (base || maxInserts)) {
+    SayHelpSourceAlone();
+    return kUsageError;
+  }
+  if (helpOption && !help) {
+    SayHelpOptionWithoutHelpSource();
+    return kUsageError;
+  }
+  if (command.legacy && command.lineLength != 0) {
+    SayLegacyLineLength();
+    return kUsageError;
+  }
+  if (help) {
+    if (command.sources.empty()) {
+      SayNoHelpSources();
+      return kUsageError;
+    }
+    command.mode = Mode::kHelpSource;
+    return -1;
   }
   if (command.sources.empty()) {
     SayNoSources();
@@ -60,6 +138,7 @@ int ParseCheckCommand(int argc, char** argv, CheckCommand& command) {
 }
 
 int RunCheckCommand(const CheckCommand& command) {
+  if (command.mode == Mode::kHelpSource) return RunHelpLint(command);
   Findings findings(command.warnings);
   LintResult result;
   const bool read = LintSources(command.sources, findings, result);

@@ -2,6 +2,8 @@
 //   qomsgcheck [options] SOURCE...                  lint of message sources
 //   qomsgcheck [options] --base BASE... -- TRANSLATED...   translation check
 //   qomsgcheck [options] --max-inserts SOURCE...    highest insert count
+//   qomsgcheck [options] --help-source [--legacy] [--line-length N] FILE...
+//                                                   lint of help sources
 // Options: -w / --no-warnings, --help, --version. Findings go to standard
 // error; standard input is never read.
 #pragma once
@@ -10,13 +12,15 @@
 
 namespace msgcheck {
 
-enum class Mode { kLint, kTranslation, kMaxInserts };
+enum class Mode { kLint, kTranslation, kMaxInserts, kHelpSource };
 
 struct CheckCommand {
   Mode mode = Mode::kLint;
   bool warnings = true;
   std::vector<const char*> sources;     // the sources, or the base ones
   std::vector<const char*> translated;  // after "--" with --base
+  bool legacy = false;                  // --help-source: the legacy syntax
+  int lineLength = 0;                   // --help-source: 0 for the compiler's default
 };
 
 // Parses argv. -1 when the checker should run; otherwise the exit status

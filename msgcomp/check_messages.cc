@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "help_syntax.h"
 #include "insert_syntax.h"
 #include "msgsym_types.h"
 #include "source_reader.h"
@@ -301,12 +302,19 @@ void SayUsage(std::FILE* to) {
   std::fputs("Usage: qomsgcheck [OPTION]... SOURCE...\n"
              "  or:  qomsgcheck [OPTION]... --base BASE-SOURCE... -- TRANSLATED-SOURCE...\n"
              "  or:  qomsgcheck [OPTION]... --max-inserts SOURCE...\n"
+             "  or:  qomsgcheck [OPTION]... --help-source [--legacy | --line-length N] FILE...\n"
              "Check message sources for everything the message compiler refuses, in every\n"
              "entry, and for what is legal but likely wrong; with --base, check that a\n"
-             "translation has the base's messages with the same numbers and arguments.\n\n"
+             "translation has the base's messages with the same numbers and arguments;\n"
+             "with --help-source, check help sources for what the help compilers cut or\n"
+             "misread.\n\n"
              "      --base         the sources up to '--' are the base, those after it its\n"
              "                     translation; both are checked on their own as well\n"
              "      --max-inserts  print the highest insert count of any message\n"
+             "      --help-source  the files are help sources (tagged syntax)\n"
+             "      --legacy       (--help-source) the legacy syntax\n"
+             "      --line-length N  (--help-source) the help file's line length\n"
+             "                     (default 72)\n"
              "  -w, --no-warnings  report errors only\n"
              "      --help         show this help and exit\n"
              "      --version      show the version and exit\n\n"
@@ -332,6 +340,15 @@ void SayUnknownOption(const char* word) { UsageError("unknown option '%s'", word
 void SayNoSources() { UsageError("no message source given"); }
 void SayNoTranslatedSources() { UsageError("--base needs '--' and the translated sources after it"); }
 void SayMaxInsertsWithBase() { UsageError("--max-inserts and --base do not go together"); }
+void SayNoHelpSources() { UsageError("no help source given"); }
+void SayHelpSourceAlone() { UsageError("--help-source goes with neither --base nor --max-inserts"); }
+void SayHelpOptionWithoutHelpSource() { UsageError("--legacy and --line-length go with --help-source"); }
+void SayLegacyLineLength() { UsageError("the legacy syntax has no line length"); }
+void SayBadLineLength(const char* word) { UsageError("line length '%s' is not a decimal number", word); }
+void SayCannotReadHelp(const char* file, int error) {
+  std::fprintf(stderr, "%s: %s: cannot be read: %s\n", kProgram, file, std::strerror(error));
+}
+static_assert(kDefaultLineSize == 72, "the usage text names the default line length");
 void SayMaxInserts(int maxInserts) { std::printf("%d\n", maxInserts); }
 
 }  // namespace msgcheck

@@ -100,5 +100,11 @@ void SayNoSources();
 void SayNoTranslatedSources();
 void SayMaxInsertsWithBase();
 void SayMaxInserts(int maxInserts);
+void SayNoHelpSources();
+void SayHelpSourceAlone();
+void SayHelpOptionWithoutHelpSource();
+void SayLegacyLineLength();
+void SayBadLineLength(const char* word);
+void SayCannotReadHelp(const char* file, int error);
 
 }  // namespace msgcheck

@@ -40,11 +40,12 @@ class Reporter {
     va_end(args);
   }
 
-  Counts Write(std::FILE* out) {
+  Counts Write(std::FILE* out, bool warnings) {
     std::stable_sort(findings_.begin(), findings_.end(),
                      [](const Finding& a, const Finding& b) { return a.at < b.at; });
     Counts counts;
     for (const Finding& f : findings_) {
+      if (!f.error && !warnings) continue;
       ++(f.error ? counts.errors : counts.warnings);
       const char* kind = f.error ? "error" : "warning";
       if (f.at == kWholeSource) {
@@ -486,7 +487,7 @@ Counts LintHelpSource(std::string_view name, std::string_view bytes, const Optio
   } else {
     TaggedLint(bytes, options.line_length, r).Run();
   }
-  return r.Write(out);
+  return r.Write(out, options.warnings);
 }
 
 }  // namespace helplint

@@ -19,6 +19,7 @@ namespace helplint {
 struct Options {
   bool legacy = false;                 // the legacy tag syntax, which has no line length
   int line_length = kDefaultLineSize;  // the tagged compiler's line length
+  bool warnings = true;                // false: errors only
 };
 
 struct Counts {
