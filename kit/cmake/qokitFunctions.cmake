@@ -2,15 +2,39 @@
 #
 #   qokit_add_messages(<name> HEADER <symbol file> OBJECT <object file>
 #                      SOURCES <message source>...)
-#     Runs `qogenmsg gensym` and `qogenmsg genobj`. <name> is an INTERFACE
-#     library: linking it puts the symbol file's directory on the include path
-#     and builds the files first. The symbol file is rewritten only when the
-#     symbol mapping changed, so an unchanged header triggers no rebuilds.
+#     Checks the sources with `qomsgcheck` (warnings are shown, errors fail
+#     the build), then runs `qogenmsg gensym` and `qogenmsg genobj`. <name> is
+#     an INTERFACE library: linking it puts the symbol file's directory on the
+#     include path and builds the files first. The symbol file is rewritten
+#     only when the symbol mapping changed, so an unchanged header triggers no
+#     rebuilds; it is regenerated (`regensym`) when a message has more inserts
+#     than its _MAX_INSERTS says, so a client never sizes an argument array
+#     from a stale value.
+#
+#   qokit_add_translations(TARGET <messages> LANGUAGES <lang>...
+#                          [PO_DIR <dir>] [SOURCES_DIR <dir>]
+#                          [DESTINATION <dir>] [CATALOGUE_DIR <dir>])
+#     Builds one object file per language from <PO_DIR>/<lang>.po (imported
+#     by `qomsgpo import` against the base sources) or else from
+#     <SOURCES_DIR>/<lang>.msg, against the symbol file of the
+#     qokit_add_messages target <messages>. `qomsgcheck` compares every
+#     translation with the base sources: a missing or extra message, another
+#     number or another argument signature fails the build with its
+#     diagnostics. The catalogues form one tree, in the build at CATALOGUE_DIR
+#     (default <messages>-catalogues in the binary directory) and installed at
+#     DESTINATION (default <datadir>/<project>):
+#         <tree>/<name>.obj         the base language
+#         <tree>/<lang>/<name>.obj  each translation
+#     where <name> is the base object file's name without its extension. The
+#     target <messages>_translations builds them; <messages>_pot writes
+#     <name>.pot, the template for translators, into the binary directory.
 #
 #   qokit_add_help(<name> SOURCE <tagged source> OUTPUT <help file>
 #                  [LINE_SIZE <n>] [LEGACY])
-#     Runs `vexproc` (or `vexproc-legacy`) into a custom target <name>. A run
-#     that reports errors fails the build and leaves no help file behind.
+#     Checks the source with `qomsgcheck --help-source` (warnings are shown,
+#     errors fail the build), then runs `vexproc` (or `vexproc-legacy`) into a
+#     custom target <name>. Its output is shown only when it fails; a run that
+#     reports errors fails the build and leaves no help file behind.
 #
 # When SOURCE_DATE_EPOCH is set in the build's environment, the compile time
 # written into the symbol file and the object file is rewritten (by qostamp)
@@ -23,6 +47,7 @@
 # binary directory (outputs). The compilers run with standard input from
 # /dev/null, so a failed compile fails the build instead of waiting for a key,
 # and with LC_ALL=C, so the result does not depend on the builder's locale.
+# What the programs report reaches the build log as they wrote it.
 
 # The runner script, beside this file in the source tree and in an install.
 function(_qokit_run_script out)
@@ -52,6 +77,7 @@ function(qokit_add_messages name)
     message(FATAL_ERROR "qokit_add_messages(${name}): HEADER, OBJECT and SOURCES are required")
   endif()
   _qokit_program(compiler qogenmsg)
+  _qokit_program(checker qomsgcheck)
   _qokit_absolute(header "${M_HEADER}" "${CMAKE_CURRENT_BINARY_DIR}")
   _qokit_absolute(object "${M_OBJECT}" "${CMAKE_CURRENT_BINARY_DIR}")
   set(sources "")
@@ -65,6 +91,7 @@ function(qokit_add_messages name)
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${name}.qokit-stamp")
   string(REPLACE ";" "|" source_list "${sources}")
   set(run ${CMAKE_COMMAND} -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
+          -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>"
           -D "QOKIT_STAMPER=$<TARGET_FILE:${stamper}>" -D "QOKIT_HEADER=${header}"
           -D "QOKIT_SOURCES=${source_list}")
   # gensym rewrites the header only when the symbol mapping changed, so the
@@ -89,15 +116,128 @@ function(qokit_add_messages name)
     ${header_output}
     COMMAND ${run} -D QOKIT_MODE=messages -D "QOKIT_OBJECT=${object}" -D "QOKIT_STAMP=${stamp}"
             -P "${run_script}"
-    DEPENDS ${sources} ${header_input} ${compiler} ${stamper} "${run_script}"
+    DEPENDS ${sources} ${header_input} ${compiler} ${checker} ${stamper} "${run_script}"
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     COMMENT "Compiling messages ${name}"
     VERBATIM)
   add_custom_target(${name}_compile ALL DEPENDS "${stamp}" "${object}")
-  add_dependencies(${name}_compile ${compiler} ${stamper})
+  add_dependencies(${name}_compile ${compiler} ${checker} ${stamper})
   add_library(${name} INTERFACE)
   target_include_directories(${name} INTERFACE "${header_dir}")
   add_dependencies(${name} ${name}_compile)
+  # What qokit_add_translations needs to build against this catalogue.
+  set_target_properties(${name} PROPERTIES QOKIT_HEADER "${header}" QOKIT_OBJECT "${object}"
+                        QOKIT_SOURCES "${sources}" QOKIT_STAMP "${stamp}")
+endfunction()
+
+function(qokit_add_translations)
+  cmake_parse_arguments(T "" "TARGET;PO_DIR;SOURCES_DIR;DESTINATION;CATALOGUE_DIR" "LANGUAGES" ${ARGN})
+  set(fn "qokit_add_translations(${T_TARGET})")
+  if(NOT T_TARGET OR NOT T_LANGUAGES OR (NOT T_PO_DIR AND NOT T_SOURCES_DIR))
+    message(FATAL_ERROR "${fn}: TARGET, LANGUAGES and PO_DIR or SOURCES_DIR are required")
+  endif()
+  if(NOT TARGET ${T_TARGET})
+    message(FATAL_ERROR "${fn}: ${T_TARGET} is not a target of qokit_add_messages")
+  endif()
+  get_target_property(header ${T_TARGET} QOKIT_HEADER)
+  if(NOT header)
+    message(FATAL_ERROR "${fn}: ${T_TARGET} is not a target of qokit_add_messages")
+  endif()
+  get_target_property(object ${T_TARGET} QOKIT_OBJECT)
+  get_target_property(base_sources ${T_TARGET} QOKIT_SOURCES)
+  get_target_property(base_stamp ${T_TARGET} QOKIT_STAMP)
+  _qokit_program(compiler qogenmsg)
+  _qokit_program(checker qomsgcheck)
+  _qokit_program(porter qomsgpo)
+  _qokit_program(stamper qostamp)
+  _qokit_run_script(run_script)
+  get_filename_component(catalogue "${object}" NAME_WE)
+  if(T_CATALOGUE_DIR)
+    _qokit_absolute(tree "${T_CATALOGUE_DIR}" "${CMAKE_CURRENT_BINARY_DIR}")
+  else()
+    set(tree "${CMAKE_CURRENT_BINARY_DIR}/${T_TARGET}-catalogues")
+  endif()
+  if(NOT T_DESTINATION)
+    if(CMAKE_INSTALL_DATADIR)
+      set(T_DESTINATION "${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME}")
+    else()
+      set(T_DESTINATION "share/${PROJECT_NAME}")
+    endif()
+  endif()
+  file(MAKE_DIRECTORY "${tree}")
+  string(REPLACE ";" "|" base_list "${base_sources}")
+  set(tools ${compiler} ${checker} ${porter} ${stamper})
+  set(outputs "")
+
+  add_custom_command(
+    OUTPUT "${tree}/${catalogue}.obj"
+    COMMAND ${CMAKE_COMMAND} -E copy "${object}" "${tree}/${catalogue}.obj"
+    DEPENDS "${base_stamp}" "${object}"
+    COMMENT "Copying the base catalogue of ${T_TARGET}"
+    VERBATIM)
+  list(APPEND outputs "${tree}/${catalogue}.obj")
+  install(FILES "${tree}/${catalogue}.obj" DESTINATION "${T_DESTINATION}")
+
+  foreach(lang ${T_LANGUAGES})
+    if(NOT lang MATCHES "^[A-Za-z0-9_@.-]+$")
+      message(FATAL_ERROR "${fn}: '${lang}' is not a language tag")
+    endif()
+    set(po "")
+    set(translated "")
+    if(T_PO_DIR)
+      _qokit_absolute(po_dir "${T_PO_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+      if(EXISTS "${po_dir}/${lang}.po")
+        set(po "${po_dir}/${lang}.po")
+        set(translated "${CMAKE_CURRENT_BINARY_DIR}/${T_TARGET}.${lang}.msg")
+      endif()
+    endif()
+    if(NOT po AND T_SOURCES_DIR)
+      _qokit_absolute(src_dir "${T_SOURCES_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+      if(EXISTS "${src_dir}/${lang}.msg")
+        set(translated "${src_dir}/${lang}.msg")
+      endif()
+    endif()
+    if(NOT translated)
+      message(FATAL_ERROR "${fn}: no ${lang}.po in PO_DIR and no ${lang}.msg in SOURCES_DIR")
+    endif()
+    file(MAKE_DIRECTORY "${tree}/${lang}")
+    set(out "${tree}/${lang}/${catalogue}.obj")
+    # An imported PO file's message source is made on the way, beside the output.
+    if(po)
+      set(input "${po}")
+      set(imported BYPRODUCTS "${translated}")
+    else()
+      set(input "${translated}")
+      set(imported "")
+    endif()
+    add_custom_command(
+      OUTPUT "${out}"
+      ${imported}
+      COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=translation -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
+              -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>" -D "QOKIT_PORTER=$<TARGET_FILE:${porter}>"
+              -D "QOKIT_STAMPER=$<TARGET_FILE:${stamper}>" -D "QOKIT_HEADER=${header}"
+              -D "QOKIT_SOURCES=${base_list}" -D "QOKIT_PO=${po}" -D "QOKIT_TRANSLATED=${translated}"
+              -D "QOKIT_OBJECT=${out}" -P "${run_script}"
+      DEPENDS "${input}" ${base_sources} "${base_stamp}" ${tools} "${run_script}"
+      WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
+      COMMENT "Compiling the ${lang} messages of ${T_TARGET}"
+      VERBATIM)
+    list(APPEND outputs "${out}")
+    install(FILES "${out}" DESTINATION "${T_DESTINATION}/${lang}")
+  endforeach()
+  add_custom_target(${T_TARGET}_translations ALL DEPENDS ${outputs})
+  add_dependencies(${T_TARGET}_translations ${T_TARGET}_compile ${tools})
+  set_target_properties(${T_TARGET}_translations PROPERTIES QOKIT_CATALOGUE_DIR "${tree}")
+
+  set(pot "${CMAKE_CURRENT_BINARY_DIR}/${catalogue}.pot")
+  add_custom_command(
+    OUTPUT "${pot}"
+    COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=template -D "QOKIT_PORTER=$<TARGET_FILE:${porter}>"
+            -D "QOKIT_SOURCES=${base_list}" -D "QOKIT_OUTPUT=${pot}" -P "${run_script}"
+    DEPENDS ${base_sources} ${porter} "${run_script}"
+    COMMENT "Writing the translation template ${catalogue}.pot"
+    VERBATIM)
+  add_custom_target(${T_TARGET}_pot DEPENDS "${pot}")
 endfunction()
 
 function(qokit_add_help name)
@@ -113,6 +253,7 @@ function(qokit_add_help name)
   else()
     _qokit_program(compiler vexproc)
   endif()
+  _qokit_program(checker qomsgcheck)
   _qokit_absolute(source "${H_SOURCE}" "${CMAKE_CURRENT_SOURCE_DIR}")
   _qokit_absolute(output "${H_OUTPUT}" "${CMAKE_CURRENT_BINARY_DIR}")
   if(source STREQUAL output)
@@ -126,9 +267,10 @@ function(qokit_add_help name)
   add_custom_command(
     OUTPUT "${output}"
     COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=help -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
+            -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>"
             -D "QOKIT_SOURCE=${source}" -D "QOKIT_OUTPUT=${output}" -D "QOKIT_LINE_SIZE=${H_LINE_SIZE}"
             -D "QOKIT_LEGACY=${H_LEGACY}" -P "${run_script}"
-    DEPENDS "${source}" ${compiler} "${run_script}"
+    DEPENDS "${source}" ${compiler} ${checker} "${run_script}"
     WORKING_DIRECTORY "${workdir}"
     COMMENT "Compiling help ${name}"
     VERBATIM)

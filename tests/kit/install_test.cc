@@ -94,8 +94,60 @@ TEST_F(InstallTest, HelpWithErrorsFailsTheBuildAndLeavesNoOutput) {
   const fs::path build = dir_ / "bad";
   const RunResult built = Build(build, QOKIT_GENERATOR, {"-DCONSUMER_BAD_HELP=ON"}, "consumer_help");
   EXPECT_NE(built.status, 0);
-  EXPECT_NE((built.out + built.err).find("Link number 99999"), std::string::npos) << Describe(built);
+  // The lint finds it before the compiler runs, and names file, line and column.
+  EXPECT_NE((built.out + built.err).find("consumer_bad_help.txt:2:3: error: link number 99999 is outside"), std::string::npos)
+      << Describe(built);
   EXPECT_FALSE(fs::exists(build / "consumer.hlp"));
+}
+
+// Translations: a PO file and a message source each become a catalogue of the
+// installed tree; a translation whose inserts differ from the base fails the
+// build with a diagnostic naming file, line and symbol, and mending it (with a
+// base text that gained inserts) builds, with _MAX_INSERTS raised.
+TEST_F(InstallTest, TranslationsInstallAndABadOneFailsTheBuild) {
+  const fs::path good = dir_ / "good";
+  const RunResult built = Build(good, QOKIT_GENERATOR);
+  ASSERT_EQ(built.status, 0) << Describe(built);
+  const RunResult install = Exec({CMAKE_PATH, "--install", good.string(), "--prefix", (dir_ / "inst").string()});
+  ASSERT_EQ(install.status, 0) << Describe(install);
+  const fs::path tree = dir_ / "inst/share/kit_consumer";
+  const struct {
+    const char* file;
+    const char* text;
+  } catalogues[] = {{"consumer.obj", "\"Consumer sees @1%d of @2%s.\""},
+                    {"de/consumer.obj", "\"Der Client sieht @1%d von @2%s.\""},
+                    {"fr/consumer.obj", "\"Le client voit @1%d sur @2%s.\""}};
+  for (const auto& c : catalogues) {
+    const RunResult dump = Exec({(prefix_ / "bin/qomsgdump").string(), (tree / c.file).string()});
+    ASSERT_EQ(dump.status, 0) << c.file << Describe(dump);
+    EXPECT_NE(dump.out.find(c.text), std::string::npos) << c.file << "\n" << dump.out;
+  }
+
+  const fs::path bad = dir_ / "bad-translation";
+  const RunResult refused = Build(bad, QOKIT_GENERATOR, {"-DCONSUMER_BAD_TRANSLATION=ON"});
+  EXPECT_NE(refused.status, 0);
+  const std::string log = refused.out + refused.err;
+  EXPECT_NE(log.find("translations-bad/fr.msg:3: error: CONSUMER_HELLO: "), std::string::npos) << log;
+  EXPECT_EQ(log.find("Hit enter"), std::string::npos) << log;
+  EXPECT_FALSE(fs::exists(bad / "consumer_messages-catalogues/fr/consumer.obj"));
+
+  // The value of the header's _MAX_INSERTS line (its last word).
+  const auto max_inserts = [&] {
+    const std::string header = ReadFileBytes(bad / "consumer_msgs.h");
+    const size_t at = header.find("#define _MAX_INSERTS ");
+    if (at == std::string::npos) return std::string();
+    const std::string line = header.substr(at, header.find('\n', at) - at);
+    return line.substr(line.find_last_of(' ') + 1);
+  };
+  EXPECT_EQ(max_inserts(), "2");
+  dir_.Write("src/consumer_more.msg", "3 W CONSUMER_THIRD \"@1%s, @2%s and @3%s.\"\n");
+  dir_.Write("src/translations-bad/fr.msg",
+             "1 I CONSUMER_HELLO \"Le client voit @1%d sur @2%s.\"\n2 E CONSUMER_SWAPPED \"@1%d avant @2%s\"\n"
+             "3 W CONSUMER_THIRD \"@1%s, @2%s et @3%s.\"\n");
+  const RunResult mended = Exec({CMAKE_PATH, "--build", bad.string()});
+  ASSERT_EQ(mended.status, 0) << Describe(mended);
+  EXPECT_EQ(max_inserts(), "3");
+  EXPECT_TRUE(fs::exists(bad / "consumer_messages-catalogues/fr/consumer.obj"));
 }
 
 // pkg-config alone: the flags from the .pc file, the compilers from its bindir.

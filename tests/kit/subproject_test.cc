@@ -53,7 +53,10 @@ TEST_P(Subproject, COnlyParentGetsTheKitButNotItsTestsOrInstalls) {
   EXPECT_NE(tests.out.find("Total Tests: 1\n"), std::string::npos) << tests.out;
   const RunResult install = Exec({CMAKE_PATH, "--install", build.string(), "--prefix", (dir / "prefix").string()});
   ASSERT_EQ(install.status, 0) << Describe(install);
-  EXPECT_EQ(FilesUnder(dir / "prefix"), std::set<std::string>{"bin/consumer"});
+  // The consumer's own rules only: its program and its catalogue tree.
+  EXPECT_EQ(FilesUnder(dir / "prefix"),
+            (std::set<std::string>{"bin/consumer", "share/kit_consumer/consumer.obj",
+                                   "share/kit_consumer/de/consumer.obj", "share/kit_consumer/fr/consumer.obj"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kit, Subproject, ::testing::Values("subdirectory", "fetchcontent"));
