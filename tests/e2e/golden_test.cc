@@ -37,7 +37,8 @@ const fs::path kCases = fs::path(QOKIT_SOURCE_DIR) / "tests" / "e2e" / "cases";
 const std::map<std::string, std::string>& Programs() {
   static const std::map<std::string, std::string> programs = {
       {"qogenmsg", QOGENMSG_PATH}, {"vexproc", VEXPROC_PATH},   {"vexproc-legacy", VEXPROC_LEGACY_PATH},
-      {"qomsgdump", QOMSGDUMP_PATH}, {"vexdump", VEXDUMP_PATH}, {"qostamp", QOSTAMP_PATH}};
+      {"qomsgdump", QOMSGDUMP_PATH}, {"vexdump", VEXDUMP_PATH}, {"qostamp", QOSTAMP_PATH},
+      {"qomsgsig", QOMSGSIG_PATH}};
   return programs;
 }
 
