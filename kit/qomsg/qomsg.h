@@ -133,7 +133,9 @@ int qomsg_open_memory_checked(const void* data, size_t size, long expected_check
  * ll_CC.codeset@mod tried as ll_CC@mod, ll_CC, ll@mod, ll; then the base. A
  * missing or refused candidate is passed over. opened_path receives the file
  * opened; detail, after a success, the first refusal passed over (empty when
- * none), after a failure the base catalogue's fault. */
+ * none), after a failure the base catalogue's fault. The locale C or POSIX
+ * wants the base only. Reads the environment with getenv: safe in several
+ * threads while none changes the environment. */
 int qomsg_open_locale(const char* dir, const char* name, long expected_checksum,
                       const qomsg_signature* table, size_t count, qomsg_catalog** out,
                       char* opened_path, size_t opened_size, char* detail, size_t detail_size);
