@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -12,6 +13,8 @@
 #include "detail.h"
 #include "file_bytes.h"
 #include "formatter.h"
+#include "locale_search.h"
+#include "signature_check.h"
 
 struct qomsg_catalog {
   qomsg::Catalog catalog;
@@ -19,7 +22,16 @@ struct qomsg_catalog {
 
 namespace {
 
-int Open(std::string_view bytes, qomsg_catalog** out, char* detail, std::size_t detail_size) {
+// What a checked open compares the catalogue with.
+struct Expected {
+  long checksum = 0;
+  const qomsg_signature* table = nullptr;
+  std::size_t count = 0;
+};
+
+// Loads, and when `expected` is given checks, a catalogue.
+int Open(std::string_view bytes, const Expected* expected, qomsg_catalog** out, char* detail,
+         std::size_t detail_size) {
   auto catalog = std::unique_ptr<qomsg_catalog>(new (std::nothrow) qomsg_catalog);
   if (catalog == nullptr) {
     qokit::SetDetail(detail, detail_size, qomsg_strerror(QOMSG_ERR_NOMEM));
@@ -29,6 +41,9 @@ int Open(std::string_view bytes, qomsg_catalog** out, char* detail, std::size_t 
   int rc = QOMSG_OK;
   try {
     rc = catalog->catalog.Load(bytes, why);
+    if (rc == QOMSG_OK && expected != nullptr) {
+      rc = qomsg::CheckCatalog(catalog->catalog, expected->checksum, expected->table, expected->count, why);
+    }
   } catch (const std::bad_alloc&) {
     rc = QOMSG_ERR_NOMEM;
     why = qomsg_strerror(rc);
@@ -47,6 +62,28 @@ int Open(std::string_view bytes, qomsg_catalog** out, char* detail, std::size_t 
 int Terminated(int rc, char* buf, std::size_t size) {
   if (rc < 0 && buf != nullptr && size > 0) buf[0] = '\0';
   return rc;
+}
+
+int OpenFile(const char* path, const Expected* expected, qomsg_catalog** out, char* detail,
+             std::size_t detail_size) {
+  if (out == nullptr) return QOMSG_ERR_ARGUMENT;
+  *out = nullptr;
+  std::string bytes;
+  if (path == nullptr || !qokit::ReadWholeFile(path, bytes, qomsg::kMaxFileSize)) {
+    std::string why = "cannot read ";
+    why.append(path ? path : "(null)").append(": ").append(std::strerror(errno));
+    qokit::SetDetail(detail, detail_size, why);
+    return QOMSG_ERR_IO;
+  }
+  return Open(bytes, expected, out, detail, detail_size);
+}
+
+int OpenMemory(const void* data, std::size_t size, const Expected* expected, qomsg_catalog** out,
+               char* detail, std::size_t detail_size) {
+  if (out == nullptr || (data == nullptr && size > 0)) return QOMSG_ERR_ARGUMENT;
+  *out = nullptr;
+  const std::string_view bytes(static_cast<const char*>(data), data == nullptr ? 0 : size);
+  return Open(bytes, expected, out, detail, detail_size);
 }
 
 const qomsg::Message* FindMessage(const qomsg_catalog* catalog, long number) {
@@ -71,28 +108,42 @@ const char* qomsg_strerror(int status) {
     case QOMSG_ERR_TEXT: return "malformed message text";
     case QOMSG_ERR_NOT_FOUND: return "no such message";
     case QOMSG_ERR_ARGUMENT: return "invalid argument";
+    case QOMSG_ERR_CHECKSUM: return "built from another symbol mapping";
+    case QOMSG_ERR_SIGNATURE: return "message arguments differ from the client's";
     default: return "unknown error";
   }
 }
 
 int qomsg_open_file(const char* path, qomsg_catalog** out, char* detail, size_t detail_size) {
-  if (out == nullptr) return QOMSG_ERR_ARGUMENT;
-  *out = nullptr;
-  std::string bytes;
-  if (path == nullptr || !qokit::ReadWholeFile(path, bytes, qomsg::kMaxFileSize)) {
-    qokit::SetDetail(detail, detail_size,
-              std::string("cannot read ") + (path ? path : "(null)") + ": " + std::strerror(errno));
-    return QOMSG_ERR_IO;
-  }
-  return Open(bytes, out, detail, detail_size);
+  return OpenFile(path, nullptr, out, detail, detail_size);
 }
 
 int qomsg_open_memory(const void* data, size_t size, qomsg_catalog** out, char* detail,
                       size_t detail_size) {
-  if (out == nullptr || (data == nullptr && size > 0)) return QOMSG_ERR_ARGUMENT;
-  *out = nullptr;
-  const std::string_view bytes(static_cast<const char*>(data), data == nullptr ? 0 : size);
-  return Open(bytes, out, detail, detail_size);
+  return OpenMemory(data, size, nullptr, out, detail, detail_size);
+}
+
+int qomsg_open_checked(const char* path, long expected_checksum, const qomsg_signature* table,
+                       size_t count, qomsg_catalog** out, char* detail, size_t detail_size) {
+  const Expected expected{expected_checksum, table, count};
+  return OpenFile(path, &expected, out, detail, detail_size);
+}
+
+int qomsg_open_memory_checked(const void* data, size_t size, long expected_checksum,
+                              const qomsg_signature* table, size_t count, qomsg_catalog** out,
+                              char* detail, size_t detail_size) {
+  const Expected expected{expected_checksum, table, count};
+  return OpenMemory(data, size, &expected, out, detail, detail_size);
+}
+
+int qomsg_open_locale(const char* dir, const char* name, long expected_checksum,
+                      const qomsg_signature* table, size_t count, qomsg_catalog** out,
+                      char* opened_path, size_t opened_size, char* detail, size_t detail_size) {
+  const qomsg::Environment environment = [](const char* variable) -> const char* {
+    return std::getenv(variable);
+  };
+  return qomsg::OpenForLocale({dir, name, expected_checksum, table, count}, environment, out,
+                              opened_path, opened_size, detail, detail_size);
 }
 
 void qomsg_close(qomsg_catalog* catalog) { delete catalog; }
@@ -166,6 +217,15 @@ int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t s
   } catch (const std::bad_alloc&) {
     return Terminated(QOMSG_ERR_NOMEM, buf, size);
   }
+}
+
+int qomsg_format_checked(const qomsg_catalog* catalog, long number, char* buf, size_t size,
+                         const char* signature, ...) {
+  va_list ap;
+  va_start(ap, signature);
+  const int rc = qomsg_vformat(catalog, number, buf, size, ap);
+  va_end(ap);
+  return rc;
 }
 
 int qomsg_format(const qomsg_catalog* catalog, long number, char* buf, size_t size, ...) {

@@ -35,7 +35,9 @@ enum {
   QOMSG_ERR_BLOCK = -8,       /* a block header's byte counts do not fit its block */
   QOMSG_ERR_TEXT = -9,        /* a compiled text is malformed or has a conversion printf cannot take */
   QOMSG_ERR_NOT_FOUND = -10,  /* no message has that number */
-  QOMSG_ERR_ARGUMENT = -11    /* bad call: null pointer, argument list that does not fit */
+  QOMSG_ERR_ARGUMENT = -11,   /* bad call: null pointer, argument list that does not fit */
+  QOMSG_ERR_CHECKSUM = -12,   /* checked open: built from another symbol mapping */
+  QOMSG_ERR_SIGNATURE = -13   /* checked open: a message is missing or takes other arguments */
 };
 
 /* Value types of the arguments, as the compiled text records them. */
@@ -87,6 +89,24 @@ typedef struct {
   } v;
 } qomsg_arg;
 
+/* What a client was built with for one message: its number and its argument
+ * signature, a printf format with one conversion per argument in argument
+ * order ("%s%d" for "@2%d: @1%s"). The companion header of a symbol file
+ * holds one row per message. */
+typedef struct {
+  long number;
+  const char* signature;
+} qomsg_signature;
+
+/* The format attribute lets GCC and Clang check a call's arguments against
+ * a signature given as a string literal. */
+#if defined(__GNUC__)
+#define QOMSG_CHECK_ARGUMENTS(format_index, first_argument) \
+  __attribute__((format(printf, format_index, first_argument)))
+#else
+#define QOMSG_CHECK_ARGUMENTS(format_index, first_argument)
+#endif
+
 /* A short English description of a status code. */
 const char* qomsg_strerror(int status);
 
@@ -96,6 +116,29 @@ int qomsg_open_file(const char* path, qomsg_catalog** out, char* detail, size_t 
 /* As qomsg_open_file for bytes in memory; the bytes are copied. */
 int qomsg_open_memory(const void* data, size_t size, qomsg_catalog** out, char* detail,
                       size_t detail_size);
+/* As qomsg_open_file, and refuses a catalogue that does not fit what the
+ * client was built with: QOMSG_ERR_CHECKSUM when its checksum is not
+ * expected_checksum, QOMSG_ERR_SIGNATURE when a message of the table is
+ * missing or its arguments differ in count, type or stars. The detail names
+ * the first row of the table that differs. Messages the table does not list
+ * are not examined. */
+int qomsg_open_checked(const char* path, long expected_checksum, const qomsg_signature* table,
+                       size_t count, qomsg_catalog** out, char* detail, size_t detail_size);
+int qomsg_open_memory_checked(const void* data, size_t size, long expected_checksum,
+                              const qomsg_signature* table, size_t count, qomsg_catalog** out,
+                              char* detail, size_t detail_size);
+/* Opens, checked, the catalogue `name` for the user's language from the tree
+ * dir/<lang>/<name>.obj, with the base catalogue at dir/<name>.obj: the tags
+ * of LANGUAGE, then of the first set of LC_ALL, LC_MESSAGES and LANG, each
+ * ll_CC.codeset@mod tried as ll_CC@mod, ll_CC, ll@mod, ll; then the base. A
+ * missing or refused candidate is passed over. opened_path receives the file
+ * opened; detail, after a success, the first refusal passed over (empty when
+ * none), after a failure the base catalogue's fault. The locale C or POSIX
+ * wants the base only. Reads the environment with getenv: safe in several
+ * threads while none changes the environment. */
+int qomsg_open_locale(const char* dir, const char* name, long expected_checksum,
+                      const qomsg_signature* table, size_t count, qomsg_catalog** out,
+                      char* opened_path, size_t opened_size, char* detail, size_t detail_size);
 /* Releases a catalogue; null is ignored. */
 void qomsg_close(qomsg_catalog* catalog);
 
@@ -114,6 +157,11 @@ int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qo
  * length of the whole text, or a negative code. */
 int qomsg_format(const qomsg_catalog* catalog, long number, char* buf, size_t size, ...);
 int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t size, va_list ap);
+/* As qomsg_format, with the message's signature before the arguments so that
+ * the compiler checks them against it; the signature is not read at run
+ * time. The companion header's per-message macros call it. */
+int qomsg_format_checked(const qomsg_catalog* catalog, long number, char* buf, size_t size,
+                         const char* signature, ...) QOMSG_CHECK_ARGUMENTS(5, 6);
 /* As qomsg_format with the arguments as an array (argument order, stars
  * first); the type of every argument that a conversion uses must match its
  * insert; further arguments are ignored. */

@@ -43,7 +43,7 @@ const std::map<std::string, std::string>& Programs() {
   static const std::map<std::string, std::string> programs = {
       {"qogenmsg", QOGENMSG_PATH},   {"qomsgcheck", QOMSGCHECK_PATH}, {"vexproc", VEXPROC_PATH},
       {"vexproc-legacy", VEXPROC_LEGACY_PATH}, {"qomsgdump", QOMSGDUMP_PATH}, {"vexdump", VEXDUMP_PATH},
-      {"qostamp", QOSTAMP_PATH},     {"qomsgpo", QOMSGPO_PATH}};
+      {"qostamp", QOSTAMP_PATH},     {"qomsgpo", QOMSGPO_PATH},   {"qomsgsig", QOMSGSIG_PATH}};
   return programs;
 }
 
