@@ -1,6 +1,6 @@
 #!/bin/sh
 # Shows the example client (kit-example) on the message tree the build made
-# (the base catalogue of demo.msg and its German translation demo.de.msg):
+# (the base catalogue of demo.msg and its German translation translations/de.msg):
 # in the C locale, in German, and falling back past a translation whose
 # arguments drifted; then one help section of the bundled help source, and
 # the object file printed back as source.

@@ -1,7 +1,8 @@
 # Build functions that run the kit's compilers inside a CMake build.
 #
 #   qokit_add_messages(<name> HEADER <symbol file> OBJECT <object file>
-#                      SOURCES <message source>...)
+#                      SOURCES <message source>... [SIGNATURES <companion>]
+#                      [PREFIX <identifier>])
 #     Checks the sources with `qomsgcheck` (warnings are shown, errors fail
 #     the build), then runs `qogenmsg gensym` and `qogenmsg genobj`. <name> is
 #     an INTERFACE library: linking it puts the symbol file's directory on the
@@ -9,11 +10,14 @@
 #     only when the symbol mapping changed, so an unchanged header triggers no
 #     rebuilds; it is regenerated (`regensym`) when a message has more inserts
 #     than its _MAX_INSERTS says, so a client never sizes an argument array
-#     from a stale value.
+#     from a stale value. Beside it `qomsgsig` writes the companion header
+#     (default <symbol file name>_sig.h, names prefixed with the symbol
+#     file's name made an identifier): format-checked call macros and the
+#     argument signatures for qomsg_open_checked.
 #
 #   qokit_add_translations(TARGET <messages> LANGUAGES <lang>...
 #                          [PO_DIR <dir>] [SOURCES_DIR <dir>]
-#                          [DESTINATION <dir>] [CATALOGUE_DIR <dir>])
+#                          [DESTINATION <dir> | NO_INSTALL] [CATALOGUE_DIR <dir>])
 #     Builds one object file per language from <PO_DIR>/<lang>.po (imported
 #     by `qomsgpo import` against the base sources) or else from
 #     <SOURCES_DIR>/<lang>.msg, against the symbol file of the
@@ -72,7 +76,7 @@ function(_qokit_absolute out path base)
 endfunction()
 
 function(qokit_add_messages name)
-  cmake_parse_arguments(M "" "HEADER;OBJECT" "SOURCES" ${ARGN})
+  cmake_parse_arguments(M "" "HEADER;OBJECT;SIGNATURES;PREFIX" "SOURCES" ${ARGN})
   if(NOT M_HEADER OR NOT M_OBJECT OR NOT M_SOURCES)
     message(FATAL_ERROR "qokit_add_messages(${name}): HEADER, OBJECT and SOURCES are required")
   endif()
@@ -86,29 +90,43 @@ function(qokit_add_messages name)
     list(APPEND sources "${abs}")
   endforeach()
   get_filename_component(header_dir "${header}" DIRECTORY)
+  get_filename_component(header_stem "${header}" NAME_WE)
+  if(M_SIGNATURES)
+    _qokit_absolute(companion "${M_SIGNATURES}" "${CMAKE_CURRENT_BINARY_DIR}")
+  else()
+    set(companion "${header_dir}/${header_stem}_sig.h")
+  endif()
+  if(M_PREFIX)
+    set(prefix "${M_PREFIX}")
+  else()
+    string(MAKE_C_IDENTIFIER "${header_stem}" prefix)
+  endif()
+  _qokit_program(signer qomsgsig)
   _qokit_program(stamper qostamp)
   _qokit_run_script(run_script)
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${name}.qokit-stamp")
   string(REPLACE ";" "|" source_list "${sources}")
   set(run ${CMAKE_COMMAND} -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
-          -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>"
+          -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>" -D "QOKIT_SIGNER=$<TARGET_FILE:${signer}>"
           -D "QOKIT_STAMPER=$<TARGET_FILE:${stamper}>" -D "QOKIT_HEADER=${header}"
+          -D "QOKIT_COMPANION=${companion}" -D "QOKIT_PREFIX=${prefix}"
           -D "QOKIT_SOURCES=${source_list}")
-  # gensym rewrites the header only when the symbol mapping changed, so the
-  # header is a byproduct: Ninja then restats it and leaves its users alone.
-  # Make ignores byproducts, so there a rule of its own remakes the header
-  # when it is missing, and the compile depends on it.
+  # gensym rewrites the header only when the symbol mapping changed (and
+  # qomsgsig the companion only when its text changed), so the headers are
+  # byproducts: Ninja then restats them and leaves their users alone. Make
+  # ignores byproducts, so there a rule of its own remakes them when one is
+  # missing, and the compile depends on them.
   if(CMAKE_GENERATOR MATCHES "Make")
     add_custom_command(
-      OUTPUT "${header}"
+      OUTPUT "${header}" "${companion}"
       COMMAND ${run} -D QOKIT_MODE=symbols -P "${run_script}"
       WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
       COMMENT "Generating ${M_HEADER}"
       VERBATIM)
     set(header_output "")
-    set(header_input "${header}")
+    set(header_input "${header}" "${companion}")
   else()
-    set(header_output BYPRODUCTS "${header}")
+    set(header_output BYPRODUCTS "${header}" "${companion}")
     set(header_input "")
   endif()
   add_custom_command(
@@ -116,22 +134,22 @@ function(qokit_add_messages name)
     ${header_output}
     COMMAND ${run} -D QOKIT_MODE=messages -D "QOKIT_OBJECT=${object}" -D "QOKIT_STAMP=${stamp}"
             -P "${run_script}"
-    DEPENDS ${sources} ${header_input} ${compiler} ${checker} ${stamper} "${run_script}"
+    DEPENDS ${sources} ${header_input} ${compiler} ${checker} ${signer} ${stamper} "${run_script}"
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     COMMENT "Compiling messages ${name}"
     VERBATIM)
   add_custom_target(${name}_compile ALL DEPENDS "${stamp}" "${object}")
-  add_dependencies(${name}_compile ${compiler} ${checker} ${stamper})
+  add_dependencies(${name}_compile ${compiler} ${checker} ${signer} ${stamper})
   add_library(${name} INTERFACE)
   target_include_directories(${name} INTERFACE "${header_dir}")
   add_dependencies(${name} ${name}_compile)
   # What qokit_add_translations needs to build against this catalogue.
   set_target_properties(${name} PROPERTIES QOKIT_HEADER "${header}" QOKIT_OBJECT "${object}"
-                        QOKIT_SOURCES "${sources}" QOKIT_STAMP "${stamp}")
+                        QOKIT_SOURCES "${sources}" QOKIT_STAMP "${stamp}" QOKIT_SIGNATURES "${companion}")
 endfunction()
 
 function(qokit_add_translations)
-  cmake_parse_arguments(T "" "TARGET;PO_DIR;SOURCES_DIR;DESTINATION;CATALOGUE_DIR" "LANGUAGES" ${ARGN})
+  cmake_parse_arguments(T "NO_INSTALL" "TARGET;PO_DIR;SOURCES_DIR;DESTINATION;CATALOGUE_DIR" "LANGUAGES" ${ARGN})
   set(fn "qokit_add_translations(${T_TARGET})")
   if(NOT T_TARGET OR NOT T_LANGUAGES OR (NOT T_PO_DIR AND NOT T_SOURCES_DIR))
     message(FATAL_ERROR "${fn}: TARGET, LANGUAGES and PO_DIR or SOURCES_DIR are required")
@@ -176,7 +194,9 @@ function(qokit_add_translations)
     COMMENT "Copying the base catalogue of ${T_TARGET}"
     VERBATIM)
   list(APPEND outputs "${tree}/${catalogue}.obj")
-  install(FILES "${tree}/${catalogue}.obj" DESTINATION "${T_DESTINATION}")
+  if(NOT T_NO_INSTALL)
+    install(FILES "${tree}/${catalogue}.obj" DESTINATION "${T_DESTINATION}")
+  endif()
 
   foreach(lang ${T_LANGUAGES})
     if(NOT lang MATCHES "^[A-Za-z0-9_@.-]+$")
@@ -223,7 +243,9 @@ function(qokit_add_translations)
       COMMENT "Compiling the ${lang} messages of ${T_TARGET}"
       VERBATIM)
     list(APPEND outputs "${out}")
-    install(FILES "${out}" DESTINATION "${T_DESTINATION}/${lang}")
+    if(NOT T_NO_INSTALL)
+      install(FILES "${out}" DESTINATION "${T_DESTINATION}/${lang}")
+    endif()
   endforeach()
   add_custom_target(${T_TARGET}_translations ALL DEPENDS ${outputs})
   add_dependencies(${T_TARGET}_translations ${T_TARGET}_compile ${tools})

@@ -68,6 +68,8 @@ function(_qokit_symbols sources)
     _qokit_step("qogenmsg regensym" "" FALSE "${QOKIT_PROGRAM}" regensym "${QOKIT_HEADER}" ${sources})
   endif()
   _qokit_stamp("${QOKIT_HEADER}")
+  _qokit_step("qomsgsig" "" FALSE
+              "${QOKIT_SIGNER}" "${QOKIT_HEADER}" "${QOKIT_COMPANION}" "${QOKIT_PREFIX}" ${sources})
 endfunction()
 
 string(REPLACE "|" ";" sources "${QOKIT_SOURCES}")

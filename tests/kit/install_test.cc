@@ -38,7 +38,7 @@ class InstallTest : public ::testing::Test {
 TEST_F(InstallTest, InstallsProgramsLibrariesPrefixedHeadersAndManPages) {
   for (const char* file :
        {"bin/qogenmsg", "bin/vexproc", "bin/vexproc-legacy", "bin/statagent", "bin/qomsgdump", "bin/vexdump",
-        "bin/qostamp", "bin/qomsgpo", "bin/qomsgcheck", "include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h",
+        "bin/qostamp", "bin/qomsgpo", "bin/qomsgcheck", "bin/qomsgsig", "include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h",
         "include/qokit/unx/qonls.h", "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h",
         "include/qokit/agent_segment.h", "include/qokit/agent_client.h", "include/qokit/agent_pool.h", "lib/libqomsg.a", "lib/libqohlp.a",
         "lib/libqokit_nls.a", "lib/libqokit_commutil.a", "lib/libqokit_agentclient.a",
