@@ -1,10 +1,12 @@
 /* Prints message CONSUMER_HELLO and the first help section, found through
- * the installed readers; the message number comes from the generated header. */
+ * the installed readers. The catalogue is opened checked against the
+ * companion of the generated header, and the first message is formatted
+ * through its format-checked macro. */
 #include <qokit/qohlp.h>
 #include <qokit/qomsg.h>
 #include <stdio.h>
 
-#include "consumer_msgs.h"
+#include "consumer_msgs_sig.h"
 
 /* Only the prefixed names may reach a client: no generic header name of the
  * kit is on its include path, however it found the kit. */
@@ -24,9 +26,13 @@ int main(int argc, char** argv) {
   unsigned i;
   qohlp_section section;
   if (argc != 3) return 2;
-  if (qomsg_open_file(argv[1], &catalog, NULL, 0) != QOMSG_OK) return 1;
+  if (qomsg_open_checked(argv[1], consumer_msgs_checksum, consumer_msgs_signatures, consumer_msgs_signature_count,
+                         &catalog, text, sizeof text) != QOMSG_OK) {
+    fprintf(stderr, "%s\n", text);
+    return 1;
+  }
   if (qohlp_open_file(argv[2], QOHLP_CURRENT, &help, NULL, 0) != QOHLP_OK) return 1;
-  qomsg_format(catalog, CONSUMER_HELLO, text, sizeof text, 3, "four");
+  consumer_msgs_format_CONSUMER_HELLO(catalog, text, sizeof text, 3, "four");
   printf("%s\n", text);
   qomsg_format(catalog, CONSUMER_SWAPPED, text, sizeof text, 1, "two");
   printf("%s\n", text);
