@@ -218,6 +218,8 @@ void SayCannotOpen(Findings& out, const char* file, int error) {
   out.Fail("%s: cannot be read: %s", file, std::strerror(error));
 }
 
+void SayNoMemory(Findings& out) { out.Fail("out of memory"); }
+
 void SayTooManySources(Findings& out, int limit) {
   out.Fail("at most %d message sources make one catalogue", limit);
 }

@@ -72,6 +72,7 @@ void SayFormatCode(Findings& out, const Where& where, const char* kind, std::str
 void SayTooManyBlocks(Findings& out, const Where& where, long blocks, long limit);
 void SayCannotOpen(Findings& out, const char* file, int error);
 void SayTooManySources(Findings& out, int limit);
+void SayNoMemory(Findings& out);
 
 // What is legal but likely wrong.
 void SayNoRoomToTranslate(Findings& out, const Where& where, long bytes, long projected, int limit);

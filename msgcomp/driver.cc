@@ -11,6 +11,7 @@
 #include "objfile.h"
 #include "response_file.h"
 #include "source_reader.h"
+#include "state_scope.h"
 #include "symfile.h"
 
 MsgCompilerState* msgState = nullptr;
@@ -22,16 +23,6 @@ constexpr int kNoMemory = 2;
 constexpr size_t kSubcommandSize = 100;
 
 enum class Subcommand { kGensym, kRegensym, kGenobj };
-
-// Owns the state for the whole run and keeps `msgState` pointing at it.
-struct StateOwner {
-  std::unique_ptr<MsgCompilerState> state{new (std::nothrow) MsgCompilerState{}};
-  StateOwner() { msgState = state.get(); }
-  ~StateOwner() {
-    if (msgState != nullptr) FreeSymbolTable();
-    msgState = nullptr;
-  }
-};
 
 // The response-file word list; frees its owned words whatever way the run ends.
 struct ResponseList {
@@ -68,12 +59,12 @@ int CheckDuplicateNames() {
 }
 
 int RunMessageCompiler(int argc, char** argv) {
-  StateOwner owner;
-  if (!owner.state) {
+  CompilerStateScope scope;
+  if (!scope.ok()) {
     SayNoStateMemory();
     return kNoMemory;
   }
-  MsgCompilerState& st = *owner.state;
+  MsgCompilerState& st = scope.state();
   if (argc < 3) return UsageError(SayTooFewArguments);
 
   std::unique_ptr<ResponseList> response;

@@ -14,6 +14,7 @@
 #include "replace_file.h"
 #include "signature_header.h"
 #include "source_reader.h"
+#include "state_scope.h"
 
 namespace {
 
@@ -63,19 +64,6 @@ void SayStatus(SignatureHeaderStatus status, const char* header, const std::stri
   }
 }
 
-// The compiler state of one run; every exit closes the sources and frees the table.
-struct StateOwner {
-  std::unique_ptr<MsgCompilerState> state = std::make_unique<MsgCompilerState>();
-  StateOwner() { msgState = state.get(); }
-  ~StateOwner() {
-    CloseSources();
-    FreeSymbolTable();
-    msgState = nullptr;
-  }
-  StateOwner(const StateOwner&) = delete;
-  StateOwner& operator=(const StateOwner&) = delete;
-};
-
 std::string ReadAll(const char* path) {
   std::string bytes;
   if (std::FILE* f = std::fopen(path, "rb")) {
@@ -120,8 +108,12 @@ int RunSignatureCommand(int argc, char** argv) {
     return kUsageStatus;
   }
   const char* header = argv[2];
-  StateOwner owner;
-  MsgCompilerState& st = *owner.state;
+  CompilerStateScope scope;
+  if (!scope.ok()) {
+    SayStatus(SignatureHeaderStatus::kWriteFailed, header, {});
+    return 1;
+  }
+  MsgCompilerState& st = scope.state();
   st.symFileName = argv[1];
   st.numSrcFiles = argc - 4;
   for (int i = 0; i < st.numSrcFiles; ++i) st.srcFileNames[i] = argv[4 + i];

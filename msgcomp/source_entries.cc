@@ -5,6 +5,7 @@
 #include "msgstate.h"
 #include "quoted_lines.h"
 #include "source_reader.h"
+#include "state_scope.h"
 
 namespace {
 
@@ -22,11 +23,11 @@ void AppendStringChar(std::string& out, char c) {
 
 int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntry>& entries) {
   entries.clear();
-  auto state = std::make_unique<MsgCompilerState>();
-  state->numSrcFiles = static_cast<int32_t>(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) state->srcFileNames[i] = names[i];
-  MsgCompilerState* const outer = msgState;
-  msgState = state.get();
+  CompilerStateScope scope;
+  if (!scope.ok()) return 1;
+  MsgCompilerState& state = scope.state();
+  state.numSrcFiles = static_cast<int32_t>(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) state.srcFileNames[i] = names[i];
   int result = OpenSources();
   if (result == 0) {
     RewindSources();
@@ -36,9 +37,7 @@ int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntr
                                     record.srcIndex, record.line});
     }
     result = result < 0 ? 0 : 1;
-    CloseSources();
   }
-  msgState = outer;
   if (result != 0) entries.clear();
   return result;
 }

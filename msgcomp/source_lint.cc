@@ -15,29 +15,11 @@
 #include "signature.h"
 #include "source_diagnostics.h"
 #include "source_reader.h"
+#include "state_scope.h"
 
 namespace msgcheck {
 
 namespace {
-
-// A compiler state of the lint's own, reached through msgState during the
-// pass; the table is freed and the sources closed however the lint ends.
-class StateScope {
- public:
-  StateScope() : previous_(msgState) { msgState = state_.get(); }
-  ~StateScope() {
-    FreeSymbolTable();
-    CloseSources();
-    msgState = previous_;
-  }
-  StateScope(const StateScope&) = delete;
-  StateScope& operator=(const StateScope&) = delete;
-  MsgCompilerState& state() { return *state_; }
-
- private:
-  std::unique_ptr<MsgCompilerState> state_ = std::make_unique<MsgCompilerState>();
-  MsgCompilerState* previous_;
-};
 
 const char* SourceName(int32_t index) { return msgState->srcFileNames[index]; }
 
@@ -245,7 +227,11 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
     SayTooManySources(out, kMaxSourceFiles);
     return false;
   }
-  StateScope scope;
+  CompilerStateScope scope;
+  if (!scope.ok()) {
+    SayNoMemory(out);
+    return false;
+  }
   MsgCompilerState& st = scope.state();
   for (const char* name : files) {
     st.srcFileNames[st.numSrcFiles] = name;

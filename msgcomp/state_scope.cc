@@ -1,0 +1,19 @@
+#include "state_scope.h"
+
+#include <new>
+
+#include "msgsym.h"
+#include "source_reader.h"
+
+CompilerStateScope::CompilerStateScope()
+    : state_(new (std::nothrow) MsgCompilerState{}), previous_(msgState) {
+  msgState = state_.get();
+}
+
+CompilerStateScope::~CompilerStateScope() {
+  if (state_ != nullptr) {
+    FreeSymbolTable();
+    CloseSources();
+  }
+  msgState = previous_;
+}
