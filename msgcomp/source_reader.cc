@@ -31,13 +31,9 @@ bool IsAlpha(int c) { return (charClasses[c] & kAlpha) != 0; }
 bool IsSymbolChar(int c) { return (charClasses[c] & (kDigit | kAlpha)) != 0 || c == '_'; }
 
 // What the stream position means beyond msgState's file and line, for the
-// reports of a run that wants every fault: whether only white space other
-// than line feeds stands between the last line start and the next byte (and
-// the same before the last byte, for a push-back), where the last comment
-// began and on which line the last source ended.
+// reports of a run that wants every fault: where the last comment began and
+// on which line the last source ended.
 struct StreamMarks {
-  bool lineBlank = true;
-  bool lineBlankBefore = true;
   SourcePlace commentStart;
   long endLine = 1;
 };
@@ -52,14 +48,11 @@ int NextSourceChar() {
     const int c = getc_unlocked(st.srcFiles[st.curSourceFile]);
     if (c != EOF) {
       if (c == '\n') ++st.curSourceLine;
-      marks.lineBlankBefore = marks.lineBlank;
-      marks.lineBlank = IsSpace(c) && (c == '\n' || marks.lineBlank);
       return c;
     }
     marks.endLine = st.curSourceLine;
     ++st.curSourceFile;
     st.curSourceLine = 1;
-    marks.lineBlank = true;  // a source starts a line, though nothing separates it from the one before
   }
   return -1;
 }
@@ -67,7 +60,6 @@ int NextSourceChar() {
 // Only ever called with the byte just read, so it goes back into the source it came from.
 void UngetSourceChar(int c) {
   if (c == '\n') --msgState->curSourceLine;
-  marks.lineBlank = marks.lineBlankBefore;
   std::ungetc(c, msgState->srcFiles[msgState->curSourceFile]);
 }
 
@@ -94,6 +86,33 @@ int SkipComment() {
 // reads the rest of the bytes the same way.
 enum class Context { kBetween, kString, kResponse, kEntryDone, kEnd };
 
+// Whether only white space stands between the start of the current line and
+// the next byte of the sources. Asked only after a fault in a run that
+// reports every fault, so it looks back in the source rather than making
+// every byte of every pass keep count; a source starts a line. A source that
+// cannot seek gives false: the reader then skips on to the next line.
+bool AtLineStart() {
+  MsgCompilerState& st = *msgState;
+  if (st.curSourceFile >= st.numSrcFiles) return true;
+  std::FILE* f = st.srcFiles[st.curSourceFile];
+  const long here = std::ftell(f);  // counts a byte pushed back, which is the byte just read
+  if (here < 0) return false;
+  bool start = true;
+  for (long at = here - 1; at >= 0; --at) {
+    if (std::fseek(f, at, SEEK_SET) != 0) {
+      start = false;
+      break;
+    }
+    const int c = std::fgetc(f);
+    if (c == '\n') break;
+    if (c == EOF || !IsSpace(c)) {
+      start = false;
+      break;
+    }
+  }
+  return std::fseek(f, here, SEEK_SET) == 0 && start;
+}
+
 // After a syntax error in a run that reports every fault: reads on to the
 // next entry start, the first digit of a line on which only white space
 // precedes it, outside any string, response or comment. Only a number may
@@ -104,18 +123,20 @@ enum class Context { kBetween, kString, kResponse, kEntryDone, kEnd };
 // the fault was found after the whole entry had been read or at the end.
 void Resynchronise(Context context) {
   if (context == Context::kEntryDone || context == Context::kEnd) return;
+  bool lineStart = AtLineStart();
   for (;;) {
-    const bool lineStart = marks.lineBlank;
     const int c = NextSourceChar();
     if (c < 0) return;
+    const bool digitAtStart = lineStart && IsDigit(c);
+    lineStart = c == '\n' || (lineStart && IsSpace(c));
     if (context == Context::kBetween) {
-      if (lineStart && IsDigit(c)) {
+      if (digitAtStart) {
         UngetSourceChar(c);
         return;
       }
       if (c == '"') context = Context::kString;
       if (c == '[') context = Context::kResponse;
-      if (c == '/' && SkipComment() < 0) return;
+      if (c == '/' && SkipComment() < 0) return;  // a comment ends in "/": no line start after it
     } else if (c == (context == Context::kString ? '"' : ']')) {
       context = Context::kBetween;
     } else if (c == '\\') {
