@@ -69,7 +69,7 @@ class Reporter {
 
   static int Width(std::string_view s) { return static_cast<int>(s.size()); }
 
-  void Add(bool error, std::size_t at, const char* format, va_list args) {
+  [[gnu::format(printf, 4, 0)]] void Add(bool error, std::size_t at, const char* format, va_list args) {
     va_list again;
     va_copy(again, args);
     const int n = std::vsnprintf(nullptr, 0, format, args);
