@@ -6,6 +6,10 @@
 // column name a place inside the source (a column may stand just after the
 // last byte of a line); the counts returned are the lines written; and with
 // warnings off the lint writes exactly the error lines of the full run.
+// And what the lint predicts holds: when the compiler of the syntax counts an
+// error, or the legacy compiler's tables do not fill up (a tag pairing that
+// the reading pass and the heading count see differently), the lint has
+// reported an error.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +19,11 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "help_fixture.h"
 #include "help_lint.h"
+#include "help_tables.h"
+#include "legacy_source.h"
+#include "tagged_source.h"
 
 namespace {
 
@@ -81,6 +89,21 @@ bool CheckLine(std::string_view line, std::string_view source, const std::vector
   return error;
 }
 
+// Whether the compiler of the syntax refuses the source or loses headings.
+bool CompilerFaults(std::string_view source, const helplint::Options& options) {
+  const std::string bytes(source);
+  if (options.legacy) {
+    HelpFixture fixture(bytes, kDefaultLineSize);
+    if (!count_legacy_headings() || !init_legacy_struct()) return true;
+    process_legacy_source();
+    return errors != 0 || link_ndx != static_cast<uint32_t>(help_rec_cnt) + 1;
+  }
+  HelpFixture fixture(bytes, options.line_length);
+  if (!count_help_recs() || init_struct() != 1) return true;
+  process_tags();
+  return errors != 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -98,20 +121,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const Written all = Lint(source, options);
   helplint::Counts seen;
-  std::vector<std::string> errors;
+  std::vector<std::string> error_lines;
   for (const std::string& line : all.lines) {
     if (CheckLine(line, source, starts)) {
       ++seen.errors;
-      errors.push_back(line);
+      error_lines.push_back(line);
     } else {
       ++seen.warnings;
     }
   }
   CHECK(seen.errors == all.counts.errors && seen.warnings == all.counts.warnings);
 
+  const bool usable = options.legacy || (options.line_length >= kMinLineSize && options.line_length <= kMaxLineSize);
+  if (usable && CompilerFaults(source, options) && all.counts.errors == 0) {
+    std::fprintf(stderr, "the compiler faults a source the lint passes (%s, line length %d)\n",
+                 options.legacy ? "legacy" : "tagged", options.line_length);
+    std::abort();
+  }
+
   options.warnings = false;
   const Written quiet = Lint(source, options);
   CHECK(quiet.counts.errors == all.counts.errors && quiet.counts.warnings == 0);
-  CHECK(quiet.lines == errors);
+  CHECK(quiet.lines == error_lines);
   return 0;
 }
