@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kProgram[] = "qomsgcheck";
 
-std::string Formatted(const char* format, va_list args) {
+[[gnu::format(printf, 1, 0)]] std::string Formatted(const char* format, va_list args) {
   va_list again;
   va_copy(again, args);
   const int size = std::vsnprintf(nullptr, 0, format, args);

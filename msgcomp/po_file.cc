@@ -64,8 +64,10 @@ bool Unquote(std::string_view s, std::string& out, std::string& what) {
       case '\\': case '"': case '\'': case '?': out.push_back(e); break;
       case 'x': {
         int value = 0, digits = 0;
+        // Every hex digit belongs to the escape; past 0xFF the value only
+        // needs to stay too big, not to grow without bound.
         while (i + 2 < s.size() && HexValue(s[i + 1]) >= 0) {
-          value = value * 16 + HexValue(s[++i]);
+          value = std::min(value * 16 + HexValue(s[++i]), 0x100);
           ++digits;
         }
         if (digits == 0 || value > 0xFF) {

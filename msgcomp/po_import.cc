@@ -11,6 +11,7 @@
 #include "po_entry.h"
 #include "po_file.h"
 #include "po_format.h"
+#include "msgsym_types.h"
 #include "po_messages.h"
 #include "source_entries.h"
 #include "source_reader.h"
@@ -238,10 +239,26 @@ void ImportAlone(Importer& importer, const std::vector<PoEntry>& entries, std::s
       }
     }
     source.text = importer.TextOf(entry, source.text, entry->msgid, facts.number != 0 ? &signature : nullptr);
-    if (!AppendSourceEntry(out, source)) {
-      SayResponseBracket(at);
-      importer.Fail();
+    // The facts comment and the msgid are as anyone wrote them: what the
+    // source syntax cannot express is refused, not written as a broken entry.
+    const SourceEntryFault fault = FindSourceEntryFault(source);
+    switch (fault) {
+      case SourceEntryFault::kNone: break;
+      case SourceEntryFault::kSymbol: SayNotASymbol(at, kMaxSymbolLen); break;
+      case SourceEntryFault::kResponse:
+        if (source.response.find(']') != std::string::npos) {
+          SayResponseBracket(at);
+        } else {
+          SayResponseInexpressible(at, kMaxResponseLen);
+        }
+        break;
+      case SourceEntryFault::kText: SayMsgidInexpressible(at, kMaxTextLen); break;
     }
+    if (fault != SourceEntryFault::kNone) {
+      importer.Fail();
+      continue;
+    }
+    if (!AppendSourceEntry(out, source)) importer.Fail();  // a "]" was refused above
   }
 }
 

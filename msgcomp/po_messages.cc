@@ -131,6 +131,17 @@ void SayMsgidFault(const Where& at, const FormatError& error) {
 void SayResponseBracket(const Where& at) {
   Diagnose(true, at, "the response holds a ], which a message source cannot express");
 }
+void SayNotASymbol(const Where& at, int most) {
+  Diagnose(true, at,
+           "the msgctxt is no message symbol (a letter, then letters, digits and underscores, at most %d characters)",
+           most);
+}
+void SayResponseInexpressible(const Where& at, int most) {
+  Diagnose(true, at, "the response has more than %d bytes or a NUL byte, which a message source cannot express", most);
+}
+void SayMsgidInexpressible(const Where& at, int most) {
+  Diagnose(true, at, "the msgid has more than %d bytes or a NUL byte, which a message text cannot hold", most);
+}
 void SayLiteralAt(const Where& at) {
   Diagnose(false, at, "the translation holds an @, which a message text cannot; the base text is used");
 }

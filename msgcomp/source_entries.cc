@@ -1,6 +1,7 @@
 #include "source_entries.h"
 
 #include <memory>
+#include <string_view>
 
 #include "msgstate.h"
 #include "quoted_lines.h"
@@ -54,6 +55,18 @@ void AppendSourceEscaped(std::string& out, char c) {
     case '\v': out.append("\\v"); break;
     default: out.push_back(c); break;
   }
+}
+
+SourceEntryFault FindSourceEntryFault(const SourceEntry& entry) {
+  if (!IsSourceSymbol(entry.symbol)) return SourceEntryFault::kSymbol;
+  if (entry.response.size() > static_cast<std::size_t>(kMaxResponseLen) ||
+      entry.response.find_first_of(std::string_view("]\0", 2)) != std::string::npos) {
+    return SourceEntryFault::kResponse;
+  }
+  if (entry.text.size() > static_cast<std::size_t>(kMaxTextLen) || entry.text.find('\0') != std::string::npos) {
+    return SourceEntryFault::kText;
+  }
+  return SourceEntryFault::kNone;
 }
 
 bool AppendSourceEntry(std::string& out, const SourceEntry& entry) {

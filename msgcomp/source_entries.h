@@ -26,6 +26,13 @@ struct SourceEntry {
 // byte a source string cannot hold as it is, else the byte.
 void AppendSourceEscaped(std::string& out, char c);
 
+// What keeps an entry from being written as a source that the parser reads
+// back as the same entry: a symbol it does not read as one, a response over
+// kMaxResponseLen bytes or holding a NUL byte or a "]", a text over
+// kMaxTextLen bytes or holding a NUL byte (the parser drops NUL bytes).
+enum class SourceEntryFault { kNone, kSymbol, kResponse, kText };
+SourceEntryFault FindSourceEntryFault(const SourceEntry& entry);
+
 // Appends an entry: number, severity letter, symbol, response and the text
 // as one or more strings, each line within about 80 columns. False when the
 // response holds a "]", which the syntax cannot express.

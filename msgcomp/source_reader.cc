@@ -1,5 +1,6 @@
 #include "source_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -388,6 +389,15 @@ int IsAllDigits(const char* text) {
     if (*text < '0' || *text > '9') return 0;
   }
   return 1;
+}
+
+bool IsSourceSymbol(std::string_view name) {
+  if (name.empty() || name.size() > static_cast<std::size_t>(kMaxSymbolLen)) return false;
+  if (!std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return std::isalpha(b) || std::isdigit(b) || c == '_';
+  });
 }
 
 int SeverityCode(const char* letter) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 inline constexpr int kMaxTextLen = 1024;
 inline constexpr int kMaxNumberDigits = 10;
@@ -45,6 +46,10 @@ void RewindSources();
 
 // 1 when text is non-empty and every character is a digit 0-9, else 0.
 int IsAllDigits(const char* text);
+// Whether the parser reads `name` whole as an entry's symbol: a letter, then
+// letters, digits and underscores, at most kMaxSymbolLen of them (letters and
+// digits as the locale in force classifies them).
+bool IsSourceSymbol(std::string_view name);
 // The code (0..8) of a severity letter text, or -1.
 int SeverityCode(const char* letter);
 // The byte a character stands for after a backslash, or -1.

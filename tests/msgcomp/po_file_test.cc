@@ -76,6 +76,8 @@ TEST(PoFile, RefusesMalformedFilesAtTheirLine) {
       {"msgid \"a\"\n\n", 1},
       {"msgid \"a\"\nmsgstr \"\\x\"\n", 2},
       {"msgid \"a\"\nmsgstr \"\\777\"\n", 2},
+      {"msgid \"a\"\nmsgstr \"\\x123\"\n", 2},
+      {"msgid \"a\"\nmsgstr \"\\x123456789abcdef0\"\n", 2},
       {"msgidx \"a\"\n", 1},
   };
   for (const auto& [text, line] : rows) {

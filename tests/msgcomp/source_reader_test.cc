@@ -125,4 +125,18 @@ TEST(IsAllDigits, DigitsOnlyAndNonEmpty) {
   EXPECT_EQ(IsAllDigits("-1"), 0);
 }
 
+// The writers' symbol rule against the parser: a name passes IsSourceSymbol
+// exactly when an entry written with it reads back with it as its symbol.
+TEST(IsSourceSymbol, AgreesWithTheParser) {
+  const std::string names[] = {"A", "a_1", "Z9_", std::string(50, 'L'), std::string(51, 'L'), "", "_A", "9A", "A-B",
+                               "A B", "A.B", std::string("A\0B", 3), "\xc4", "A\xc4"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const Pass pass = ReadAll({std::string("1 E ").append(name).append(" \"x\"\n")});
+    const bool readBack = pass.result == -1 && pass.records.size() == 1 &&
+                          pass.records[0] == std::string("1 6 ").append(name).append(" [] <x> 0:1");
+    EXPECT_EQ(IsSourceSymbol(name), readBack) << pass.errors;
+  }
+}
+
 }  // namespace
