@@ -7,6 +7,7 @@
 #include <string>
 
 #include "check_messages.h"
+#include "file_bytes.h"
 #include "help_lint.h"
 #include "source_lint.h"
 #include "translation_check.h"
@@ -30,21 +31,6 @@ bool LineLength(const char* word, int& out) {
   return true;
 }
 
-// The whole content of a file; false with errno set when it cannot be read.
-bool ReadWhole(const char* path, std::string& bytes) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (f == nullptr) return false;
-  bytes.clear();
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  const bool ok = !std::ferror(f);
-  const int error = errno;
-  std::fclose(f);
-  errno = error;
-  return ok;
-}
-
 int RunHelpLint(const CheckCommand& command) {
   helplint::Options options;
   options.legacy = command.legacy;
@@ -53,7 +39,7 @@ int RunHelpLint(const CheckCommand& command) {
   int errors = 0;
   std::string bytes;
   for (const char* file : command.sources) {
-    if (!ReadWhole(file, bytes)) {
+    if (!qokit::ReadWholeFile(file, bytes, bytes.max_size())) {
       SayCannotReadHelp(file, errno);
       ++errors;
       continue;

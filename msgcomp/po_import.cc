@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "file_bytes.h"
 #include "po_entry.h"
 #include "po_file.h"
 #include "po_format.h"
@@ -20,19 +20,6 @@ namespace po {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-bool ReadFile(const char* path, std::string& bytes) {
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return false;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
-  return std::ferror(file.get()) == 0;
-}
-
 bool IsUtf8Charset(const std::string& charset) {
   // "CHARSET" is the placeholder of a template nobody has filled in yet.
   return charset.empty() || charset == "UTF-8" || charset == "UTF8" || charset == "CHARSET" || charset == "ASCII" ||
@@ -42,7 +29,7 @@ bool IsUtf8Charset(const std::string& charset) {
 // The entries of the PO file, converted to UTF-8; false after a message.
 bool LoadPo(const char* po_file, std::vector<PoEntry>& entries) {
   std::string text;
-  if (!ReadFile(po_file, text)) {
+  if (!qokit::ReadWholeFile(po_file, text, text.max_size())) {
     SayCannotRead(po_file, errno);
     return false;
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "file_bytes.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "replace_file.h"
@@ -64,16 +65,6 @@ void SayStatus(SignatureHeaderStatus status, const char* header, const std::stri
   }
 }
 
-std::string ReadAll(const char* path) {
-  std::string bytes;
-  if (std::FILE* f = std::fopen(path, "rb")) {
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
-    std::fclose(f);
-  }
-  return bytes;
-}
-
 // The companion's text, or a status that says why there is none.
 SignatureHeaderStatus CompanionText(const char* symbols, const char* prefix, std::string& text,
                                     std::string& culprit) {
@@ -120,7 +111,9 @@ int RunSignatureCommand(int argc, char** argv) {
   if (OpenSources() != 0) return 1;
   std::string text, culprit;
   SignatureHeaderStatus status = CompanionText(argv[1], argv[3], text, culprit);
-  if (status == SignatureHeaderStatus::kOk && ReadAll(header) != text) {
+  std::string old;
+  if (!qokit::ReadWholeFile(header, old, old.max_size())) old.clear();  // none yet, or unreadable: write it
+  if (status == SignatureHeaderStatus::kOk && old != text) {
     ReplacementFile out;
     const bool written = out.Open(header) && std::fwrite(text.data(), 1, text.size(), out.stream()) == text.size() &&
                          out.Commit();

@@ -1,4 +1,4 @@
-// Whole-file reading shared by the kit's readers.
+// Whole-file reading shared by the kit's readers and tools.
 #pragma once
 
 #include <cstddef>
