@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace qokit::msgcomp {
+
 namespace {
 std::time_t (*compileClock)() = nullptr;
 }  // namespace
@@ -15,3 +17,5 @@ void CurrentTimeText(char (&text)[26]) {
   buffer[24] = '\0';
   std::memcpy(text, buffer, sizeof text);
 }
+
+}  // namespace qokit::msgcomp

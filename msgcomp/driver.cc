@@ -7,12 +7,14 @@
 #include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "objfile.h"
 #include "response_file.h"
 #include "source_reader.h"
 #include "state_scope.h"
 #include "symfile.h"
+
+namespace qokit::msgcomp {
 
 MsgCompilerState* msgState = nullptr;
 
@@ -133,3 +135,5 @@ int RunMessageCompiler(int argc, char** argv) {
   }
   return result < 0 ? kCommandLineError : result;
 }
+
+}  // namespace qokit::msgcomp

@@ -10,8 +10,10 @@
 #include "insert_syntax.h"
 #include "messages.h"
 #include "msgstate.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "source_diagnostics.h"
+
+namespace qokit::msgcomp {
 
 namespace {
 
@@ -37,8 +39,8 @@ size_t FailCompile(CompileFault fault, int k, const char* text) {
 }
 
 // The scan runs through the string layer, as all text handling does.
-const msgtext::Searches& LayerSearches() {
-  static const msgtext::Searches kLayer{
+const qokit::format::Searches& LayerSearches() {
+  static const qokit::format::Searches kLayer{
       [](const char* text, int byte) -> const char* { return nls.nlsStrChr(text, byte); },
       [](const char* text, const char* set) -> const char* { return nls.nlsStrpBrk(text, set); }};
   return kLayer;
@@ -48,7 +50,7 @@ const msgtext::Searches& LayerSearches() {
 // it that is not "%%" would be one more conversion there, one that no insert
 // declared. k is the conversion printf would take it for.
 int CheckLiteral(std::string_view piece, int k) {
-  if (msgtext::LonePercent(piece) == std::string_view::npos) return 0;
+  if (qokit::format::LonePercent(piece) == std::string_view::npos) return 0;
   return Fail(InsertFault::kLonePercent, k);
 }
 
@@ -60,8 +62,8 @@ int CheckInserts(const char* text) {
   long largest = 0;
   int32_t longestDirective = 0;
   const char* rest = text;
-  msgtext::InsertSpan span;
-  while (msgtext::NextInsert(rest, span, LayerSearches())) {
+  qokit::format::InsertSpan span;
+  while (qokit::format::NextInsert(rest, span, LayerSearches())) {
     const int k = ++count;
     if (CheckLiteral(std::string_view(rest, static_cast<size_t>(span.at - rest)), k) != 0) return 1;
     const long n = span.argument;
@@ -72,9 +74,9 @@ int CheckInserts(const char* text) {
     if (span.percent[1] == '%') return Fail(InsertFault::kDoublePercent, k);
     if (span.end == nullptr) return Fail(InsertFault::kNoLetter, k);
     // Long doubles and more than two stars are the second pass's to report.
-    switch (msgtext::Judge(msgtext::ConversionOf(span))) {
-      case msgtext::Verdict::kNotPrintf: return Fail(InsertFault::kNotPrintf, k);
-      case msgtext::Verdict::kSizeDiffers: return Fail(InsertFault::kSizeDiffers, k);
+    switch (qokit::format::Judge(qokit::format::ConversionOf(span))) {
+      case qokit::format::Verdict::kNotPrintf: return Fail(InsertFault::kNotPrintf, k);
+      case qokit::format::Verdict::kSizeDiffers: return Fail(InsertFault::kSizeDiffers, k);
       default:
         break;
     }
@@ -97,7 +99,7 @@ size_t CompiledSizeBound(size_t textLen) {
 
 size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity) {
   // Kept between calls so that a run of many texts allocates only once.
-  static msgtext::FormParts parts;
+  static qokit::format::FormParts parts;
   parts.pieces.clear();
   parts.inserts.clear();
   parts.in_order = true;
@@ -105,22 +107,22 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
   const int limit = msgState->maxInserts < kMaxArgumentNumber ? msgState->maxInserts : kMaxArgumentNumber;
   long previous = 0;
   const char* rest = text;
-  msgtext::InsertSpan span;
-  while (static_cast<int>(parts.inserts.size()) < limit && msgtext::NextInsert(rest, span, LayerSearches())) {
+  qokit::format::InsertSpan span;
+  while (static_cast<int>(parts.inserts.size()) < limit && qokit::format::NextInsert(rest, span, LayerSearches())) {
     const long n = span.argument;
     if (n < 1 || n > limit || *span.percent != '%' || span.end == nullptr || shown[n - 1]) return 0;
     shown[n - 1] = true;
     if (n <= previous) parts.in_order = false;
     previous = n;
-    msgtext::FormInsert insert;
+    qokit::format::FormInsert insert;
     insert.argument = static_cast<int>(n);
-    insert.conversion = msgtext::ConversionOf(span);
-    insert.type = msgtext::TypeCode(insert.conversion);
+    insert.conversion = qokit::format::ConversionOf(span);
+    insert.type = qokit::format::TypeCode(insert.conversion);
     const int k = static_cast<int>(parts.inserts.size()) + 1;
-    if (insert.type == msgtext::kTypeLongDouble) return FailCompile(CompileFault::kLongDouble, k, text);
-    const msgtext::Verdict verdict = msgtext::Judge(insert.conversion);
-    if (verdict == msgtext::Verdict::kTooManyStars) return FailCompile(CompileFault::kTooManyStars, k, text);
-    if (verdict != msgtext::Verdict::kSound) return 0;  // the first pass refuses these
+    if (insert.type == qokit::format::kTypeLongDouble) return FailCompile(CompileFault::kLongDouble, k, text);
+    const qokit::format::Verdict verdict = qokit::format::Judge(insert.conversion);
+    if (verdict == qokit::format::Verdict::kTooManyStars) return FailCompile(CompileFault::kTooManyStars, k, text);
+    if (verdict != qokit::format::Verdict::kSound) return 0;  // the first pass refuses these
     insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
     parts.pieces.emplace_back(rest, static_cast<size_t>(span.at - rest));
     parts.inserts.push_back(insert);
@@ -130,5 +132,7 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
   for (size_t k = 0; k < parts.inserts.size(); ++k) {
     if (!shown[k]) return 0;  // argument numbers were not 1..N
   }
-  return msgtext::WriteCompiledForm(parts, buffer, capacity);
+  return qokit::format::WriteCompiledForm(parts, buffer, capacity);
 }
+
+}  // namespace qokit::msgcomp

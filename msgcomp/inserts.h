@@ -7,7 +7,9 @@
 
 #include "insert_syntax.h"
 
-inline constexpr int kMaxArgumentNumber = msgtext::kMaxArgumentNumber;
+namespace qokit::msgcomp {
+
+inline constexpr int kMaxArgumentNumber = qokit::format::kMaxArgumentNumber;
 
 // First-pass check of one text; on success raises msgState's maxInserts and
 // maxSpecLen. 0, or 1 after a message preceded by the reader's position.
@@ -21,3 +23,5 @@ size_t CompiledSizeBound(size_t textLen);
 // (capacity bytes); its length, or 0 on failure (message printed for the
 // failures the first pass cannot see).
 [[nodiscard]] size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity);
+
+}  // namespace qokit::msgcomp

@@ -8,6 +8,8 @@
 #include "msgsym.h"
 #include "source_reader.h"
 
+namespace qokit::msgcomp {
+
 namespace {
 
 void ClearCounters() {
@@ -105,3 +107,5 @@ int MergeSources() {
   st.checksum = ComputeChecksum();
   return 0;
 }
+
+}  // namespace qokit::msgcomp

@@ -7,6 +7,8 @@
 #include "msgsym_types.h"
 #include "source_reader.h"
 
+namespace qokit::msgcomp {
+
 // 0; -1 after syntax errors or duplicates (the counters are cleared); 1 when
 // a text failed the insert check.
 [[nodiscard]] int MergeSources();
@@ -27,3 +29,5 @@ struct MergeOutcome {
 // Enters one entry of the first pass as MergeSources does (prints nothing);
 // a duplicate changes nothing in the table.
 MergeOutcome MergeEntry(const MessageRecord& entry);
+
+}  // namespace qokit::msgcomp

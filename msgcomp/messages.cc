@@ -6,6 +6,8 @@
 
 #include "insert_syntax.h"
 
+namespace qokit::msgcomp {
+
 void Report(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -61,7 +63,7 @@ void SayInsertFault(InsertFault fault, int k, int32_t sourceFile, long sourceLin
   switch (fault) {
     case InsertFault::kArgumentBelowOne: Report("Conversion %d: argument number is less than 1\n", k); break;
     case InsertFault::kArgumentAboveLimit:
-      Report("Conversion %d: argument number is greater than %d\n", k, msgtext::kMaxArgumentNumber);
+      Report("Conversion %d: argument number is greater than %d\n", k, qokit::format::kMaxArgumentNumber);
       break;
     case InsertFault::kDuplicateArgument: Report("Conversion %d: duplicate argument number\n", k); break;
     case InsertFault::kNoPercent: Report("Conversion %d:percent sign must follow the argument number\n", k); break;
@@ -127,3 +129,5 @@ void SayObjectWriteError(const char* file) { Report("Error occurred writing to o
 void SayCompiled(long messages, long highest) {
   std::printf("        Compiled %ld messages; highest message number was %ld.\n", messages, highest);
 }
+
+}  // namespace qokit::msgcomp

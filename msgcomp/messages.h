@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace qokit::msgcomp {
+
 [[gnu::format(printf, 1, 2)]] void Report(const char* format, ...);
 
 // Command line and response files.
@@ -72,3 +74,5 @@ void SayTooManyBlocks(const char* file, long blocks, long limit);
 void SayCannotOpenObjectFile(const char* file);
 void SayObjectWriteError(const char* file);
 void SayCompiled(long messages, long highest);
+
+}  // namespace qokit::msgcomp

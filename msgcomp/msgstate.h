@@ -13,6 +13,8 @@
 #include "number_index.h"
 #include "symbol_pool.h"
 
+namespace qokit::msgcomp {
+
 class SourceDiagnostics;
 
 inline constexpr int kMaxSourceFiles = 15;
@@ -47,3 +49,5 @@ struct MsgCompilerState {
 
 // The state of the current run; null outside a run.
 extern MsgCompilerState* msgState;
+
+}  // namespace qokit::msgcomp

@@ -7,7 +7,9 @@
 
 #include "messages.h"
 #include "msgstate.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
+
+namespace qokit::msgcomp {
 
 namespace {
 
@@ -182,3 +184,5 @@ void FreeSymbolTable() {
   msgState->numIndex.Clear();
   msgState->nameIndex.Clear();
 }
+
+}  // namespace qokit::msgcomp

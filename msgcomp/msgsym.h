@@ -16,6 +16,8 @@
 
 #include "msgsym_types.h"
 
+namespace qokit::msgcomp {
+
 // The bucket (0..256) of a name: bytes count as signed 8-bit values.
 int HashSymbol(const char* name);
 
@@ -49,3 +51,5 @@ int32_t ComputeChecksum();
 
 // Releases every record and leaves the table empty.
 void FreeSymbolTable();
+
+}  // namespace qokit::msgcomp

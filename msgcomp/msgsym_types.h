@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace qokit::msgcomp {
+
 inline constexpr int kMaxSymbolLen = 50;
 inline constexpr int kMaxResponseLen = 7;
 inline constexpr int kShortValueSize = 16;
@@ -32,3 +34,5 @@ struct MsgMetaSymbol {
   char* value = nullptr;  // shortValue, or an owned allocation for long values
   char shortValue[kShortValueSize] = {};
 };
+
+}  // namespace qokit::msgcomp

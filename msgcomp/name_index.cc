@@ -4,6 +4,8 @@
 
 #include "msgsym_types.h"
 
+namespace qokit::msgcomp {
+
 namespace {
 
 constexpr size_t kInitialSlots = 1024;
@@ -85,3 +87,5 @@ void NameIndex::Clear() {
   slots_.clear();
   count_ = 0;
 }
+
+}  // namespace qokit::msgcomp

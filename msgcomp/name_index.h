@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qokit::msgcomp {
+
 struct MsgSymbol;
 
 class NameIndex {
@@ -35,3 +37,5 @@ class NameIndex {
   std::vector<Slot> slots_;  // size a power of two, at most half full
   size_t count_ = 0;
 };
+
+}  // namespace qokit::msgcomp

@@ -3,6 +3,8 @@
 #include <bit>
 #include <new>
 
+namespace qokit::msgcomp {
+
 namespace {
 
 // Bits 0..n-1 of a word (n in 0..64).
@@ -95,3 +97,5 @@ void NumberIndex::Clear() {
   dense_.reset();
   far_.clear();
 }
+
+}  // namespace qokit::msgcomp

@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 
+namespace qokit::msgcomp {
+
 struct MsgSymbol;
 
 struct NumberSlot {
@@ -50,3 +52,5 @@ class NumberIndex {
   std::unique_ptr<Dense> dense_;
   std::map<int32_t, NumberSlot> far_;  // numbers outside 0..49999
 };
+
+}  // namespace qokit::msgcomp

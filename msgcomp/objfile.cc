@@ -13,15 +13,17 @@
 #include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "replace_file.h"
 #include "source_reader.h"
 #include "symfile.h"
 
+namespace qokit::msgcomp {
+
 namespace {
 
-using namespace objformat;
-using Block = std::array<unsigned char, kBlockSize>;
+
+using Block = std::array<unsigned char, format::kBlockSize>;
 
 constexpr int kStreamBuffer = 1 << 16;
 
@@ -33,10 +35,10 @@ int WriteBlock(const Block& block) {
   return 0;
 }
 
-long IndexBlocks() { return objformat::IndexBlocks(msgState->highMsgNum); }
+long IndexBlocks() { return format::IndexBlocks(msgState->highMsgNum); }
 
 long MessageBlocks(const MsgSymbol& sym) {
-  return ::BlockCount(static_cast<long>(nls.nlsStrLen(sym.response)) + sym.compiledLen);
+  return msgcomp::BlockCount(static_cast<long>(nls.nlsStrLen(sym.response)) + sym.compiledLen);
 }
 
 // One format code from its meta-symbol: 1 when absent, 0 when invalid (reported).
@@ -50,7 +52,7 @@ int FormatCode(const FormatCodeRule& rule) {
 
 }  // namespace
 
-long BlockCount(long length) { return objformat::BlockCount(length); }
+long BlockCount(long length) { return format::BlockCount(length); }
 
 int FormatCodeValue(const char* value, int highest) {
   const long code = IsAllDigits(value) ? std::strtol(value, nullptr, 10) : 0;
@@ -96,21 +98,21 @@ int CompileMessages() {
 int WriteObjectHeader() {
   const MsgCompilerState& st = *msgState;
   Block block{};
-  std::memcpy(block.data(), kMagic.data(), kMagic.size());
-  PutLe32(block.data() + kMinMsgNumAt, st.lowMsgNum);
-  PutLe32(block.data() + kMaxMsgNumAt, st.highMsgNum);
-  PutLe32(block.data() + kMsgCountAt, st.numSymbols);
-  PutLe32(block.data() + kChecksumAt, st.checksum);
+  std::memcpy(block.data(), format::kMagic.data(), format::kMagic.size());
+  format::PutLe32(block.data() + format::kMinMsgNumAt, st.lowMsgNum);
+  format::PutLe32(block.data() + format::kMaxMsgNumAt, st.highMsgNum);
+  format::PutLe32(block.data() + format::kMsgCountAt, st.numSymbols);
+  format::PutLe32(block.data() + format::kChecksumAt, st.checksum);
   // Checked in this order; the first invalid code ends the run, so only its message shows.
-  static_assert(kTimeFmtAt == kDateFmtAt + 1 && kNmbrFmtAt == kDateFmtAt + 2, "the codes are adjacent");
+  static_assert(format::kTimeFmtAt == format::kDateFmtAt + 1 && format::kNmbrFmtAt == format::kDateFmtAt + 2, "the codes are adjacent");
   for (std::size_t i = 0; i < 3; ++i) {
     const int code = FormatCode(kFormatCodeRules[i]);
     if (code == 0) return 1;
-    block[kDateFmtAt + i] = static_cast<unsigned char>(code);
+    block[format::kDateFmtAt + i] = static_cast<unsigned char>(code);
   }
   char date[26];
   CurrentTimeText(date);
-  std::memcpy(block.data() + kCompDateAt, date, kCompDateTextLength);
+  std::memcpy(block.data() + format::kCompDateAt, date, format::kCompDateTextLength);
   return WriteBlock(block);
 }
 
@@ -121,10 +123,10 @@ int WriteObjectIndex() {
   const MsgSymbol* sym = msgState->symList;
   while (counter < high) {
     Block block{};
-    for (std::size_t entry = 0; entry < kIndexEntriesPerBlock && counter < high; ++entry) {
+    for (std::size_t entry = 0; entry < format::kIndexEntriesPerBlock && counter < high; ++entry) {
       ++counter;
       if (sym != nullptr && sym->msgNum == counter) {
-        PutLe16(block.data() + 2 * entry, static_cast<uint32_t>(nextBlock));
+        format::PutLe16(block.data() + 2 * entry, static_cast<uint32_t>(nextBlock));
         nextBlock += MessageBlocks(*sym);
         sym = sym->next;
       }
@@ -142,9 +144,9 @@ int WriteObjectTexts() {
     while (remaining > 0) {
       Block block{};
       const long response = first ? static_cast<long>(nls.nlsStrLen(sym->response)) : 0;
-      const long room = static_cast<long>(kTextBytesPerBlock) - response;
+      const long room = static_cast<long>(format::kTextBytesPerBlock) - response;
       const long n = remaining < room ? remaining : room;
-      PutLe16(block.data(), EncodeTextHeader({remaining > n, sym->severity, static_cast<int>(response),
+      format::PutLe16(block.data(), format::EncodeTextHeader({remaining > n, sym->severity, static_cast<int>(response),
                                               static_cast<int>(n)}));
       std::memcpy(block.data() + 2, sym->response, static_cast<size_t>(response));
       std::memcpy(block.data() + 2 + response, position, static_cast<size_t>(n));
@@ -179,12 +181,12 @@ int CheckCompileAndWrite() {
   // Block numbers are 16 bits: a larger catalogue cannot be indexed at all.
   long blocks = 1 + IndexBlocks();
   for (const MsgSymbol* sym = st.symList; sym != nullptr; sym = sym->next) blocks += MessageBlocks(*sym);
-  if (blocks > kMaxBlocks) {
-    SayTooManyBlocks(st.objFileName, blocks, kMaxBlocks);
+  if (blocks > format::kMaxBlocks) {
+    SayTooManyBlocks(st.objFileName, blocks, format::kMaxBlocks);
     return 1;
   }
 
-  ReplacementFile file;
+  io::ReplacementFile file;
   if (!file.Open(st.objFileName)) {
     SayCannotOpenObjectFile(st.objFileName);
     return 1;
@@ -211,3 +213,5 @@ int GenerateObjectFile() {
   FreeSymbolTable();
   return result;
 }
+
+}  // namespace qokit::msgcomp

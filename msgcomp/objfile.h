@@ -4,6 +4,8 @@
 
 #include "object_format.h"
 
+namespace qokit::msgcomp {
+
 // genobj: checks the sources against the symbol file, compiles every text and
 // writes the object file (replaced only when completely written). 0, 1 or -1.
 [[nodiscard]] int GenerateObjectFile();
@@ -29,10 +31,12 @@ struct FormatCodeRule {
   const char* kind;
 };
 inline constexpr FormatCodeRule kFormatCodeRules[3] = {
-    {"DATEFORMAT", objformat::kHighestDateFmt, "date"},
-    {"TIMEFORMAT", objformat::kHighestTimeFmt, "time"},
-    {"NUMBERFORMAT", objformat::kHighestNmbrFmt, "number"}};
+    {"DATEFORMAT", qokit::format::kHighestDateFmt, "date"},
+    {"TIMEFORMAT", qokit::format::kHighestTimeFmt, "time"},
+    {"NUMBERFORMAT", qokit::format::kHighestNmbrFmt, "number"}};
 
 // The code a meta-symbol's value gives, 1 to highest, or 0 when it gives none
 // (empty, not all digits, out of range).
 int FormatCodeValue(const char* value, int highest);
+
+}  // namespace qokit::msgcomp

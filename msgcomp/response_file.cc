@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "messages.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "unique_file.h"
+
+namespace qokit::msgcomp {
 
 void NextWord(const char*& cursor, char* word, size_t capacity) {
   // White space may be a multi-byte character; never step over the terminator.
@@ -24,7 +26,7 @@ void NextWord(const char*& cursor, char* word, size_t capacity) {
 }
 
 int ReadResponseFile(const char* path, int* count, char** list) {
-  UniqueFile file(std::fopen(path, "r"));
+  io::UniqueFile file(std::fopen(path, "r"));
   if (!file) {
     SayCannotOpenResponseFile(path);
     std::perror("Reason");
@@ -56,3 +58,5 @@ void FreeResponseWords(int count, char** list) {
     list[i] = nullptr;
   }
 }
+
+}  // namespace qokit::msgcomp

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+namespace qokit::msgcomp {
+
 // Entries 0 (program) and 1 (subcommand) plus at most 16 response words.
 inline constexpr int kResponseListSize = 18;
 inline constexpr int kLineBufferSize = 256;
@@ -28,3 +30,5 @@ enum ResponseResult {
 
 // Frees entries 2..count-1 of the list; 0 and 1 are borrowed.
 void FreeResponseWords(int count, char** list);
+
+}  // namespace qokit::msgcomp

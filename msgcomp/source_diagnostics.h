@@ -11,6 +11,8 @@
 
 #include "messages.h"
 
+namespace qokit::msgcomp {
+
 // A place in the sources: the index of a source in msgState and a line in it.
 struct SourcePlace {
   int32_t file = 0;
@@ -67,3 +69,5 @@ class SourceDiagnostics {
  protected:
   ~SourceDiagnostics() = default;
 };
+
+}  // namespace qokit::msgcomp

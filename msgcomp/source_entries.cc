@@ -8,6 +8,8 @@
 #include "source_reader.h"
 #include "state_scope.h"
 
+namespace qokit::msgcomp {
+
 namespace {
 
 constexpr std::size_t kTextColumns = 72;
@@ -78,9 +80,11 @@ bool AppendSourceEntry(std::string& out, const SourceEntry& entry) {
     for (const char c : entry.response) AppendSourceEscaped(out, c);
     out.append("]");
   }
-  const std::vector<std::string> lines = QuotedLines(entry.text, AppendStringChar, kTextColumns);
+  const std::vector<std::string> lines = format::QuotedLines(entry.text, AppendStringChar, kTextColumns);
   const bool one_line = lines.size() == 1 && out.size() - start + lines[0].size() + 3 <= kTextColumns + 8;
   for (const std::string& line : lines) out.append(one_line ? " \"" : "\n    \"").append(line).append(1, '"');
   out.append(1, '\n');
   return entry.response.find(']') == std::string::npos;
 }
+
+}  // namespace qokit::msgcomp

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace qokit::msgcomp {
+
 struct SourceEntry {
   int32_t number = 0;  // 0 for a meta-symbol
   int32_t severity = 0;
@@ -37,3 +39,5 @@ SourceEntryFault FindSourceEntryFault(const SourceEntry& entry);
 // as one or more strings, each line within about 80 columns. False when the
 // response holds a "]", which the syntax cannot express.
 [[nodiscard]] bool AppendSourceEntry(std::string& out, const SourceEntry& entry);
+
+}  // namespace qokit::msgcomp

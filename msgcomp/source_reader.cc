@@ -8,8 +8,10 @@
 
 #include "messages.h"
 #include "msgstate.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "source_diagnostics.h"
+
+namespace qokit::msgcomp {
 
 namespace {
 
@@ -494,3 +496,5 @@ int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, ch
   }
   return 0;
 }
+
+}  // namespace qokit::msgcomp

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace qokit::msgcomp {
+
 inline constexpr int kMaxTextLen = 1024;
 inline constexpr int kMaxNumberDigits = 10;
 inline constexpr int32_t kMaxMsgNum = 49999;
@@ -54,3 +56,5 @@ bool IsSourceSymbol(std::string_view name);
 int SeverityCode(const char* letter);
 // The byte a character stands for after a backslash, or -1.
 int EscapeChar(int c);
+
+}  // namespace qokit::msgcomp

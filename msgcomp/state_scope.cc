@@ -5,6 +5,8 @@
 #include "msgsym.h"
 #include "source_reader.h"
 
+namespace qokit::msgcomp {
+
 CompilerStateScope::CompilerStateScope()
     : state_(new (std::nothrow) MsgCompilerState{}), previous_(msgState) {
   msgState = state_.get();
@@ -17,3 +19,5 @@ CompilerStateScope::~CompilerStateScope() {
   }
   msgState = previous_;
 }
+
+}  // namespace qokit::msgcomp

@@ -8,6 +8,8 @@
 
 #include "msgstate.h"
 
+namespace qokit::msgcomp {
+
 class CompilerStateScope {
  public:
   CompilerStateScope();
@@ -23,3 +25,5 @@ class CompilerStateScope {
   std::unique_ptr<MsgCompilerState> state_;
   MsgCompilerState* previous_;
 };
+
+}  // namespace qokit::msgcomp

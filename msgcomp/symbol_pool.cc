@@ -2,6 +2,8 @@
 
 #include <new>
 
+namespace qokit::msgcomp {
+
 MsgSymbol* SymbolPool::New() {
   MsgSymbol* sym = nullptr;
   if (freeList_ != nullptr) {
@@ -34,3 +36,5 @@ void SymbolPool::Clear() {
   usedInLast_ = kChunk;
   freeList_ = nullptr;
 }
+
+}  // namespace qokit::msgcomp

@@ -8,6 +8,8 @@
 
 #include "msgsym_types.h"
 
+namespace qokit::msgcomp {
+
 class SymbolPool {
  public:
   // A zero-filled record, or null when out of memory.
@@ -23,3 +25,5 @@ class SymbolPool {
   size_t usedInLast_ = kChunk;
   MsgSymbol* freeList_ = nullptr;  // linked through `next`
 };
+
+}  // namespace qokit::msgcomp

@@ -10,12 +10,14 @@
 #include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "replace_file.h"
 #include "response_file.h"
 #include "source_reader.h"
 #include "symfile_format.h"
 #include "unique_file.h"
+
+namespace qokit::msgcomp {
 
 namespace {
 
@@ -51,7 +53,7 @@ int32_t SymbolFileNumber(const char* word) {
 bool WriteSymbolFile() {
   char timestamp[26];
   CurrentTimeText(timestamp);
-  ReplacementFile file;
+  io::ReplacementFile file;
   if (!file.Open(msgState->symFileName)) {
     SayCannotWriteSymbolFile(msgState->symFileName);
     return false;
@@ -86,7 +88,7 @@ bool WriteSymbolText(FILE* out, const char* timestamp) {
 
 int ReadSymbolFile() {
   const char* fileName = msgState->symFileName;
-  UniqueFile file(std::fopen(fileName, "r"));
+  io::UniqueFile file(std::fopen(fileName, "r"));
   if (!file) return 1;
   bool haveChecksum = false, haveTimestamp = false, haveMaxInserts = false;
   int32_t storedChecksum = 0;
@@ -156,3 +158,5 @@ int GenerateSymbolFile(int regenerate) {
   FreeSymbolTable();
   return written ? 0 : 1;
 }
+
+}  // namespace qokit::msgcomp

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+namespace qokit::msgcomp {
+
 // gensym (regenerate 0: rewrite only when the mapping changed) and regensym
 // (regenerate 1: build from the sources alone). 0, 1 or -1.
 [[nodiscard]] int GenerateSymbolFile(int regenerate);
@@ -23,3 +25,5 @@
 // Writes the whole symbol file text for the current table and statistics,
 // with timestamp as the ctime text; false when the stream reported an error.
 [[nodiscard]] bool WriteSymbolText(FILE* out, const char* timestamp);
+
+}  // namespace qokit::msgcomp

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "response_file.h"
+
+namespace qokit::msgcomp {
 
 DefineKind ClassifyDefine(const char* name) {
   if (nls.nlsStrCmp(name, kGuardName) == 0) return DefineKind::kGuard;
@@ -31,3 +33,5 @@ int ForEachDefine(FILE* file, const std::function<int(long, const char*, const c
   }
   return 0;
 }
+
+}  // namespace qokit::msgcomp

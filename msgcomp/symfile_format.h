@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <functional>
 
+namespace qokit::msgcomp {
+
 inline constexpr char kGuardName[] = "_H_MSGSYM";
 inline constexpr char kChecksumName[] = "_MSGSYM_CHECKSUM";
 inline constexpr char kTimestampName[] = "_MSGSYM_TIMESTAMP";
@@ -30,3 +32,5 @@ DefineKind ClassifyDefine(const char* name);
 // longer one reads as several) and split into words at white space. Ends at
 // the first non-zero result of visit and returns it; 0 at the end of the file.
 [[nodiscard]] int ForEachDefine(FILE* file, const std::function<int(long line, const char* name, const char* value)>& visit);
+
+}  // namespace qokit::msgcomp

@@ -55,8 +55,8 @@ best_of_three() {
 }
 
 size=$(wc -c <"$work/big.txt")
-ms=$(best_of_three "$build/common/hlp/vexproc" big.txt big.hlp 72)
+ms=$(best_of_three "$build/bin/vexproc" big.txt big.hlp 72)
 echo "vexproc:        $size source bytes, $(wc -c <"$work/big.hlp") help bytes, best ${ms} ms"
 size=$(wc -c <"$work/big.tag")
-ms=$(best_of_three "$build/common/hlp/vexproc-legacy" big.tag big.hlp)
+ms=$(best_of_three "$build/bin/vexproc-legacy" big.tag big.hlp)
 echo "vexproc-legacy: $size source bytes, $(wc -c <"$work/big.hlp") help bytes, best ${ms} ms"

@@ -7,7 +7,7 @@
 # Usage: run.sh <release-build-dir>
 set -e
 build=$(cd "$1" && pwd)
-qogenmsg=$build/msgcomp/qogenmsg
+qogenmsg=$build/bin/qogenmsg
 gen=$build/bench/msgcomp/msgcat_gen
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -3,4 +3,4 @@
 # the paths of a real tree. Usage: run.sh <release-build-dir> [tree] [seconds]
 set -e
 build=$(cd "${1:?usage: run.sh <release-build-dir> [tree] [seconds]}" && pwd)
-"$build/bench/statagent/statagent_bench" "$build/statagent/statagent" "${2:-/usr}" "${3:-0.5}"
+"$build/bench/statagent/statagent_bench" "$build/bin/statagent" "${2:-/usr}" "${3:-0.5}"

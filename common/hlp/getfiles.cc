@@ -6,7 +6,9 @@
 
 #include "help_messages.h"
 #include "help_tables.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
+
+namespace qokit::help {
 
 namespace {
 
@@ -26,7 +28,7 @@ Flow read_line_size() {
     do {
       if (!read_answer(answer)) return Flow::kEndRun;
       if (answer[0] == '\0') {
-        value = kDefaultLineSize;
+        value = format::kDefaultLineSize;
         break;
       }
       char* end = nullptr;
@@ -56,7 +58,7 @@ Flow read_confirmation(char& resp) {
 }  // namespace
 
 bool check_line_size(long value) {
-  if (value >= kMinLineSize && value <= kMaxLineSize) return true;
+  if (value >= format::kMinLineSize && value <= format::kMaxLineSize) return true;
   say_line_size_unusable(value);
   return false;
 }
@@ -106,3 +108,5 @@ Flow getfiles(NameBuffer& infile, NameBuffer& outfile) {
   }
   return Flow::kGoOn;
 }
+
+}  // namespace qokit::help

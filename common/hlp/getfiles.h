@@ -4,6 +4,8 @@
 #include "help_session.h"
 #include "help_syntax.h"
 
+namespace qokit::help {
+
 // True for a usable line length; otherwise says so (one line) and returns false.
 [[nodiscard]] bool check_line_size(long value);
 
@@ -11,3 +13,5 @@
 // confirmed; on kGoOn both names are non-empty and different and linesize is
 // set. kEndRun after the fourth refused output name or at the end of input.
 [[nodiscard]] Flow getfiles(NameBuffer& infile, NameBuffer& outfile);
+
+}  // namespace qokit::help

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commutil.h"
+#include "qokit/unx/commutil.h"
 #include "help_output.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
+
+namespace qokit::help {
 
 namespace {
 
@@ -25,22 +27,22 @@ void put_four(unsigned char* at, uint32_t value) {
 
 canonical_linkentry to_canonical(const linkentry& entry) {
   canonical_linkentry out{};
-  put_two(out.data() + kLinkClntid, entry.clntid);
-  put_two(out.data() + kLinkTocndx, entry.tocndx);
-  put_two(out.data() + kLinkButndx, entry.butndx);
+  put_two(out.data() + format::kLinkClntid, entry.clntid);
+  put_two(out.data() + format::kLinkTocndx, entry.tocndx);
+  put_two(out.data() + format::kLinkButndx, entry.butndx);
   return out;
 }
 
 canonical_tocentry to_canonical(const tocentry& entry) {
   canonical_tocentry out{};
-  put_two(out.data() + kTocType, entry.type);
-  put_two(out.data() + kTocSndx, entry.sndx);
-  put_four(out.data() + kTocOffset, entry.offset);
-  put_four(out.data() + kTocLength, entry.length);
+  put_two(out.data() + format::kTocType, entry.type);
+  put_two(out.data() + format::kTocSndx, entry.sndx);
+  put_four(out.data() + format::kTocOffset, entry.offset);
+  put_four(out.data() + format::kTocLength, entry.length);
   // The name field may lack a terminator, so copy through a terminated buffer.
-  char name[kButtonNameMax + 1] = {};
-  std::memcpy(name, entry.butt_name, kButtonNameMax);
-  nls.nlsStrnCpy(reinterpret_cast<char*>(out.data() + kTocButtName), name, kButtonNameMax);
+  char name[format::kButtonNameMax + 1] = {};
+  std::memcpy(name, entry.butt_name, format::kButtonNameMax);
+  nls.nlsStrnCpy(reinterpret_cast<char*>(out.data() + format::kTocButtName), name, format::kButtonNameMax);
   return out;
 }
 
@@ -58,3 +60,5 @@ void write_struct() {
     help_write(bytes.data(), bytes.size());
   }
 }
+
+}  // namespace qokit::help

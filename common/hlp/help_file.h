@@ -9,6 +9,8 @@
 #include "help_format.h"
 #include "help_tables.h"
 
+namespace qokit::help {
+
 // The on-disk forms of one table record.
 canonical_linkentry to_canonical(const linkentry& entry);
 canonical_tocentry to_canonical(const tocentry& entry);
@@ -17,3 +19,5 @@ canonical_tocentry to_canonical(const tocentry& entry);
 // names (never more than the tables hold). The text is already in place
 // behind them.
 void write_struct();
+
+}  // namespace qokit::help

@@ -6,6 +6,8 @@
 #include "help_session.h"
 #include "help_tables.h"
 
+namespace qokit::help {
+
 namespace {
 
 // The banner line that marks the program as internal to its maker.
@@ -84,8 +86,8 @@ void say_ask_line_size() {
   help_report(stdout, "The default is 72.  To accept the default, press Enter.\n");
 }
 void say_line_size_unusable(long value) {
-  help_report(stdout, "Line length %ld is not usable; it must be from %ld to %ld.\n", value, kMinLineSize,
-              kMaxLineSize);
+  help_report(stdout, "Line length %ld is not usable; it must be from %ld to %ld.\n", value, format::kMinLineSize,
+              format::kMaxLineSize);
 }
 void say_need_both_names() { help_report(stdout, "You must name both an input and an output file.  Try again.\n"); }
 void say_selection(const char* infile, const char* outfile, int32_t line_size) {
@@ -96,7 +98,7 @@ void say_selection(const char* infile, const char* outfile, int32_t line_size) {
 
 void say_no_line_buffer() { help_report(stdout, "Unable to allocate memory for the line buffer.\n"); }
 void say_too_many_heading_lines(long count) {
-  help_report(stdout, "Too many heading lines: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+  help_report(stdout, "Too many heading lines: %ld found, at most %ld allowed.\n", count, format::kMaxHeadings);
 }
 void say_text_offset(uint32_t offset) { help_report(stdout, "\n\nText Offset Length = %u\n", offset); }
 void say_link_out_of_range(long line, long value) {
@@ -146,10 +148,12 @@ void say_legacy_selection(const char* infile, const char* outfile) {
 }
 void say_exiting() { help_report(stdout, "\n Exiting program...\n"); }
 void say_too_many_headings(long count) {
-  help_report(stdout, "Too many headings: %ld found, at most %ld allowed.\n", count, kMaxHeadings);
+  help_report(stdout, "Too many headings: %ld found, at most %ld allowed.\n", count, format::kMaxHeadings);
 }
 void say_no_legacy_heading() { help_report(stdout, "\nNo \"$H\" heading in the source: no help text written.\n"); }
 void say_more_headings() {
   help_report(stdout, "\nMore headings than counted: the rest of the source is not compiled.\n");
 }
 void say_legacy_finished() { help_report(stdout, "\nFinished...\n"); }
+
+}  // namespace qokit::help

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace qokit::help {
+
 [[gnu::format(printf, 2, 3)]] void help_report(std::FILE* to, const char* format, ...);
 
 // Both programs: the dialogue.
@@ -71,3 +73,5 @@ void say_too_many_headings(long count);
 void say_no_legacy_heading();
 void say_more_headings();
 void say_legacy_finished();
+
+}  // namespace qokit::help

@@ -1,6 +1,8 @@
 #include "help_output.h"
 
-namespace help_output_detail {
+namespace qokit::help {
+
+namespace output_detail {
 
 bool good = true;
 uint64_t position = 0;
@@ -11,9 +13,9 @@ void fail(bool too_large) {
   too_large_seen = too_large;
 }
 
-}  // namespace help_output_detail
+}  // namespace output_detail
 
-using namespace help_output_detail;
+using namespace output_detail;
 
 void help_output_start() {
   good = true;
@@ -39,3 +41,5 @@ void help_seek(uint32_t offset) {
 bool help_output_ok() { return good; }
 
 bool help_output_too_large() { return too_large_seen; }
+
+}  // namespace qokit::help

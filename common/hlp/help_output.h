@@ -12,6 +12,8 @@
 
 #include "help_tables.h"
 
+namespace qokit::help {
+
 // Starts a run's output on f2 with a clean status.
 void help_output_start();
 // Writes to f2 unless an earlier write failed.
@@ -25,18 +27,20 @@ bool help_output_ok();
 bool help_output_too_large();
 
 // The legacy text is written a byte at a time; this path stays inline.
-namespace help_output_detail {
+namespace output_detail {
 extern bool good;
 extern uint64_t position;  // where the next byte goes
 inline constexpr uint64_t kFileLimit = uint64_t{UINT32_MAX} + 1;
 void fail(bool too_large);
-}  // namespace help_output_detail
+}  // namespace output_detail
 
 inline void help_put(int c) {
-  using namespace help_output_detail;
+  using namespace output_detail;
   if (!good) return;
   if (position >= kFileLimit) return fail(true);
   // Single-threaded: the unlocked call halves the processor time of a run.
   if (putc_unlocked(c, f2) == EOF) return fail(false);
   ++position;
 }
+
+}  // namespace qokit::help

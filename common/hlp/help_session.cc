@@ -7,7 +7,9 @@
 #include "help_messages.h"
 #include "help_output.h"
 #include "help_tables.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
+
+namespace qokit::help {
 
 bool read_answer(NameBuffer& answer) {
   std::fflush(stdout);
@@ -78,3 +80,5 @@ bool closefiles(HelpFiles& files, const char* outfile) {
   }
   return true;
 }
+
+}  // namespace qokit::help

@@ -8,6 +8,8 @@
 #include "replace_file.h"
 #include "unique_file.h"
 
+namespace qokit::help {
+
 // Whether the run goes on or the program ends here (always with status 0).
 enum class Flow { kGoOn, kEndRun };
 
@@ -31,8 +33,8 @@ bool same_names(const char* a, const char* b);
 // over it only once it is complete, so a run whose writes fail keeps an
 // earlier help file as it was and leaves no truncated one.
 struct HelpFiles {
-  UniqueFile source;
-  ReplacementFile help;  // removes a help file that was never completed
+  io::UniqueFile source;
+  io::ReplacementFile help;  // removes a help file that was never completed
 };
 
 // Opens the source ("r") and the help file (under its temporary name)
@@ -42,3 +44,5 @@ struct HelpFiles {
 // Closes both files and puts the help file in place; false (after a message)
 // when it was not written completely, and the earlier file then stays.
 [[nodiscard]] bool closefiles(HelpFiles& files, const char* outfile);
+
+}  // namespace qokit::help

@@ -2,6 +2,8 @@
 
 #include <new>
 
+namespace qokit::help {
+
 int32_t linesize = 72;
 int32_t errors = 0;
 FILE* f1 = nullptr;
@@ -10,17 +12,17 @@ std::vector<char> input_line;
 
 int16_t help_rec_cnt = 0;
 uint32_t text_off = 0;
-std::vector<linkentry> link_ptr;
-std::vector<tocentry> toc_ptr;
+std::vector<format::linkentry> link_ptr;
+std::vector<format::tocentry> toc_ptr;
 uint32_t link_ndx = 0;
 uint32_t toc_ndx = 0;
 
 bool alloc_tables() {
   const auto count = static_cast<uint32_t>(help_rec_cnt < 0 ? 0 : help_rec_cnt);
-  text_off = table_bytes(count);
+  text_off = format::table_bytes(count);
   try {
-    link_ptr.assign(count + 1, linkentry{});
-    toc_ptr.assign(count, tocentry{});
+    link_ptr.assign(count + 1, format::linkentry{});
+    toc_ptr.assign(count, format::tocentry{});
   } catch (const std::bad_alloc&) {
     link_ptr.clear();
     toc_ptr.clear();
@@ -45,3 +47,5 @@ void reset_help_state() {
   link_ndx = 0;
   toc_ndx = 0;
 }
+
+}  // namespace qokit::help

@@ -12,6 +12,14 @@
 
 #include "help_format.h"
 
+namespace qokit::help {
+
+// The compilers' table records are the help file's own (help_format.h).
+using format::canonical_linkentry;
+using format::canonical_tocentry;
+using format::linkentry;
+using format::tocentry;
+
 // Program-wide state, one instance each, as the driver and every step share it.
 extern int32_t linesize;
 extern int32_t errors;
@@ -33,3 +41,5 @@ extern uint32_t toc_ndx;
 
 // Back to the initial state of a run (used between runs inside one process, e.g. tests).
 void reset_help_state();
+
+}  // namespace qokit::help

@@ -7,6 +7,8 @@
 #include "help_syntax.h"
 #include "help_tables.h"
 
+namespace qokit::help {
+
 namespace {
 
 // Byte counts of the sections already written and of the current one.
@@ -30,10 +32,10 @@ void put_text(int c) {
 uint16_t read_link_number() {
   uint32_t value = 0;
   bool digits_ended = false;
-  for (int i = 0; i < kMaxLinkDigits; ++i) {
+  for (int i = 0; i < format::kMaxLinkDigits; ++i) {
     const int c = next_byte();
-    if (c == EOF || c == kLinkEnd) break;
-    if (c == kTagMark) {
+    if (c == EOF || c == format::kLinkEnd) break;
+    if (c == format::kTagMark) {
       std::ungetc(c, f1);
       break;
     }
@@ -49,25 +51,25 @@ uint16_t read_link_number() {
 // link_ndx and TOC entry toc_ndx. The button name runs to the closing tag of
 // the same letter; bytes beyond 48 are dropped.
 void process_heading(int letter) {
-  linkentry& link = link_ptr[link_ndx];
+  format::linkentry& link = link_ptr[link_ndx];
   link.clntid = read_link_number();
   link.tocndx = static_cast<uint16_t>(link_ndx - 1);
   link.butndx = read_link_number();
   ++link_ndx;
 
-  tocentry& toc = toc_ptr[toc_ndx];
+  format::tocentry& toc = toc_ptr[toc_ndx];
   std::size_t used = 0;
   auto keep = [&](int c) {
-    if (used < kButtonNameMax) toc.butt_name[used++] = static_cast<char>(c);
+    if (used < format::kButtonNameMax) toc.butt_name[used++] = static_cast<char>(c);
   };
   for (int c; (c = next_byte()) != EOF;) {
-    if (c != kTagMark) {
+    if (c != format::kTagMark) {
       keep(c);
       continue;
     }
     const int next = next_byte();
     if (next == letter) {
-      toc.type = legacy_heading_type(letter);
+      toc.type = format::legacy_heading_type(letter);
       toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
       if (letter == 'H' || letter == 'T') ++button_count;
       return;
@@ -82,10 +84,10 @@ void process_heading(int letter) {
 // Copies a wrap region after its opening "$W": line feeds become blanks.
 void copy_wrap_region() {
   for (int c; (c = next_byte()) != EOF;) {
-    if (c == kTagMark) {
+    if (c == format::kTagMark) {
       const int next = next_byte();
-      if (next == kWrapTag) return;
-      put_text(kTagMark);
+      if (next == format::kWrapTag) return;
+      put_text(format::kTagMark);
       if (next == EOF) return;
       c = next;
     }
@@ -100,7 +102,7 @@ void end_section() {
 
 bool skip_to_first_major() {
   for (int c; (c = next_byte()) != EOF;) {
-    if (c == kTagMark && next_byte() == kMajorTag) return true;
+    if (c == format::kTagMark && next_byte() == format::kMajorTag) return true;
   }
   return false;
 }
@@ -111,15 +113,15 @@ bool count_legacy_headings() {
   long count = 0;
   bool open = false;
   for (int c; (c = next_byte()) != EOF;) {
-    if (c != kTagMark) continue;
+    if (c != format::kTagMark) continue;
     const int next = next_byte();
-    if (!is_legacy_heading_letter(next)) continue;
+    if (!format::is_legacy_heading_letter(next)) continue;
     // Every other tag opens a heading; the one between closes it.
     if (!open) ++count;
     open = !open;
   }
   std::rewind(f1);
-  if (count > kMaxHeadings) {
+  if (count > format::kMaxHeadings) {
     say_too_many_headings(count);
     help_rec_cnt = 0;
     return false;
@@ -145,15 +147,15 @@ void process_legacy_source() {
     say_no_legacy_heading();
     return;
   }
-  process_heading(kMajorTag);
+  process_heading(format::kMajorTag);
 
   for (int c; (c = next_byte()) != EOF;) {
-    if (c != kTagMark) {
+    if (c != format::kTagMark) {
       put_text(c);
       continue;
     }
     const int next = next_byte();
-    if (is_legacy_heading_letter(next)) {
+    if (format::is_legacy_heading_letter(next)) {
       if (toc_ndx + 1 >= toc_ptr.size()) {
         // Only tags the count paired differently can get here.
         say_more_headings();
@@ -165,10 +167,10 @@ void process_legacy_source() {
       earlier_bytes += section_bytes;
       section_bytes = 0;
       process_heading(next);
-    } else if (next == kWrapTag) {
+    } else if (next == format::kWrapTag) {
       copy_wrap_region();
     } else {
-      put_text(kTagMark);
+      put_text(format::kTagMark);
       if (next == EOF) break;
       put_text(next);
     }
@@ -177,3 +179,5 @@ void process_legacy_source() {
   toc_ptr[toc_ndx].sndx = 0;
   link_ptr[0].butndx = button_count;
 }
+
+}  // namespace qokit::help

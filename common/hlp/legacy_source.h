@@ -9,6 +9,8 @@
 // "$H" and "$T" headings that were closed (the button count).
 #pragma once
 
+namespace qokit::help {
+
 // Counts the headings (one at every opening tag, closed or not) into
 // help_rec_cnt and rewinds f1. False, after a message, when there are more
 // than the tables can describe.
@@ -22,3 +24,5 @@
 // the source, writing the sections to f2 and filling the tables. A source
 // without "$H" leaves the tables as they are and writes no text.
 void process_legacy_source();
+
+}  // namespace qokit::help

@@ -3,6 +3,8 @@
 #include "help_messages.h"
 #include "help_tables.h"
 
+namespace qokit::help {
+
 namespace {
 
 constexpr char kListingFile[] = "struct.doc";
@@ -35,7 +37,7 @@ void write_listing(FILE* out, LinkColumns columns) {
   list_toc_heading(out);
   for (std::size_t i = 0; i < toc_ptr.size(); ++i) {
     const tocentry& e = toc_ptr[i];
-    list_toc(out, static_cast<int>(i), e.type, e.sndx, e.offset, e.length, butt_name_len(e), e.butt_name);
+    list_toc(out, static_cast<int>(i), e.type, e.sndx, e.offset, e.length, format::butt_name_len(e), e.butt_name);
   }
 }
 
@@ -45,3 +47,5 @@ void print_struct() {
 }
 
 void write_struct_doc() { (void)store_listing("w+", false); }
+
+}  // namespace qokit::help

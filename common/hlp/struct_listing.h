@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace qokit::help {
+
 // The printed listing pads the last field of a link entry line; the stored
 // one ("struct.doc") gives it three columns, as readers of that file expect.
 enum class LinkColumns { kFree, kThreeWide };
@@ -18,3 +20,5 @@ void print_struct();
 // Legacy form: the listing goes only to "struct.doc" (opened "w+"); a failure
 // is reported and the run goes on.
 void write_struct_doc();
+
+}  // namespace qokit::help

@@ -9,7 +9,9 @@
 #include "help_output.h"
 #include "help_syntax.h"
 #include "help_tables.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
+
+namespace qokit::help {
 
 uint32_t file_line_num = 0;
 
@@ -23,7 +25,7 @@ bool read_line() {
   return std::fgets(input_line.data(), static_cast<int>(input_line.size()), f1) != nullptr;
 }
 
-bool begins_with(char second) { return input_line[0] == kTagMark && input_line[1] == second; }
+bool begins_with(char second) { return input_line[0] == format::kTagMark && input_line[1] == second; }
 
 // Writes input_line up to its line feed as one record of exactly linesize bytes.
 void write_text_record() {
@@ -45,10 +47,10 @@ uint32_t record_offset() {
 bool count_help_recs() {
   long count = 0;
   while (read_line()) {
-    if (begins_with(kMajorTag) || begins_with(kSubTag)) ++count;
+    if (begins_with(format::kMajorTag) || begins_with(format::kSubTag)) ++count;
   }
   std::rewind(f1);
-  if (count > kMaxHeadings) {
+  if (count > format::kMaxHeadings) {
     say_too_many_heading_lines(count);
     ++errors;
     help_rec_cnt = 0;
@@ -59,7 +61,7 @@ bool count_help_recs() {
 }
 
 int init_struct() {
-  text_off = table_bytes(static_cast<uint32_t>(help_rec_cnt));
+  text_off = format::table_bytes(static_cast<uint32_t>(help_rec_cnt));
   say_text_offset(text_off);
   if (!alloc_tables()) {
     say_no_table_memory();
@@ -74,11 +76,11 @@ int init_struct() {
 uint16_t extract_num(char* text, char** restart) {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (value > kMaxLinkNumber || value < 0) {
+  if (value > format::kMaxLinkNumber || value < 0) {
     ++errors;
     say_link_out_of_range(file_line_num, value);
   }
-  if (*end != kLinkEnd) {
+  if (*end != format::kLinkEnd) {
     ++errors;
     say_bad_header_format(file_line_num, text);
   }
@@ -91,31 +93,31 @@ uint16_t extract_num(char* text, char** restart) {
 
 void process_header(int type) {
   char* restart = nullptr;
-  linkentry& link = link_ptr[link_ndx];
+  format::linkentry& link = link_ptr[link_ndx];
   link.clntid = extract_num(input_line.data() + 2, &restart);
   link.tocndx = static_cast<uint16_t>(link_ndx - 1);
   link.butndx = extract_num(restart, &restart);
   ++link_ndx;
   say_processing_header();
 
-  char* name_end = nls.nlsStrStr(restart, kButtonEnd);
+  char* name_end = nls.nlsStrStr(restart, format::kButtonEnd);
   if (name_end == nullptr) {
     say_invalid_header(file_line_num, input_line.data());
     ++errors;
     return;
   }
   auto name_len = static_cast<std::size_t>(name_end - restart);
-  if (name_len > kButtonNameMax) {
+  if (name_len > format::kButtonNameMax) {
     say_button_name_too_long(file_line_num, static_cast<int>(name_len), restart);
-    name_len = kButtonNameMax;
+    name_len = format::kButtonNameMax;
   }
-  tocentry& toc = toc_ptr[toc_ndx];
+  format::tocentry& toc = toc_ptr[toc_ndx];
   nls.nlsStrnCpy(toc.butt_name, restart, name_len);
   toc.type = static_cast<uint16_t>(type);
   toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
   // The heading text moves down over the tag within one buffer, so the copy
   // must allow overlap (a plain string copy would not).
-  const char* text = name_end + kButtonEndBytes;
+  const char* text = name_end + format::kButtonEndBytes;
   std::memmove(input_line.data(), text, std::strlen(text) + 1);
 }
 
@@ -126,11 +128,11 @@ void process_tags() {
   bool found_major = false;
   while (read_line()) {
     ++file_first_line_num;
-    if (begins_with(kMajorTag)) {
+    if (begins_with(format::kMajorTag)) {
       found_major = true;
       break;
     }
-    if (input_line[0] == kTagMark) {
+    if (input_line[0] == format::kTagMark) {
       say_subhead_first(static_cast<int>(file_first_line_num));
       ++errors;
     }
@@ -143,8 +145,8 @@ void process_tags() {
 
   file_line_num = file_first_line_num;
   do {
-    const bool major = begins_with(kMajorTag);
-    if (major || begins_with(kSubTag)) {
+    const bool major = begins_with(format::kMajorTag);
+    if (major || begins_with(format::kSubTag)) {
       if (toc_ndx >= toc_ptr.size()) {
         // Only a source that grows while it is read can get here.
         say_more_heading_lines(file_line_num);
@@ -167,3 +169,5 @@ void process_tags() {
   toc_ptr[toc_ndx - 1].sndx = 0;
   toc_ptr[toc_ndx - 1].length = file_line_num - start_line_num;
 }
+
+}  // namespace qokit::help

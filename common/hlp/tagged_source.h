@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace qokit::help {
+
 // Counts the heading lines ("$H"/"$S" in the first two columns) into
 // help_rec_cnt and rewinds f1. False, after a counted error, when there are
 // more than the tables can describe.
@@ -35,3 +37,5 @@ uint16_t extract_num(char* text, char** restart);
 
 // Number of the source line being processed (from 1); messages name it.
 extern uint32_t file_line_num;
+
+}  // namespace qokit::help

@@ -12,6 +12,8 @@
 #include "struct_listing.h"
 #include "tagged_source.h"
 
+namespace qokit::help {
+
 namespace {
 
 // Names and line length from the command line, or from the dialogue.
@@ -24,7 +26,7 @@ Flow take_arguments(int argc, char** argv, NameBuffer& infile, NameBuffer& outfi
     return getfiles(infile, outfile);
   }
   // Like atoi, text that is not a number reads as 0, which is then refused.
-  const long size = argc == 4 ? std::strtol(argv[3], nullptr, 10) : kDefaultLineSize;
+  const long size = argc == 4 ? std::strtol(argv[3], nullptr, 10) : format::kDefaultLineSize;
   if (!check_line_size(size)) return Flow::kEndRun;
   linesize = static_cast<int32_t>(size);
   return Flow::kGoOn;
@@ -38,7 +40,7 @@ int vexproc_main(int argc, char** argv) {
   if (take_arguments(argc, argv, infile, outfile) == Flow::kEndRun) return 0;
 
   try {
-    input_line.assign(line_buffer_size(linesize), '\0');
+    input_line.assign(format::line_buffer_size(linesize), '\0');
   } catch (const std::bad_alloc&) {
     say_no_line_buffer();
     return 0;
@@ -58,3 +60,5 @@ int vexproc_main(int argc, char** argv) {
   say_finished(errors);
   return 0;
 }
+
+}  // namespace qokit::help

@@ -10,6 +10,8 @@
 #include "legacy_source.h"
 #include "struct_listing.h"
 
+namespace qokit::help {
+
 namespace {
 
 constexpr int kMaxEqualAnswers = 4;
@@ -71,3 +73,5 @@ int vexproc_legacy_main(int argc, char** argv) {
   say_legacy_finished();
   return 0;
 }
+
+}  // namespace qokit::help

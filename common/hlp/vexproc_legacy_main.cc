@@ -1,7 +1,7 @@
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "vexproc_legacy.h"
 
 int main(int argc, char** argv) {
   nlsInit();
-  return vexproc_legacy_main(argc, argv);
+  return qokit::help::vexproc_legacy_main(argc, argv);
 }

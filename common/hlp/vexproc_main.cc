@@ -1,7 +1,7 @@
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "vexproc.h"
 
 int main(int argc, char** argv) {
   nlsInit();
-  return vexproc_main(argc, argv);
+  return qokit::help::vexproc_main(argc, argv);
 }

@@ -8,6 +8,6 @@ mkdir -p "$2"
 out=$(cd "$2" && pwd)
 cp client.tag "$out/client.tag"
 cd "$out"
-"$build/common/hlp/vexproc-legacy" client.tag client.hlp </dev/null >vexproc-legacy.log
+"$build/bin/vexproc-legacy" client.tag client.hlp </dev/null >vexproc-legacy.log
 tail -n 1 vexproc-legacy.log
 echo "client.hlp: $(wc -c <client.hlp) bytes; listing in $out/struct.doc"

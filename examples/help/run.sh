@@ -8,7 +8,7 @@ mkdir -p "$2"
 out=$(cd "$2" && pwd)
 cp client.txt "$out/client.txt"
 cd "$out"
-"$build/common/hlp/vexproc" client.txt client.hlp 72 </dev/null >vexproc.log
+"$build/bin/vexproc" client.txt client.hlp 72 </dev/null >vexproc.log
 tail -n 1 vexproc.log
 grep -q "Finished... 0 errors found." vexproc.log
 echo "client.hlp: $(wc -c <client.hlp) bytes; listing in $out/struct.doc"

@@ -22,8 +22,8 @@ cat >drifted.fr.msg <<'MSG'
 1 I KIT_BACKUP_DONE "Sauvegarde de @1%s : @2%d fichiers, @3%.1f Mo."
 2 W KIT_SKIPPED "@2%s : fichiers @1%s ignores."
 MSG
-LC_ALL=C "$build/msgcomp/qogenmsg" genobj "$example/demo.h" messages/fr/demo.obj drifted.fr.msg </dev/null >/dev/null
-LC_ALL=C "$build/common/hlp/vexproc" "$help_source" client.hlp 72 </dev/null >vexproc.log
+LC_ALL=C "$build/bin/qogenmsg" genobj "$example/demo.h" messages/fr/demo.obj drifted.fr.msg </dev/null >/dev/null
+LC_ALL=C "$build/bin/vexproc" "$help_source" client.hlp 72 </dev/null >vexproc.log
 grep -q "Finished... 0 errors found." vexproc.log
 show() {
   echo "-- $1"
@@ -34,6 +34,6 @@ show "LANGUAGE=de LANG=en_US.UTF-8"
 show "LANGUAGE=fr:de"
 show "LANG=fr_FR.UTF-8"
 echo "-- qomsgdump -s demo.h messages/de/demo.obj"
-"$build/kit/qomsgdump" -s "$example/demo.h" messages/de/demo.obj
-"$build/kit/vexdump" client.hlp >vexdump.txt
+"$build/bin/qomsgdump" -s "$example/demo.h" messages/de/demo.obj
+"$build/bin/vexdump" client.hlp >vexdump.txt
 echo "-- vexdump: $(grep -c '^== ' vexdump.txt) sections, tables consistent"

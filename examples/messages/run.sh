@@ -3,7 +3,7 @@
 # message object file.
 # Usage: run.sh <build-dir> <output-dir>
 set -e
-qogenmsg=$1/msgcomp/qogenmsg
+qogenmsg=$1/bin/qogenmsg
 out=$2
 mkdir -p "$out"
 "$qogenmsg" gensym "$out/client_msgs.h" client.msg admin.msg </dev/null

@@ -10,8 +10,8 @@
 
 #include "fuzz_check.h"
 #include "help_tables.h"
-#include "nlsstr.h"
-#include "qohlp.h"
+#include "qokit/nls/nlsstr.h"
+#include "qokit/qohlp.h"
 
 
 class HelpFixture {

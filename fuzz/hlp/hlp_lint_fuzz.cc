@@ -30,17 +30,17 @@ namespace {
 constexpr std::string_view kName = "help.src";
 
 struct Written {
-  helplint::Counts counts;
+  qokit::check::Counts counts;
   std::vector<std::string> lines;
 };
 
-Written Lint(std::string_view source, const helplint::Options& options) {
+Written Lint(std::string_view source, const qokit::check::Options& options) {
   char* buffer = nullptr;
   size_t length = 0;
   FILE* out = open_memstream(&buffer, &length);
   CHECK(out != nullptr);
   Written written;
-  written.counts = helplint::LintHelpSource(kName, source, options, out);
+  written.counts = qokit::check::LintHelpSource(kName, source, options, out);
   CHECK(std::fclose(out) == 0);
   const std::string_view text(buffer, length);
   CHECK(text.empty() || text.back() == '\n');
@@ -90,7 +90,7 @@ bool CheckLine(std::string_view line, std::string_view source, const std::vector
 }
 
 // Whether the compiler of the syntax refuses the source or loses headings.
-bool CompilerFaults(std::string_view source, const helplint::Options& options) {
+bool CompilerFaults(std::string_view source, const qokit::check::Options& options) {
   const std::string bytes(source);
   if (options.legacy) {
     HelpFixture fixture(bytes, kDefaultLineSize);
@@ -108,7 +108,7 @@ bool CompilerFaults(std::string_view source, const helplint::Options& options) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  helplint::Options options;
+  qokit::check::Options options;
   options.legacy = (data[0] & 1) != 0;
   // Mostly short lines, where cuts and pieces happen; now and then any value,
   // unusable ones included.
@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const Written all = Lint(source, options);
-  helplint::Counts seen;
+  qokit::check::Counts seen;
   std::vector<std::string> error_lines;
   for (const std::string& line : all.lines) {
     if (CheckLine(line, source, starts)) {

@@ -17,7 +17,7 @@
 
 #include "compiled_text.h"
 #include "fuzz_check.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "text_properties.h"
 
 namespace {
@@ -81,10 +81,10 @@ void CheckMessage(const qomsg_catalog* catalog, long number, int star_value, uin
     CHECK(full[0] == '\0');
   }
 
-  qomsg::CompiledText decoded;
+  qokit::reader::CompiledText decoded;
   std::string why;
   const std::string_view bytes(reinterpret_cast<const char*>(message.compiled), message.compiled_len);
-  CHECK(qomsg::DecodeCompiledText(bytes, decoded, why));
+  CHECK(qokit::reader::DecodeCompiledText(bytes, decoded, why));
   CHECK(static_cast<int>(decoded.inserts.size()) == message.insert_count);
   std::vector<int> types;
   for (const qomsg_arg& a : args) types.push_back(a.type);

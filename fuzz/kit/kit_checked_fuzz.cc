@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "signature.h"
 
 namespace {
@@ -69,7 +69,7 @@ std::string OwnSignature(const qomsg_catalog* catalog, long number) {
   for (int a = 1; a <= message.insert_count; ++a) {
     qomsg_insert insert;
     CHECK(qomsg_get_insert(catalog, number, a, &insert) == QOMSG_OK);
-    signature.append(msgtext::SignatureEntry(std::string_view(insert.conversion, insert.conversion_len)));
+    signature.append(qokit::format::SignatureEntry(std::string_view(insert.conversion, insert.conversion_len)));
   }
   return signature;
 }
@@ -78,12 +78,12 @@ std::string OwnSignature(const qomsg_catalog* catalog, long number) {
 // checksum: the verdict on the first row, in table order, that does not fit.
 int Verdict(const qomsg_catalog* catalog, const Table& table) {
   for (size_t i = 0; i < table.numbers.size(); ++i) {
-    std::vector<msgtext::ArgumentSlot> slots;
-    if (table.missing[i] || !msgtext::SignatureSlots(table.signatures[i], slots)) return QOMSG_ERR_ARGUMENT;
+    std::vector<qokit::format::ArgumentSlot> slots;
+    if (table.missing[i] || !qokit::format::SignatureSlots(table.signatures[i], slots)) return QOMSG_ERR_ARGUMENT;
     qomsg_message message;
     if (qomsg_lookup(catalog, table.numbers[i], &message) != QOMSG_OK) return QOMSG_ERR_SIGNATURE;
     const std::string own = OwnSignature(catalog, table.numbers[i]);
-    if (msgtext::CompareSignatures(table.signatures[i], own).kind != msgtext::SignatureDifference::Kind::kNone) {
+    if (qokit::format::CompareSignatures(table.signatures[i], own).kind != qokit::format::SignatureDifference::Kind::kNone) {
       return QOMSG_ERR_SIGNATURE;
     }
   }

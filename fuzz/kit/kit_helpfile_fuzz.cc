@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "fuzz_check.h"
-#include "qohlp.h"
+#include "qokit/qohlp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

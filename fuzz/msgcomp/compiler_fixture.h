@@ -14,7 +14,7 @@
 #include "fuzz_check.h"
 #include "msgstate.h"
 #include "msgsym.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 
 
 class CompilerFixture {

@@ -28,17 +28,17 @@
 namespace {
 
 struct Found {
-  msgtext::InsertSpan span;
+  qokit::format::InsertSpan span;
   std::string_view conversion;
 };
 
 // (a): every insert of the text by the scanning rule, in text order.
 std::vector<Found> InsertsOf(const std::string& text) {
   std::vector<Found> found;
-  msgtext::InsertSpan span;
-  for (const char* rest = text.c_str(); msgtext::NextInsert(rest, span); rest = span.end) {
+  qokit::format::InsertSpan span;
+  for (const char* rest = text.c_str(); qokit::format::NextInsert(rest, span); rest = span.end) {
     CHECK(span.end != nullptr && *span.percent == '%');
-    found.push_back({span, msgtext::ConversionOf(span)});
+    found.push_back({span, qokit::format::ConversionOf(span)});
   }
   return found;
 }
@@ -63,19 +63,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (length == 0) {
     bool refusable = false;
     for (const Found& f : found) {
-      const msgtext::Verdict v = msgtext::Judge(f.conversion);
-      refusable |= v == msgtext::Verdict::kLongDouble || v == msgtext::Verdict::kTooManyStars ||
-                   msgtext::TypeCode(f.conversion) == msgtext::kTypeLongDouble;
+      const qokit::format::Verdict v = qokit::format::Judge(f.conversion);
+      refusable |= v == qokit::format::Verdict::kLongDouble || v == qokit::format::Verdict::kTooManyStars ||
+                   qokit::format::TypeCode(f.conversion) == qokit::format::kTypeLongDouble;
     }
     CHECK(refusable);
     return 0;
   }
-  for (const Found& f : found) CHECK(msgtext::Judge(f.conversion) == msgtext::Verdict::kSound);
+  for (const Found& f : found) CHECK(qokit::format::Judge(f.conversion) == qokit::format::Verdict::kSound);
 
-  qomsg::CompiledText decoded;
+  qokit::reader::CompiledText decoded;
   std::string why;
   const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), length);
-  CHECK(qomsg::DecodeCompiledText(bytes, decoded, why));
+  CHECK(qokit::reader::DecodeCompiledText(bytes, decoded, why));
   CHECK(decoded.pieces.size() == decoded.inserts.size() + 1);
   std::string rebuilt;
   std::string without_numbers;
@@ -96,10 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // the conversion as the compiler's rule records them.
   CHECK(decoded.inserts.size() == found.size());
   for (size_t k = 0; k < found.size(); ++k) {
-    const qomsg::Insert& insert = decoded.inserts[k];
+    const qokit::reader::Insert& insert = decoded.inserts[k];
     CHECK(insert.argument == found[k].span.argument);
     CHECK(insert.conversion == found[k].conversion);
-    CHECK(insert.type == msgtext::TypeCode(found[k].conversion));
+    CHECK(insert.type == qokit::format::TypeCode(found[k].conversion));
     CHECK(insert.stars == static_cast<int>(std::count(found[k].conversion.begin(), found[k].conversion.end(), '*')));
   }
   // (b) = (c)

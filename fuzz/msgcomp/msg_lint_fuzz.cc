@@ -81,10 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteScratch(paths.back(), sources[i]);
   }
   for (const std::string& path : paths) names.push_back(path.c_str());
-  msgcheck::Findings findings;
-  msgcheck::LintResult result;
-  CHECK(msgcheck::LintSources(names, findings, result));
-  for (const msgcheck::Finding& f : findings.all()) {
+  qokit::check::Findings findings;
+  qokit::check::LintResult result;
+  CHECK(qokit::check::LintSources(names, findings, result));
+  for (const qokit::check::Finding& f : findings.all()) {
     const auto named = std::find(paths.begin(), paths.end(), f.file);
     CHECK(named != paths.end());
     const std::string_view source = sources[static_cast<size_t>(named - paths.begin())];

@@ -19,7 +19,7 @@
 #include "fuzz_check.h"
 #include "merge_sources.h"
 #include "objfile.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "source_reader.h"
 #include "symfile.h"
 

@@ -42,26 +42,26 @@ void WriteScratch(const std::string& path, std::string_view bytes) {
   CHECK(std::fclose(out) == 0);
 }
 
-bool SameEntry(const po::PoEntry& a, const po::PoEntry& b) {
+bool SameEntry(const qokit::po::PoEntry& a, const qokit::po::PoEntry& b) {
   return a.comments == b.comments && a.extracted == b.extracted && a.references == b.references &&
          a.flags == b.flags && a.has_context == b.has_context && a.context == b.context && a.msgid == b.msgid &&
          a.has_plural == b.has_plural && a.msgid_plural == b.msgid_plural && a.msgstr == b.msgstr;
 }
 
 void CheckRoundTrip(std::string_view text) {
-  std::vector<po::PoEntry> entries;
-  po::PoSyntaxError error;
-  if (!po::ReadPo(text, entries, error)) {
+  std::vector<qokit::po::PoEntry> entries;
+  qokit::po::PoSyntaxError error;
+  if (!qokit::po::ReadPo(text, entries, error)) {
     CHECK(error.line >= 1);
     return;
   }
   std::string written;
-  for (const po::PoEntry& entry : entries) {
+  for (const qokit::po::PoEntry& entry : entries) {
     if (!written.empty()) written.append(1, '\n');
-    po::WritePoEntry(written, entry);
+    qokit::po::WritePoEntry(written, entry);
   }
-  std::vector<po::PoEntry> again;
-  if (!po::ReadPo(written, again, error)) {
+  std::vector<qokit::po::PoEntry> again;
+  if (!qokit::po::ReadPo(written, again, error)) {
     std::fprintf(stderr, "the writer's PO text is refused at line %ld (%s):\n%s", error.line, error.what.c_str(),
                  written.c_str());
     std::abort();
@@ -89,7 +89,7 @@ void CheckImportWithBase(const std::string& po_path, const std::string& base_pat
                          const std::vector<MessageRecord>& base) {
   const char* const names[] = {base_path.c_str()};
   std::string out;
-  if (po::ImportPo(po_path.c_str(), names, out) != 0) return;
+  if (qokit::po::ImportPo(po_path.c_str(), names, out) != 0) return;
   std::vector<MessageRecord> records;
   CHECK(ParseSource(out, records));
   CHECK(records.size() == base.size());
@@ -100,15 +100,15 @@ void CheckImportWithBase(const std::string& po_path, const std::string& base_pat
     CHECK(std::string_view(r.symbol) == b.symbol && std::string_view(r.response) == b.response);
     if (b.msgNum == 0) continue;
     std::string want, got;
-    CHECK(msgtext::TextSignature(b.text, want));
-    if (!msgtext::TextSignature(r.text, got)) std::fprintf(stderr, "imported text unsound: \"%s\"\n", r.text);
-    CHECK(msgtext::CompareSignatures(want, got).kind == msgtext::SignatureDifference::Kind::kNone);
+    CHECK(qokit::format::TextSignature(b.text, want));
+    if (!qokit::format::TextSignature(r.text, got)) std::fprintf(stderr, "imported text unsound: \"%s\"\n", r.text);
+    CHECK(qokit::format::CompareSignatures(want, got).kind == qokit::format::SignatureDifference::Kind::kNone);
   }
 }
 
 void CheckImportAlone(const std::string& po_path) {
   std::string out;
-  if (po::ImportPo(po_path.c_str(), {}, out) != 0) return;
+  if (qokit::po::ImportPo(po_path.c_str(), {}, out) != 0) return;
   std::vector<MessageRecord> records;
   CHECK(ParseSource(out, records));
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "psstr.h"
+#include "qokit/unx/psstr.h"
 
 namespace {
 

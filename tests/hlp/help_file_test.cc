@@ -8,8 +8,11 @@
 #include "help_bytes.h"
 #include "help_file.h"
 #include "help_tables.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "tagged_source.h"
+
+using namespace qokit::format;
+using namespace qokit::help;
 
 namespace {
 
@@ -17,9 +20,9 @@ class HelpState : public ::testing::Test {
  protected:
   void SetUp() override {
     nlsInit();
-    reset_help_state();
+    qokit::help::reset_help_state();
   }
-  void TearDown() override { reset_help_state(); }
+  void TearDown() override { qokit::help::reset_help_state(); }
 };
 
 std::string ReadAll(FILE* f) {
@@ -30,7 +33,7 @@ std::string ReadAll(FILE* f) {
 }
 
 TEST_F(HelpState, LinkEntryIsThreeBigEndianShorts) {
-  const auto bytes = to_canonical(linkentry{0x0102, 0xFFFE, 72});
+  const auto bytes = to_canonical(qokit::format::linkentry{0x0102, 0xFFFE, 72});
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Hex("01 02 FF FE 00 48"));
 }
 
@@ -39,8 +42,8 @@ TEST_F(HelpState, TocEntryFieldsAndNamePadding) {
     tocentry entry;
     std::string expected;
   };
-  tocentry full{2, 3, 0x12345678u, 0x80000001u, {}};
-  std::memset(full.butt_name, 'N', kButtonNameMax);  // no terminator in the field
+  qokit::format::tocentry full{2, 3, 0x12345678u, 0x80000001u, {}};
+  std::memset(full.butt_name, 'N', qokit::format::kButtonNameMax);  // no terminator in the field
   tocentry short_name{1, 0, 72, 3, {}};
   std::memcpy(short_name.butt_name, "Intro", 5);
   const Case cases[] = {
@@ -56,12 +59,12 @@ TEST_F(HelpState, TocEntryFieldsAndNamePadding) {
 TEST_F(HelpState, WriteStructNeverReadsPastTheTables) {
   FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
-  f2 = file;
-  help_rec_cnt = 0;
-  ASSERT_TRUE(alloc_tables());
-  link_ptr[0].clntid = 9;  // claims more entries than exist
+  qokit::help::f2 = file;
+  qokit::help::help_rec_cnt = 0;
+  ASSERT_TRUE(qokit::help::alloc_tables());
+  qokit::help::link_ptr[0].clntid = 9;  // claims more entries than exist
   link_ptr[0].tocndx = 9;
-  write_struct();
+  qokit::help::write_struct();
   EXPECT_EQ(ReadAll(file), Hex("00 09 00 09 00 00"));
   std::fclose(file);
 }
@@ -89,11 +92,11 @@ TEST_F(HelpState, ExtractNumReadsValueRestartAndErrors) {
   };
   for (const auto& c : cases) {
     std::string buffer = c.text;
-    errors = 0;
-    file_line_num = 3;
+    qokit::help::errors = 0;
+    qokit::help::file_line_num = 3;
     char* restart = nullptr;
     testing::internal::CaptureStdout();
-    const uint16_t value = extract_num(buffer.data(), &restart);
+    const uint16_t value = qokit::help::extract_num(buffer.data(), &restart);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(value, c.value) << c.text;
     EXPECT_EQ(restart - buffer.data(), static_cast<std::ptrdiff_t>(c.restart)) << c.text;

@@ -12,6 +12,8 @@
 #include "run_program.h"
 #include "temp_dir.h"
 
+using namespace qokit::format;
+
 namespace {
 
 std::string RandomSource(std::mt19937& random, const std::vector<std::string>& tokens, int lines) {
@@ -71,11 +73,11 @@ TEST(HelpLintAgainstCompiler, LegacyTablesTheReaderFaultsAreLintErrors) {
     dir.Write("in.hlp", source);
     const RunResult run = RunProgram(VEXPROC_LEGACY_PATH, {"in.hlp", "out.hlp"}, InDir(dir.path()));
     ASSERT_EQ(run.status, 0) << run.out;
-    qohlp::Tables tables;
-    const std::vector<qohlp::Problem> problems = qohlp::ReadTables(dir.Read("out.hlp"), QOHLP_LEGACY, tables);
+    qokit::reader::Tables tables;
+    const std::vector<qokit::reader::Problem> problems = qokit::reader::ReadTables(dir.Read("out.hlp"), QOHLP_LEGACY, tables);
     if (problems.empty()) continue;
     ++faulty;
-    const Linted linted = RunLint(source, true, kDefaultLineSize);
+    const Linted linted = RunLint(source, true, qokit::format::kDefaultLineSize);
     EXPECT_GT(linted.counts.errors, 0) << "source:\n" << source << "reader: " << problems.front().text;
   }
   EXPECT_GT(faulty, 20);

@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "lint_run.h"
-#include "qohlp.h"
+#include "qokit/qohlp.h"
 #include "run_program.h"
 #include "temp_dir.h"
+
+using namespace qokit::format;
 
 namespace {
 
@@ -183,7 +185,7 @@ TEST_P(ManPages, LegacyButtonNamesCutWhereReported) {
   HelpFile help;
   ASSERT_NO_FATAL_FAILURE(Compile(dir, true, 0, help));
 
-  const Reports reports = LintReports(source, true, kDefaultLineSize);
+  const Reports reports = LintReports(source, true, qokit::format::kDefaultLineSize);
   int broken_total = 0;
   for (unsigned i = 0; i < lines.size(); ++i) {
     SCOPED_TRACE("sample line " + std::to_string(i + 1) + ": " + lines[i]);

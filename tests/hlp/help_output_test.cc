@@ -13,9 +13,11 @@
 #include "help_session.h"
 #include "help_tables.h"
 #include "legacy_source.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "tagged_source.h"
 #include "temp_dir.h"
+
+using namespace qokit::help;
 
 namespace {
 
@@ -52,19 +54,19 @@ class HelpOutput : public ::testing::Test {
  protected:
   void SetUp() override {
     nlsInit();
-    reset_help_state();
+    qokit::help::reset_help_state();
   }
   void TearDown() override {
-    if (f1 != nullptr) std::fclose(f1);
-    if (f2 != nullptr) std::fclose(f2);
-    reset_help_state();
+    if (qokit::help::f1 != nullptr) std::fclose(f1);
+    if (qokit::help::f2 != nullptr) std::fclose(f2);
+    qokit::help::reset_help_state();
   }
   // Opens the source text as f1 and a flaky sink as f2.
   void Open(const std::string& source) {
     source_ = source;
-    f1 = fmemopen(source_.data(), source_.size(), "r");
-    f2 = fopencookie(&sink_, "w", cookie_io_functions_t{nullptr, FlakyWrite, FlakySeek, nullptr});
-    help_output_start();
+    qokit::help::f1 = fmemopen(source_.data(), source_.size(), "r");
+    qokit::help::f2 = fopencookie(&sink_, "w", cookie_io_functions_t{nullptr, FlakyWrite, FlakySeek, nullptr});
+    qokit::help::help_output_start();
   }
 
   std::string source_;
@@ -82,27 +84,27 @@ std::string ManyLines(const std::string& head) {
 // error flag and the run would look clean; it must fail instead.
 TEST_F(HelpOutput, FailedTextWriteFailsTheTaggedRunAfterTheRewind) {
   Open(ManyLines("$H1%2%Start$-The start\n"));
-  linesize = 72;
-  input_line.assign(2 * 72, '\0');
-  ASSERT_TRUE(count_help_recs());
-  ASSERT_EQ(init_struct(), 1);
-  process_tags();
-  ASSERT_EQ(errors, 0);
-  write_struct();
+  qokit::help::linesize = 72;
+  qokit::help::input_line.assign(2 * 72, '\0');
+  ASSERT_TRUE(qokit::help::count_help_recs());
+  ASSERT_EQ(qokit::help::init_struct(), 1);
+  qokit::help::process_tags();
+  ASSERT_EQ(qokit::help::errors, 0);
+  qokit::help::write_struct();
   EXPECT_TRUE(sink_.failed_once);
-  EXPECT_FALSE(help_output_ok());
-  std::fflush(f2);
+  EXPECT_FALSE(qokit::help::help_output_ok());
+  std::fflush(qokit::help::f2);
   EXPECT_EQ(sink_.bytes.find('\x01'), std::string::npos) << "the tables were written after the failure";
 }
 
 TEST_F(HelpOutput, FailedTextWriteFailsTheLegacyRun) {
   Open(ManyLines("$H1%2%Start$H\n"));
-  ASSERT_TRUE(count_legacy_headings());
-  ASSERT_TRUE(init_legacy_struct());
-  process_legacy_source();
-  write_struct();
-  EXPECT_FALSE(help_output_ok());
-  std::fflush(f2);
+  ASSERT_TRUE(qokit::help::count_legacy_headings());
+  ASSERT_TRUE(qokit::help::init_legacy_struct());
+  qokit::help::process_legacy_source();
+  qokit::help::write_struct();
+  EXPECT_FALSE(qokit::help::help_output_ok());
+  std::fflush(qokit::help::f2);
   EXPECT_EQ(sink_.bytes.find('\x01'), std::string::npos) << "the tables were written after the failure";
 }
 
@@ -110,15 +112,15 @@ TEST_F(HelpOutput, FailedTextWriteFailsTheLegacyRun) {
 TEST_F(HelpOutput, NothingIsWrittenAfterTheFirstFailure) {
   Open("");
   const std::string block(1 << 16, 'a');  // larger than the stream's buffer: written at once
-  help_write(block.data(), block.size());
-  EXPECT_FALSE(help_output_ok());
-  std::fflush(f2);
+  qokit::help::help_write(block.data(), block.size());
+  EXPECT_FALSE(qokit::help::help_output_ok());
+  std::fflush(qokit::help::f2);
   const std::string before = sink_.bytes;
-  help_seek(0);
+  qokit::help::help_seek(0);
   help_write("def", 3);
-  help_put('g');
+  qokit::help::help_put('g');
   std::fflush(f2);
-  EXPECT_FALSE(help_output_ok());
+  EXPECT_FALSE(qokit::help::help_output_ok());
   EXPECT_TRUE(sink_.bytes == before) << "bytes written after the failure";
 }
 
@@ -128,14 +130,14 @@ TEST_F(HelpOutput, FileBeyondFourGibibytesKeepsTheEarlierOne) {
   TempDir dir;
   const auto source = dir.Write("src.txt", "$H1%2%Start$-x\n");
   const auto target = dir.Write("out.hlp", "earlier\n");
-  HelpFiles files;
-  ASSERT_EQ(openfiles(source.c_str(), target.c_str(), files), Flow::kGoOn);
-  help_seek(UINT32_MAX);
-  help_put('x');
-  EXPECT_TRUE(help_output_ok()) << "the last addressable byte is fine";
+  qokit::help::HelpFiles files;
+  ASSERT_EQ(qokit::help::openfiles(source.c_str(), target.c_str(), files), Flow::kGoOn);
+  qokit::help::help_seek(UINT32_MAX);
+  qokit::help::help_put('x');
+  EXPECT_TRUE(qokit::help::help_output_ok()) << "the last addressable byte is fine";
   help_put('y');
-  EXPECT_TRUE(help_output_too_large());
-  EXPECT_FALSE(closefiles(files, target.c_str()));
+  EXPECT_TRUE(qokit::help::help_output_too_large());
+  EXPECT_FALSE(qokit::help::closefiles(files, target.c_str()));
   EXPECT_EQ(dir.Read("out.hlp"), "earlier\n");
 }
 

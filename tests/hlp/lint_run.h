@@ -10,14 +10,14 @@
 
 struct Linted {
   std::string text;
-  helplint::Counts counts;
+  qokit::check::Counts counts;
 };
 
 inline Linted RunLint(std::string_view source, bool legacy, int line_length, std::string_view name = "in.hlp") {
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);
-  const helplint::Counts counts = helplint::LintHelpSource(name, source, {legacy, line_length}, out);
+  const qokit::check::Counts counts = qokit::check::LintHelpSource(name, source, {legacy, line_length}, out);
   std::fclose(out);
   Linted linted{std::string(buffer, size), counts};
   std::free(buffer);

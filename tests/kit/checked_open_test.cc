@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalog_bytes.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "temp_dir.h"
 #include "translations.h"
 

@@ -15,10 +15,10 @@
 
 namespace {
 
-using qokit::ParseEpoch;
-using qokit::RewriteCompileTime;
-using qokit::StampKind;
-using qokit::UtcTimeText;
+using qokit::stamp::ParseEpoch;
+using qokit::stamp::RewriteCompileTime;
+using qokit::stamp::StampKind;
+using qokit::stamp::UtcTimeText;
 
 TEST(CompileTime, EpochValues) {
   const struct {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "temp_dir.h"
 #include "translations.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 using Env = std::map<std::string, std::string>;
 
-qomsg::Environment From(const Env& env) {
+qokit::reader::Environment From(const Env& env) {
   return [&env](const char* variable) -> const char* {
     const auto it = env.find(variable);
     return it == env.end() ? nullptr : it->second.c_str();
@@ -52,7 +52,7 @@ TEST(LocaleSearch, TagsInTheOrderTheEnvironmentAsksForThem) {
     std::string trace;
     for (const auto& [name, value] : row.env) trace.append(name).append("=").append(value).append(" ");
     SCOPED_TRACE(trace);
-    EXPECT_EQ(qomsg::LanguageTags(From(row.env)), row.tags);
+    EXPECT_EQ(qokit::reader::LanguageTags(From(row.env)), row.tags);
   }
 }
 
@@ -104,7 +104,7 @@ TEST(LocaleSearch, OpensTheFirstInstalledCatalogueThatFits) {
     qomsg_catalog* cat = nullptr;
     char opened[512] = "stale";
     char detail[512] = "stale";
-    const int rc = qomsg::OpenForLocale({root.c_str(), "demo", t.checksum(), table.data(), table.size()},
+    const int rc = qokit::reader::OpenForLocale({root.c_str(), "demo", t.checksum(), table.data(), table.size()},
                                         From(row.env), &cat, opened, sizeof opened, detail, sizeof detail);
     EXPECT_EQ(rc, row.rc) << detail;
     EXPECT_EQ(cat != nullptr, rc == QOMSG_OK);

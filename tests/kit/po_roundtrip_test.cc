@@ -15,7 +15,7 @@
 #include "po_file.h"
 #include "po_source.h"
 #include "printf_oracle.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "run_program.h"
 #include "temp_dir.h"
 
@@ -147,15 +147,15 @@ constexpr char kBase[] =
 // Fills in translations of a PO file, with the production reader and writer;
 // gettext's own tools check the result afterwards.
 std::string Translated(const std::string& po, const std::vector<std::pair<std::string, std::string>>& translations) {
-  std::vector<po::PoEntry> entries;
-  po::PoSyntaxError error;
-  EXPECT_TRUE(po::ReadPo(po, entries, error)) << error.line << ": " << error.what;
+  std::vector<qokit::po::PoEntry> entries;
+  qokit::po::PoSyntaxError error;
+  EXPECT_TRUE(qokit::po::ReadPo(po, entries, error)) << error.line << ": " << error.what;
   std::string out;
-  for (po::PoEntry& entry : entries) {
+  for (qokit::po::PoEntry& entry : entries) {
     for (const auto& [symbol, text] : translations) {
       if (entry.context == symbol) entry.msgstr[0] = text;
     }
-    po::WritePoEntry(out, entry);
+    qokit::po::WritePoEntry(out, entry);
     out.append(1, '\n');
   }
   return out;
@@ -212,13 +212,13 @@ TEST(PoRoundTrip, TranslationEditedWithGettextImportsWithFuzzyEntriesInBaseText)
   ASSERT_EQ(r.status, 0) << Describe(r);
   r = Exec("/usr/bin/env", {"msgmerge", "-q", "-o", "merged.po", "de.po", "app.pot"}, dir);
   ASSERT_EQ(r.status, 0) << Describe(r);
-  std::vector<po::PoEntry> merged;
-  po::PoSyntaxError syntax;
-  ASSERT_TRUE(po::ReadPo(dir.Read("merged.po"), merged, syntax));
-  for (const po::PoEntry& entry : merged) {
+  std::vector<qokit::po::PoEntry> merged;
+  qokit::po::PoSyntaxError syntax;
+  ASSERT_TRUE(qokit::po::ReadPo(dir.Read("merged.po"), merged, syntax));
+  for (const qokit::po::PoEntry& entry : merged) {
     if (entry.IsHeader()) continue;
-    po::EntryFacts facts;
-    EXPECT_TRUE(po::ReadFacts(entry, facts)) << entry.context << ": msgmerge dropped the facts comment";
+    qokit::po::EntryFacts facts;
+    EXPECT_TRUE(qokit::po::ReadFacts(entry, facts)) << entry.context << ": msgmerge dropped the facts comment";
     EXPECT_EQ(entry.HasFlag("fuzzy"), entry.context == "GONE") << entry.context;
   }
 
@@ -261,11 +261,11 @@ TEST(PoRoundTrip, ConversionOfAnotherTypeIsRefusedByMsgfmtAndImport) {
   for (const auto& [symbol, text] : wrong) {
     SCOPED_TRACE(text);
     dir.Write("de.po", Translated(dir.Read("app.pot"), {{symbol, text}}));
-    std::vector<po::PoEntry> entries;
-    po::PoSyntaxError syntax;
-    ASSERT_TRUE(po::ReadPo(dir.Read("de.po"), entries, syntax));
+    std::vector<qokit::po::PoEntry> entries;
+    qokit::po::PoSyntaxError syntax;
+    ASSERT_TRUE(qokit::po::ReadPo(dir.Read("de.po"), entries, syntax));
     long line = 0;
-    for (const po::PoEntry& entry : entries) {
+    for (const qokit::po::PoEntry& entry : entries) {
       if (entry.context == symbol) line = entry.msgstr_line;
     }
     r = Exec("/usr/bin/env", {"msgfmt", "--check-format", "-o", "/dev/null", "de.po"}, dir);
@@ -309,23 +309,23 @@ TEST(PoRoundTrip, DebianTranslationMergedFromACompendiumPrintsAsTheTranslatorWro
 
     // The compendium: each Debian translation under the template's msgctxt
     // and msgid of its original, the translation as the translator wrote it.
-    std::vector<po::PoEntry> pot;
-    po::PoSyntaxError syntax;
-    ASSERT_TRUE(po::ReadPo(dir.Read("base.pot"), pot, syntax));
-    std::map<std::string, const po::PoEntry*> by_symbol;
-    for (const po::PoEntry& entry : pot) by_symbol[entry.context] = &entry;
+    std::vector<qokit::po::PoEntry> pot;
+    qokit::po::PoSyntaxError syntax;
+    ASSERT_TRUE(qokit::po::ReadPo(dir.Read("base.pot"), pot, syntax));
+    std::map<std::string, const qokit::po::PoEntry*> by_symbol;
+    for (const qokit::po::PoEntry& entry : pot) by_symbol[entry.context] = &entry;
     std::string compendium = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
     std::map<long, std::string> translation_of;
     for (const kittest::ConvertedMessage& m : base.messages) {
       for (const kittest::PoEntry& e : debian) {
         if (e.msgid != m.translation || e.msgstr[0].empty()) continue;
-        po::PoEntry entry;
+        qokit::po::PoEntry entry;
         entry.flags = {"c-format"};
         entry.has_context = true;
         entry.context = std::string("MSG_").append(std::to_string(m.number));
         entry.msgid = by_symbol.at(entry.context)->msgid;
         entry.msgstr = {e.msgstr[0]};
-        po::WritePoEntry(compendium, entry);
+        qokit::po::WritePoEntry(compendium, entry);
         compendium.append(1, '\n');
         translation_of[m.number] = e.msgstr[0];
         break;

@@ -82,7 +82,7 @@ std::optional<std::vector<Conversion>> Conversions(std::string_view f) {
 qomsg_arg ValueFor(std::string_view spec) {
   static const wchar_t kWide[] = L"wide";
   qomsg_arg a{};
-  a.type = msgtext::TypeCode(spec);
+  a.type = qokit::format::TypeCode(spec);
   switch (a.type) {
     case QOMSG_ARG_INT: a.v.i = 65; break;
     case QOMSG_ARG_LONG: a.v.l = 1234567; break;
@@ -99,7 +99,7 @@ std::optional<std::vector<qomsg_arg>> ArgumentsOf(const std::vector<Conversion>&
   std::vector<qomsg_arg> args;
   reason = "an original with positional arguments that are not 1..N";
   for (const Conversion& c : conversions) {
-    if (msgtext::Judge(c.spec) != msgtext::Verdict::kSound) {
+    if (qokit::format::Judge(c.spec) != qokit::format::Verdict::kSound) {
       reason = "an original with a conversion the compiler refuses (%lc, %zu, %Lf...)";
       return std::nullopt;
     }
@@ -125,14 +125,14 @@ std::optional<std::vector<qomsg_arg>> ArgumentsOf(const std::vector<Conversion>&
 }  // namespace
 
 std::vector<PoEntry> ParsePo(const std::string& text) {
-  std::vector<po::PoEntry> read;
-  po::PoSyntaxError error;
-  if (!po::ReadPo(text, read, error)) {
+  std::vector<qokit::po::PoEntry> read;
+  qokit::po::PoSyntaxError error;
+  if (!qokit::po::ReadPo(text, read, error)) {
     ADD_FAILURE() << "PO syntax, line " << error.line << ": " << error.what;
     return {};
   }
   std::vector<PoEntry> entries;
-  for (po::PoEntry& entry : read) {
+  for (qokit::po::PoEntry& entry : read) {
     if (!entry.msgid.empty()) entries.push_back({entry.msgid, entry.msgid_plural, std::move(entry.msgstr)});
   }
   return entries;
@@ -179,10 +179,10 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
         const char* problem = nullptr;
         for (const Conversion& c : *to) {
           const int argument = c.position > 0 ? c.position : ++sequential;
-          const msgtext::Verdict verdict = msgtext::Judge(c.spec);
-          if (verdict == msgtext::Verdict::kLongDouble) {
+          const qokit::format::Verdict verdict = qokit::format::Judge(c.spec);
+          if (verdict == qokit::format::Verdict::kLongDouble) {
             problem = "a long double conversion";
-          } else if (verdict != msgtext::Verdict::kSound || c.positional_star) {
+          } else if (verdict != qokit::format::Verdict::kSound || c.positional_star) {
             problem = "a conversion the compiler refuses (%lc, %zu, %I...)";
           } else if (c.spec.find('*') != std::string::npos) {
             problem = "a star, which the original does not have";
@@ -191,7 +191,7 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
           } else if (!used.insert(argument).second) {
             problem = "an argument shown twice";
           } else if (static_cast<std::size_t>(argument) > m.args.size() ||
-                     m.args[static_cast<std::size_t>(argument) - 1].type != msgtext::TypeCode(c.spec)) {
+                     m.args[static_cast<std::size_t>(argument) - 1].type != qokit::format::TypeCode(c.spec)) {
             problem = "a conversion of another type than the original's";
           }
           if (problem != nullptr) break;
@@ -214,7 +214,7 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
         continue;
       }
       m.number = ++number;
-      result.source += std::to_string(m.number) + " I MSG_" + std::to_string(m.number) + " " + qokit::QuoteText(text) + "\n";
+      result.source += std::to_string(m.number) + " I MSG_" + std::to_string(m.number) + " " + qokit::dump::QuoteText(text) + "\n";
       result.messages.push_back(m);
     }
   }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 
 namespace kittest {
 

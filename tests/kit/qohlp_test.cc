@@ -5,7 +5,7 @@
 #include <string>
 
 #include "help_bytes.h"
-#include "qohlp.h"
+#include "qokit/qohlp.h"
 #include "temp_dir.h"
 
 namespace {

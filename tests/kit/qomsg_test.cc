@@ -8,7 +8,7 @@
 
 #include "catalog_bytes.h"
 #include "compiled_text.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "temp_dir.h"
 
 using kittest::Block;

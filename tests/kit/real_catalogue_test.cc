@@ -9,7 +9,7 @@
 
 #include "po_source.h"
 #include "printf_oracle.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 #include "run_program.h"
 #include "temp_dir.h"
 

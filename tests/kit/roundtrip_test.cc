@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "message_source.h"
-#include "qohlp.h"
-#include "qomsg.h"
+#include "qokit/qohlp.h"
+#include "qokit/qomsg.h"
 #include "run_program.h"
 #include "temp_dir.h"
 

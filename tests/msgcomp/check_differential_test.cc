@@ -28,7 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using msgcheck::Topic;
+using qokit::check::Topic;
 
 enum class Stage { kNone, kFirstPass, kSecondPass, kFormatCode, kSize };
 
@@ -95,7 +95,7 @@ Stop CompilerStop(const std::string& err, const std::vector<std::string>& names)
 
 // Where a syntax finding's offending byte stood: its own place unless the
 // text says "(at line N)" or "(at FILE:N)".
-std::pair<std::string, long> SyntaxAt(const msgcheck::Finding& f) {
+std::pair<std::string, long> SyntaxAt(const qokit::check::Finding& f) {
   std::smatch m;
   if (std::regex_search(f.text, m, std::regex(R"(\(at line (\d+)\)$)"))) return {f.file, std::stol(m[1])};
   if (std::regex_search(f.text, m, std::regex(R"(\(at (\S+):(\d+)\)$)"))) return {m[1], std::stol(m[2])};
@@ -121,8 +121,8 @@ struct Tally {
 
 void Compare(const Sources& sources, Tally& tally) {
   CheckRun run;
-  msgcheck::Findings findings;
-  msgcheck::LintResult lint;
+  qokit::check::Findings findings;
+  qokit::check::LintResult lint;
   ASSERT_TRUE(run.Lint(sources, findings, lint));
   std::vector<std::string> args = {"regensym", "s.h"}, names;
   for (const auto& [name, bytes] : sources) {
@@ -152,9 +152,9 @@ void Compare(const Sources& sources, Tally& tally) {
   const Stop stop = CompilerStop(gensym.status != 0 ? gensym.err : genobj.err, names);
   ASSERT_NE(stop.stage, Stage::kNone) << "no known stop in the compiler's output";
   ++tally.stops[stop.kind];
-  const msgcheck::Finding* first = nullptr;
-  for (const msgcheck::Finding& f : findings.all()) {
-    if (f.severity != msgcheck::Severity::kError) continue;
+  const qokit::check::Finding* first = nullptr;
+  for (const qokit::check::Finding& f : findings.all()) {
+    if (f.severity != qokit::check::Severity::kError) continue;
     const Stage stage = StageOf(f.topic);
     ASSERT_GE(static_cast<int>(stage), static_cast<int>(stop.stage)) << "an error of a stage the compiler passed";
     if (stage == stop.stage && first == nullptr) first = &f;

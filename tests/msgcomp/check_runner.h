@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "check_messages.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "source_lint.h"
 #include "temp_dir.h"
 #include "translation_check.h"
@@ -25,7 +25,7 @@ inline Sources Named(const std::vector<std::string>& bytes, char first = 'a') {
 }
 
 // The findings as qomsgcheck prints them.
-inline std::string Printed(const msgcheck::Findings& findings) {
+inline std::string Printed(const qokit::check::Findings& findings) {
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);
@@ -48,13 +48,13 @@ class CheckRun {
   CheckRun& operator=(const CheckRun&) = delete;
 
   // Writes the sources and lints them; false when they could not be read.
-  bool Lint(const Sources& sources, msgcheck::Findings& findings, msgcheck::LintResult& result) {
+  bool Lint(const Sources& sources, qokit::check::Findings& findings, qokit::check::LintResult& result) {
     std::vector<const char*> names;
     for (const auto& [name, bytes] : sources) {
       dir_.Write(name, bytes);
       names.push_back(name.c_str());
     }
-    return msgcheck::LintSources(names, findings, result);
+    return qokit::check::LintSources(names, findings, result);
   }
   const TempDir& dir() const { return dir_; }
 

@@ -10,8 +10,8 @@
 
 namespace {
 
-using msgcheck::Findings;
-using msgcheck::LintResult;
+using qokit::check::Findings;
+using qokit::check::LintResult;
 
 std::string LintPrinted(const Sources& sources, bool warnings = true) {
   CheckRun run;
@@ -197,10 +197,10 @@ TEST(Lint, ReportsSourcesItCannotRead) {
   Findings findings;
   LintResult result;
   std::vector<const char*> names = {"missing.msg"};
-  EXPECT_FALSE(msgcheck::LintSources(names, findings, result));
+  EXPECT_FALSE(qokit::check::LintSources(names, findings, result));
   EXPECT_EQ(Printed(findings), "qomsgcheck: missing.msg: cannot be read: No such file or directory\n");
   names.assign(16, "a.msg");
-  EXPECT_FALSE(msgcheck::LintSources(names, findings, result));
+  EXPECT_FALSE(qokit::check::LintSources(names, findings, result));
   EXPECT_EQ(findings.errors(), 2);
 }
 
@@ -255,7 +255,7 @@ TEST(Translation, NamesEveryMismatch) {
     LintResult base, translated;
     ASSERT_TRUE(run.Lint({{"en.msg", row.base}}, findings, base));
     ASSERT_TRUE(run.Lint({{"de.msg", row.translated}}, findings, translated));
-    msgcheck::CheckTranslation(base, translated, findings);
+    qokit::check::CheckTranslation(base, translated, findings);
     EXPECT_EQ(Printed(findings), row.findings) << row.translated;
   }
 }

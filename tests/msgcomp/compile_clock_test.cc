@@ -8,6 +8,8 @@
 
 #include "compile_clock.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 std::time_t FixedClock() { return 1700000000; }
@@ -18,8 +20,8 @@ TEST(CompileClock, FixedClockGivesItsCtimeText) {
   setenv("TZ", "UTC", 1);
   tzset();
   char text[26];
-  SetCompileClock(FixedClock);
-  CurrentTimeText(text);
+  qokit::msgcomp::SetCompileClock(FixedClock);
+  qokit::msgcomp::CurrentTimeText(text);
   EXPECT_STREQ(text, "Tue Nov 14 22:13:20 2023");
   SetCompileClock(nullptr);
   CurrentTimeText(text);

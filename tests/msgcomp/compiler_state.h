@@ -8,14 +8,16 @@
 
 #include "msgstate.h"
 #include "msgsym.h"
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
+
+using namespace qokit::msgcomp;
 
 class CompilerStateTest {
  public:
   // Sources are temporary files holding the given bytes, named a.msg, b.msg, ...
   explicit CompilerStateTest(const std::vector<std::string>& sources = {}) {
     nlsInit();
-    msgState = state_.get();
+    qokit::msgcomp::msgState = state_.get();
     for (size_t i = 0; i < sources.size(); ++i) {
       names_.push_back(std::string(1, static_cast<char>('a' + i)) + ".msg");
       FILE* f = std::tmpfile();
@@ -27,13 +29,13 @@ class CompilerStateTest {
     state_->numSrcFiles = static_cast<int32_t>(sources.size());
   }
   ~CompilerStateTest() {
-    FreeSymbolTable();
+    qokit::msgcomp::FreeSymbolTable();
     for (int i = 0; i < state_->numSrcFiles; ++i) std::fclose(state_->srcFiles[i]);
-    msgState = nullptr;
+    qokit::msgcomp::msgState = nullptr;
   }
   MsgCompilerState& state() { return *state_; }
 
  private:
-  std::unique_ptr<MsgCompilerState> state_ = std::make_unique<MsgCompilerState>();
+  std::unique_ptr<qokit::msgcomp::MsgCompilerState> state_ = std::make_unique<MsgCompilerState>();
   std::vector<std::string> names_;
 };

@@ -7,6 +7,8 @@
 
 #include "compiler_state.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -38,12 +40,12 @@ struct Compiled {
 Compiled Compile(const std::string& text) {
   Compiled result;
   testing::internal::CaptureStderr();
-  result.check = CheckInserts(text.c_str());
+  result.check = qokit::msgcomp::CheckInserts(text.c_str());
   result.checkErrors = testing::internal::GetCapturedStderr();
   if (result.check != 0) return result;
-  Bytes buffer(CompiledSizeBound(text.size()));
+  Bytes buffer(qokit::msgcomp::CompiledSizeBound(text.size()));
   testing::internal::CaptureStderr();
-  const size_t length = CompileMessageText(text.c_str(), buffer.data(), buffer.size());
+  const size_t length = qokit::msgcomp::CompileMessageText(text.c_str(), buffer.data(), buffer.size());
   result.compileErrors = testing::internal::GetCapturedStderr();
   buffer.resize(length);
   result.bytes = buffer;
@@ -97,7 +99,7 @@ TEST(CompileMessageText, LongestTextFitsTheBound) {
   ASSERT_EQ(c.check, 0) << c.checkErrors;
   EXPECT_EQ(c.bytes[0], 0);
   EXPECT_EQ(c.bytes[1], 100);
-  EXPECT_LE(c.bytes.size(), CompiledSizeBound(text.size()));
+  EXPECT_LE(c.bytes.size(), qokit::msgcomp::CompiledSizeBound(text.size()));
 }
 
 TEST(CheckInserts, RejectsBadInsertsWithPositionLines) {
@@ -152,14 +154,14 @@ TEST(CheckInserts, RejectsBadInsertsWithPositionLines) {
 
 TEST(CheckInserts, RaisesRunWideMaximaOnly) {
   CompilerStateTest t;
-  ASSERT_EQ(CheckInserts("@1%s @2%-10.3ld @3%d"), 0);
+  ASSERT_EQ(qokit::msgcomp::CheckInserts("@1%s @2%-10.3ld @3%d"), 0);
   EXPECT_EQ(t.state().maxInserts, 3);
   EXPECT_EQ(t.state().maxSpecLen, 8);
-  ASSERT_EQ(CheckInserts("@1%d"), 0);
+  ASSERT_EQ(qokit::msgcomp::CheckInserts("@1%d"), 0);
   EXPECT_EQ(t.state().maxInserts, 3);
   EXPECT_EQ(t.state().maxSpecLen, 8);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(CheckInserts("@2%d"), 1);
+  EXPECT_EQ(qokit::msgcomp::CheckInserts("@2%d"), 1);
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(t.state().maxInserts, 3);
 }
@@ -186,9 +188,9 @@ TEST(CompileMessageText, SecondPassErrors) {
 
 TEST(CompileMessageText, NeverWritesPastItsBuffer) {
   CompilerStateTest t;
-  ASSERT_EQ(CheckInserts("Hello @1%s"), 0);
+  ASSERT_EQ(qokit::msgcomp::CheckInserts("Hello @1%s"), 0);
   unsigned char buffer[6] = {};
-  EXPECT_EQ(CompileMessageText("Hello @1%s", buffer, sizeof buffer), 0u);
+  EXPECT_EQ(qokit::msgcomp::CompileMessageText("Hello @1%s", buffer, sizeof buffer), 0u);
 }
 
 }  // namespace

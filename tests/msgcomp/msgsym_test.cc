@@ -8,6 +8,8 @@
 
 #include "compiler_state.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 std::vector<int> ListNumbers() {
@@ -31,7 +33,7 @@ void ExpectConsistent() {
   for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) {
     ++listed;
     EXPECT_EQ(s->prev, prev);
-    EXPECT_EQ(msgFindSymbol(s->name), s);
+    EXPECT_EQ(qokit::msgcomp::msgFindSymbol(s->name), s);
     const MsgSymbol* chained = msgState->symHash[HashSymbol(s->name)];
     while (chained != nullptr && chained != s) chained = chained->hashNext;
     EXPECT_EQ(chained, s) << s->name << " is missing from its hash chain";
@@ -58,40 +60,40 @@ TEST(HashSymbol, SumsWeightedSignedBytes) {
   // A: 65*5 = 325 -> 68. AB: 325 + ((66*10) ^ 8192) = 325 + 8852 = 9177 -> 182.
   // "\xff": -1*5 = -5 -> |S| = 5. "\x80a": -640 + ((97*10) ^ 8192) = -640 + 9162 = 8522 -> 41.
   const Row rows[] = {{"A", 68}, {"AB", 182}, {"\xff", 5}, {"\x80" "a", 41}, {"", 0}};
-  for (const Row& row : rows) EXPECT_EQ(HashSymbol(row.name), row.bucket) << row.name;
+  for (const Row& row : rows) EXPECT_EQ(qokit::msgcomp::HashSymbol(row.name), row.bucket) << row.name;
   std::string longest(50, '\xff');
-  const int bucket = HashSymbol(longest.c_str());
+  const int bucket = qokit::msgcomp::HashSymbol(longest.c_str());
   EXPECT_GE(bucket, 0);
   EXPECT_LT(bucket, 257);
 }
 
 TEST(Checksum, SumsNameBytesAndNumbers) {
   CompilerStateTest t;
-  EXPECT_EQ(ComputeChecksum(), 0);
-  InsertSymbol("AB", 1);
-  EXPECT_EQ(ComputeChecksum(), 132);
+  EXPECT_EQ(qokit::msgcomp::ComputeChecksum(), 0);
+  qokit::msgcomp::InsertSymbol("AB", 1);
+  EXPECT_EQ(qokit::msgcomp::ComputeChecksum(), 132);
   InsertSymbol("\xff", 10);  // the byte counts as -1
-  EXPECT_EQ(ComputeChecksum(), 132 - 1 + 10);
+  EXPECT_EQ(qokit::msgcomp::ComputeChecksum(), 132 - 1 + 10);
 }
 
 TEST(SymbolList, KeepsNumberOrderWithTiesInInsertionOrder) {
   CompilerStateTest t;
-  InsertSymbol("FIVE_A", 5);
+  qokit::msgcomp::InsertSymbol("FIVE_A", 5);
   InsertSymbol("THREE", 3);
   InsertSymbol("FIVE_B", 5);
   InsertSymbol("ONE", 1);
   EXPECT_EQ(ListNames(), (std::vector<std::string>{"ONE", "THREE", "FIVE_A", "FIVE_B"}));
-  EXPECT_STREQ(msgFindNumber(5)->name, "FIVE_A");
+  EXPECT_STREQ(qokit::msgcomp::msgFindNumber(5)->name, "FIVE_A");
   ExpectConsistent();
 }
 
 TEST(SymbolList, FindNumberMissesEmptyGapsAndEnds) {
   CompilerStateTest t;
-  EXPECT_EQ(msgFindNumber(1), nullptr);
-  InsertSymbol("TEN", 10);
+  EXPECT_EQ(qokit::msgcomp::msgFindNumber(1), nullptr);
+  qokit::msgcomp::InsertSymbol("TEN", 10);
   InsertSymbol("TWENTY", 20);
-  for (int n : {0, 9, 15, 21, 49999}) EXPECT_EQ(msgFindNumber(n), nullptr) << n;
-  EXPECT_STREQ(msgFindNumber(20)->name, "TWENTY");
+  for (int n : {0, 9, 15, 21, 49999}) EXPECT_EQ(qokit::msgcomp::msgFindNumber(n), nullptr) << n;
+  EXPECT_STREQ(qokit::msgcomp::msgFindNumber(20)->name, "TWENTY");
 }
 
 TEST(SymbolList, OrdersNumbersAcrossIndexBoundaries) {
@@ -99,46 +101,46 @@ TEST(SymbolList, OrdersNumbersAcrossIndexBoundaries) {
   // that only a hand-edited symbol file can hold.
   const std::vector<int> numbers = {4096, 70000, 63, 49999, 64, 0, 60000, 4095, 127, 2000000000, 128, 1, 50000};
   CompilerStateTest t;
-  for (size_t i = 0; i < numbers.size(); ++i) InsertSymbol(std::string("S").append(std::to_string(i)).c_str(), numbers[i]);
+  for (size_t i = 0; i < numbers.size(); ++i) qokit::msgcomp::InsertSymbol(std::string("S").append(std::to_string(i)).c_str(), numbers[i]);
   std::vector<int> sorted = numbers;
   std::sort(sorted.begin(), sorted.end());
   EXPECT_EQ(ListNumbers(), sorted);
   ExpectConsistent();
-  RemoveSymbol(msgFindNumber(4095));
+  qokit::msgcomp::RemoveSymbol(qokit::msgcomp::msgFindNumber(4095));
   RemoveSymbol(msgFindNumber(64));
   RemoveSymbol(msgFindNumber(60000));
-  InsertSymbol("LATE", 4100);
+  qokit::msgcomp::InsertSymbol("LATE", 4100);
   InsertSymbol("LATER", 65);
-  RenumberSymbol(msgFindNumber(2000000000), 3);
+  qokit::msgcomp::RenumberSymbol(msgFindNumber(2000000000), 3);
   EXPECT_EQ(ListNumbers(), (std::vector<int>{0, 1, 3, 63, 65, 127, 128, 4096, 4100, 49999, 50000, 70000}));
   ExpectConsistent();
 }
 
 TEST(SymbolList, RenumberAndRemoveKeepOrderAndLookups) {
   CompilerStateTest t;
-  MsgSymbol* a = InsertSymbol("A", 1);
+  qokit::msgcomp::MsgSymbol* a = qokit::msgcomp::InsertSymbol("A", 1);
   InsertSymbol("B", 2);
   MsgSymbol* c = InsertSymbol("C", 3);
   InsertSymbol("D", 2);
-  RenumberSymbol(a, 2);  // goes after every record numbered 2
+  qokit::msgcomp::RenumberSymbol(a, 2);  // goes after every record numbered 2
   EXPECT_EQ(ListNames(), (std::vector<std::string>{"B", "D", "A", "C"}));
-  EXPECT_EQ(msgFindNumber(1), nullptr);
+  EXPECT_EQ(qokit::msgcomp::msgFindNumber(1), nullptr);
   RenumberSymbol(c, 0);
   EXPECT_EQ(ListNumbers(), (std::vector<int>{0, 2, 2, 2}));
   ExpectConsistent();
-  RemoveSymbol(msgFindSymbol("B"));
+  qokit::msgcomp::RemoveSymbol(qokit::msgcomp::msgFindSymbol("B"));
   RemoveSymbol(msgFindSymbol("C"));
   EXPECT_EQ(ListNames(), (std::vector<std::string>{"D", "A"}));
   EXPECT_EQ(msgFindSymbol("B"), nullptr);
-  EXPECT_STREQ(msgFindNumber(2)->name, "D");
+  EXPECT_STREQ(qokit::msgcomp::msgFindNumber(2)->name, "D");
   ExpectConsistent();
 }
 
 TEST(SymbolList, LookupsSurviveManyRemovals) {
   CompilerStateTest t;
   constexpr int kCount = 5000;  // enough to grow the name index and collide in it
-  for (int n = 1; n <= kCount; ++n) InsertSymbol(("NAME_" + std::to_string(n)).c_str(), n);
-  for (int n = 1; n <= kCount; n += 3) RemoveSymbol(msgFindSymbol(("NAME_" + std::to_string(n)).c_str()));
+  for (int n = 1; n <= kCount; ++n) qokit::msgcomp::InsertSymbol(("NAME_" + std::to_string(n)).c_str(), n);
+  for (int n = 1; n <= kCount; n += 3) qokit::msgcomp::RemoveSymbol(qokit::msgcomp::msgFindSymbol(("NAME_" + std::to_string(n)).c_str()));
   for (int n = 1; n <= kCount; ++n) {
     const MsgSymbol* sym = msgFindSymbol(("NAME_" + std::to_string(n)).c_str());
     if (n % 3 == 1) {
@@ -153,38 +155,38 @@ TEST(SymbolList, LookupsSurviveManyRemovals) {
 
 TEST(SymbolList, DefinedNumbersFollowRemoval) {
   CompilerStateTest t;
-  MsgSymbol* a = InsertSymbol("A", 4);
+  qokit::msgcomp::MsgSymbol* a = qokit::msgcomp::InsertSymbol("A", 4);
   MsgSymbol* b = InsertSymbol("B", 4);
-  EXPECT_EQ(FindDefinedNumber(4), nullptr);
-  MarkDefined(b);
-  EXPECT_EQ(FindDefinedNumber(4), b);
-  RemoveSymbol(b);
-  EXPECT_EQ(FindDefinedNumber(4), nullptr);
+  EXPECT_EQ(qokit::msgcomp::FindDefinedNumber(4), nullptr);
+  qokit::msgcomp::MarkDefined(b);
+  EXPECT_EQ(qokit::msgcomp::FindDefinedNumber(4), b);
+  qokit::msgcomp::RemoveSymbol(b);
+  EXPECT_EQ(qokit::msgcomp::FindDefinedNumber(4), nullptr);
   MarkDefined(a);
-  EXPECT_EQ(FindDefinedNumber(4), a);
+  EXPECT_EQ(qokit::msgcomp::FindDefinedNumber(4), a);
 }
 
 TEST(MetaSymbols, ShortValuesStayInTheRecord) {
   CompilerStateTest t;
   const std::string fifteen(15, 'x'), sixteen(16, 'y');
-  MsgMetaSymbol* inRecord = InsertMetaSymbol("SHORT", fifteen.c_str());
+  qokit::msgcomp::MsgMetaSymbol* inRecord = qokit::msgcomp::InsertMetaSymbol("SHORT", fifteen.c_str());
   MsgMetaSymbol* separate = InsertMetaSymbol("LONG", sixteen.c_str());
   EXPECT_EQ(inRecord->value, inRecord->shortValue);
   EXPECT_NE(separate->value, separate->shortValue);
-  EXPECT_EQ(std::string(FindMetaSymbol("SHORT")->value), fifteen);
-  EXPECT_EQ(std::string(FindMetaSymbol("LONG")->value), sixteen);
+  EXPECT_EQ(std::string(qokit::msgcomp::FindMetaSymbol("SHORT")->value), fifteen);
+  EXPECT_EQ(std::string(qokit::msgcomp::FindMetaSymbol("LONG")->value), sixteen);
 }
 
 TEST(MetaSymbols, ListedInNameOrderAndApartFromMessageSymbols) {
   CompilerStateTest t;
-  for (const char* name : {"TIMEFORMAT", "DATEFORMAT", "NUMBERFORMAT"}) InsertMetaSymbol(name, "1");
+  for (const char* name : {"TIMEFORMAT", "DATEFORMAT", "NUMBERFORMAT"}) qokit::msgcomp::InsertMetaSymbol(name, "1");
   std::vector<std::string> names;
   for (const MsgMetaSymbol* m = msgState->metaList; m != nullptr; m = m->next) names.push_back(m->name);
   EXPECT_EQ(names, (std::vector<std::string>{"DATEFORMAT", "NUMBERFORMAT", "TIMEFORMAT"}));
-  EXPECT_EQ(msgFindSymbol("DATEFORMAT"), nullptr);
-  MsgSymbol* sym = InsertSymbol("DATEFORMAT", 7);
-  EXPECT_EQ(msgFindSymbol("DATEFORMAT"), sym);
-  EXPECT_STREQ(FindMetaSymbol("DATEFORMAT")->value, "1");
+  EXPECT_EQ(qokit::msgcomp::msgFindSymbol("DATEFORMAT"), nullptr);
+  qokit::msgcomp::MsgSymbol* sym = qokit::msgcomp::InsertSymbol("DATEFORMAT", 7);
+  EXPECT_EQ(qokit::msgcomp::msgFindSymbol("DATEFORMAT"), sym);
+  EXPECT_STREQ(qokit::msgcomp::FindMetaSymbol("DATEFORMAT")->value, "1");
 }
 
 }  // namespace

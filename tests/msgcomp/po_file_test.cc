@@ -11,6 +11,8 @@
 
 #include "po_entry.h"
 
+using qokit::msgcomp::SourceEntry;
+
 namespace {
 
 TEST(PoFile, ReadsEntriesWithCommentsFlagsAndLines) {
@@ -37,14 +39,14 @@ TEST(PoFile, ReadsEntriesWithCommentsFlagsAndLines) {
       "msgid_plural \"many\"\n"
       "msgstr[0] \"eins\"\n"
       "msgstr[1] \"viele\"\n";
-  std::vector<po::PoEntry> entries;
-  po::PoSyntaxError error;
-  ASSERT_TRUE(po::ReadPo(text, entries, error)) << error.line << ": " << error.what;
+  std::vector<qokit::po::PoEntry> entries;
+  qokit::po::PoSyntaxError error;
+  ASSERT_TRUE(qokit::po::ReadPo(text, entries, error)) << error.line << ": " << error.what;
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_TRUE(entries[0].IsHeader());
-  EXPECT_EQ(po::HeaderCharset(entries[0]), "ISO-8859-1");
-  EXPECT_EQ(po::HeaderField(entries[0], "Language"), "de");
-  const po::PoEntry& e = entries[1];
+  EXPECT_EQ(qokit::po::HeaderCharset(entries[0]), "ISO-8859-1");
+  EXPECT_EQ(qokit::po::HeaderField(entries[0], "Language"), "de");
+  const qokit::po::PoEntry& e = entries[1];
   EXPECT_EQ(e.line, 11);
   EXPECT_EQ(e.msgstr_line, 15);
   EXPECT_EQ(e.comments, std::vector<std::string>{"translator"});
@@ -81,9 +83,9 @@ TEST(PoFile, RefusesMalformedFilesAtTheirLine) {
       {"msgidx \"a\"\n", 1},
   };
   for (const auto& [text, line] : rows) {
-    std::vector<po::PoEntry> entries;
-    po::PoSyntaxError error;
-    EXPECT_FALSE(po::ReadPo(text, entries, error)) << text;
+    std::vector<qokit::po::PoEntry> entries;
+    qokit::po::PoSyntaxError error;
+    EXPECT_FALSE(qokit::po::ReadPo(text, entries, error)) << text;
     EXPECT_EQ(error.line, line) << text;
     EXPECT_FALSE(error.what.empty());
   }
@@ -111,7 +113,7 @@ TEST(PoFile, WrittenEntriesReadBackUnchanged) {
     return s;
   };
   for (int i = 0; i < 500; ++i) {
-    po::PoEntry entry;
+    qokit::po::PoEntry entry;
     entry.extracted = {"qomsg: number 1, severity E"};
     entry.references = {"x.msg:1"};
     entry.flags = {"c-format"};
@@ -121,10 +123,10 @@ TEST(PoFile, WrittenEntriesReadBackUnchanged) {
     if (entry.msgid.empty() && !entry.has_context) entry.msgid = "x";
     entry.msgstr = {random_text(300)};
     std::string text;
-    po::WritePoEntry(text, entry);
-    std::vector<po::PoEntry> read;
-    po::PoSyntaxError error;
-    ASSERT_TRUE(po::ReadPo(text, read, error)) << text << "\n" << error.line << ": " << error.what;
+    qokit::po::WritePoEntry(text, entry);
+    std::vector<qokit::po::PoEntry> read;
+    qokit::po::PoSyntaxError error;
+    ASSERT_TRUE(qokit::po::ReadPo(text, read, error)) << text << "\n" << error.line << ": " << error.what;
     ASSERT_EQ(read.size(), 1u) << text;
     EXPECT_EQ(read[0].context, entry.context);
     EXPECT_EQ(read[0].msgid, entry.msgid);
@@ -137,7 +139,7 @@ TEST(PoFile, WrittenEntriesReadBackUnchanged) {
       const std::string line = text.substr(start, end - start);
       start = end + 1;
       if (line[0] != '"') continue;
-      EXPECT_TRUE(po::IsUtf8(line)) << line;
+      EXPECT_TRUE(qokit::po::IsUtf8(line)) << line;
       if (line.find('\xc3') == std::string::npos && line.find('\xe2') == std::string::npos) {
         EXPECT_LE(line.size(), 79u) << line;
       }
@@ -148,11 +150,11 @@ TEST(PoFile, WrittenEntriesReadBackUnchanged) {
 TEST(PoFile, ConvertsCharsetsWithIconv) {
   std::string text = "Gr\xfc\xdf" "e";
   std::string problem;
-  ASSERT_TRUE(po::ConvertToUtf8(text, "ISO-8859-1", problem)) << problem;
+  ASSERT_TRUE(qokit::po::ConvertToUtf8(text, "ISO-8859-1", problem)) << problem;
   EXPECT_EQ(text, "Gr\xc3\xbc\xc3\x9f" "e");
   std::string bad = "\xff";
-  EXPECT_FALSE(po::ConvertToUtf8(bad, "ASCII", problem));
-  EXPECT_FALSE(po::ConvertToUtf8(bad, "NO-SUCH-CHARSET", problem));
+  EXPECT_FALSE(qokit::po::ConvertToUtf8(bad, "ASCII", problem));
+  EXPECT_FALSE(qokit::po::ConvertToUtf8(bad, "NO-SUCH-CHARSET", problem));
   EXPECT_NE(problem.find("NO-SUCH-CHARSET"), std::string::npos);
 }
 
@@ -165,19 +167,19 @@ TEST(PoFile, FactsCommentCarriesNumberSeverityAndResponse) {
   };
   for (const SourceEntry& source : rows) {
     SCOPED_TRACE(source.symbol);
-    po::PoEntry entry;
-    po::FormatError error;
-    ASSERT_TRUE(po::EntryFor(source, "a.msg", false, entry, error));
+    qokit::po::PoEntry entry;
+    qokit::po::FormatError error;
+    ASSERT_TRUE(qokit::po::EntryFor(source, "a.msg", false, entry, error));
     EXPECT_EQ(entry.context, source.symbol);
     EXPECT_EQ(entry.HasFlag("c-format"), source.number != 0);
     EXPECT_EQ(entry.HasFlag("no-c-format"), source.number == 0);
     std::string text;
-    po::WritePoEntry(text, entry);
-    std::vector<po::PoEntry> read;
-    po::PoSyntaxError syntax;
-    ASSERT_TRUE(po::ReadPo(text, read, syntax));
-    po::EntryFacts facts;
-    ASSERT_TRUE(po::ReadFacts(read[0], facts));
+    qokit::po::WritePoEntry(text, entry);
+    std::vector<qokit::po::PoEntry> read;
+    qokit::po::PoSyntaxError syntax;
+    ASSERT_TRUE(qokit::po::ReadPo(text, read, syntax));
+    qokit::po::EntryFacts facts;
+    ASSERT_TRUE(qokit::po::ReadFacts(read[0], facts));
     EXPECT_EQ(facts.number, source.number);
     EXPECT_EQ(facts.severity, source.severity);
     EXPECT_EQ(facts.response, source.response);
@@ -186,10 +188,10 @@ TEST(PoFile, FactsCommentCarriesNumberSeverityAndResponse) {
                                 "qomsg: number 50000, severity E", "qomsg: number 5, severity E, response Yes",
                                 "qomsg: number 5"};
   for (const char* line : broken) {
-    po::PoEntry entry;
+    qokit::po::PoEntry entry;
     entry.extracted = {line};
-    po::EntryFacts facts;
-    EXPECT_FALSE(po::ReadFacts(entry, facts)) << line;
+    qokit::po::EntryFacts facts;
+    EXPECT_FALSE(qokit::po::ReadFacts(entry, facts)) << line;
   }
 }
 

@@ -16,9 +16,11 @@
 #include "inserts.h"
 #include "printf_oracle.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
-using po::FormatFault;
+using qokit::po::FormatFault;
 
 struct ExportRow {
   const char* text;
@@ -54,9 +56,9 @@ TEST(PoFormat, SourceTextsBecomePositionalFormats) {
   for (const ExportRow& row : rows) {
     SCOPED_TRACE(row.text);
     std::string format;
-    po::Signature signature;
-    po::FormatError error;
-    const bool ok = po::SourceToPo(row.text, format, signature, error);
+    qokit::po::Signature signature;
+    qokit::po::FormatError error;
+    const bool ok = qokit::po::SourceToPo(row.text, format, signature, error);
     EXPECT_EQ(ok, row.fault == FormatFault::kNone);
     EXPECT_EQ(error.fault, row.fault);
     EXPECT_EQ(error.conversion, row.conversion);
@@ -107,10 +109,10 @@ TEST(PoFormat, TranslatedFormatsBecomeSourceTexts) {
   for (const ImportRow& row : rows) {
     SCOPED_TRACE(std::string(row.original).append(" <- ").append(row.translated));
     std::string format, text;
-    po::Signature signature;
-    po::FormatError error;
-    ASSERT_TRUE(po::SourceToPo(row.original, format, signature, error));
-    const bool ok = po::PoToSource(row.translated, signature, text, error);
+    qokit::po::Signature signature;
+    qokit::po::FormatError error;
+    ASSERT_TRUE(qokit::po::SourceToPo(row.original, format, signature, error));
+    const bool ok = qokit::po::PoToSource(row.translated, signature, text, error);
     EXPECT_EQ(ok, row.fault == FormatFault::kNone);
     EXPECT_EQ(error.fault, row.fault);
     EXPECT_EQ(error.conversion, row.conversion);
@@ -130,9 +132,9 @@ TEST(PoFormat, MsgidsNotWrittenByExportHaveNoSignature) {
       {"%s %1$s", FormatFault::kMixedNumbering},
   };
   for (const auto& [msgid, fault] : rows) {
-    po::Signature signature;
-    po::FormatError error;
-    EXPECT_FALSE(po::SignatureOfPo(msgid, signature, error)) << msgid;
+    qokit::po::Signature signature;
+    qokit::po::FormatError error;
+    EXPECT_FALSE(qokit::po::SignatureOfPo(msgid, signature, error)) << msgid;
     EXPECT_EQ(error.fault, fault) << msgid;
   }
 }
@@ -157,26 +159,26 @@ std::string RandomText(std::mt19937& rng) {
 }
 
 // The compiled form of a text, decoded; false when the compiler refuses it.
-bool Compile(const std::string& text, std::string& bytes, qomsg::CompiledText& decoded) {
+bool Compile(const std::string& text, std::string& bytes, qokit::reader::CompiledText& decoded) {
   CompilerStateTest state;
   testing::internal::CaptureStderr();
-  const int checked = CheckInserts(text.c_str());
-  std::vector<unsigned char> buffer(CompiledSizeBound(text.size()));
-  const size_t length = checked == 0 ? CompileMessageText(text.c_str(), buffer.data(), buffer.size()) : 0;
+  const int checked = qokit::msgcomp::CheckInserts(text.c_str());
+  std::vector<unsigned char> buffer(qokit::msgcomp::CompiledSizeBound(text.size()));
+  const size_t length = checked == 0 ? qokit::msgcomp::CompileMessageText(text.c_str(), buffer.data(), buffer.size()) : 0;
   testing::internal::GetCapturedStderr();
   if (length == 0) return false;
   bytes.assign(reinterpret_cast<const char*>(buffer.data()), length);
   std::string why;
-  return qomsg::DecodeCompiledText(bytes, decoded, why);
+  return qokit::reader::DecodeCompiledText(bytes, decoded, why);
 }
 
 // The format with its conversions in another order, the literal text kept.
 std::string Reordered(const std::string& format, std::mt19937& rng) {
-  std::vector<po::PoConversion> conversions;
-  po::FormatError error;
-  if (!po::ParsePoFormat(format, conversions, error)) return format;
+  std::vector<qokit::po::PoConversion> conversions;
+  qokit::po::FormatError error;
+  if (!qokit::po::ParsePoFormat(format, conversions, error)) return format;
   std::vector<std::string> tokens;
-  for (const po::PoConversion& c : conversions) tokens.push_back(format.substr(c.begin, c.end - c.begin));
+  for (const qokit::po::PoConversion& c : conversions) tokens.push_back(format.substr(c.begin, c.end - c.begin));
   std::shuffle(tokens.begin(), tokens.end(), rng);
   std::string out;
   std::size_t copied = 0;
@@ -198,38 +200,38 @@ TEST(PoFormat, RandomTextsRoundTripAndReorderAsPrintfReadsThem) {
     const std::string text = RandomText(rng);
     SCOPED_TRACE(text);
     std::string bytes;
-    qomsg::CompiledText decoded;
+    qokit::reader::CompiledText decoded;
     const bool compiles = Compile(text, bytes, decoded);
     std::string format;
-    po::Signature signature;
-    po::FormatError error;
-    ASSERT_EQ(po::SourceToPo(text, format, signature, error), compiles);
+    qokit::po::Signature signature;
+    qokit::po::FormatError error;
+    ASSERT_EQ(qokit::po::SourceToPo(text, format, signature, error), compiles);
     if (!compiles) continue;
     ++exported;
     EXPECT_EQ(format, oracle::PositionalForm(text));
 
-    po::Signature read_back;
-    ASSERT_TRUE(po::SignatureOfPo(format, read_back, error));
+    qokit::po::Signature read_back;
+    ASSERT_TRUE(qokit::po::SignatureOfPo(format, read_back, error));
     ASSERT_EQ(read_back.size(), signature.size());
     for (std::size_t a = 0; a < signature.size(); ++a) {
       EXPECT_EQ(read_back[a].stars, signature[a].stars);
       EXPECT_EQ(read_back[a].type, signature[a].type);
     }
     std::string back;
-    ASSERT_TRUE(po::PoToSource(format, signature, back, error));
+    ASSERT_TRUE(qokit::po::PoToSource(format, signature, back, error));
     EXPECT_EQ(back, text);
 
     const std::string translated = Reordered(format, rng);
     std::string imported;
-    ASSERT_TRUE(po::PoToSource(translated, signature, imported, error)) << translated;
+    ASSERT_TRUE(qokit::po::PoToSource(translated, signature, imported, error)) << translated;
     std::string imported_bytes;
-    qomsg::CompiledText imported_form;
+    qokit::reader::CompiledText imported_form;
     ASSERT_TRUE(Compile(imported, imported_bytes, imported_form)) << imported;
     const std::vector<qomsg_arg> args = oracle::ArgumentsFor(decoded, rng());
     std::string expected;
     const int want = oracle::Snprintf(translated, args, expected);
     std::vector<char> out(want > 0 ? static_cast<std::size_t>(want) + 1 : 1);
-    const int got = qomsg::FormatText(imported_form, out.data(), out.size(), args.data(), args.size());
+    const int got = qokit::reader::FormatText(imported_form, out.data(), out.size(), args.data(), args.size());
     ASSERT_EQ(got, want) << translated;
     EXPECT_EQ(std::string(out.data(), static_cast<std::size_t>(std::max(got, 0))), expected) << translated;
   }

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 #include "source_entries.h"
 #include "temp_dir.h"
+
+using namespace qokit::msgcomp;
 
 namespace {
 
@@ -52,7 +54,7 @@ TEST(PoImport, AloneWritesOnlyWhatTheParserReadsBack) {
     const std::string po = dir.Write("in.po", text).string();
     std::string out;
     testing::internal::CaptureStderr();
-    const int result = po::ImportPo(po.c_str(), {}, out);
+    const int result = qokit::po::ImportPo(po.c_str(), {}, out);
     const std::string errors = testing::internal::GetCapturedStderr();
     if (!row.written) {
       EXPECT_EQ(result, 1);
@@ -62,9 +64,9 @@ TEST(PoImport, AloneWritesOnlyWhatTheParserReadsBack) {
     ASSERT_EQ(result, 0) << errors;
     const std::string source = dir.Write("out.msg", out).string();
     const char* const names[] = {source.c_str()};
-    std::vector<SourceEntry> entries;
+    std::vector<qokit::msgcomp::SourceEntry> entries;
     testing::internal::CaptureStderr();
-    const int read = ReadSourceEntries(names, entries);
+    const int read = qokit::msgcomp::ReadSourceEntries(names, entries);
     const std::string syntax = testing::internal::GetCapturedStderr();
     EXPECT_EQ(read, 0) << syntax << out;
     ASSERT_EQ(entries.size(), 1u) << out;

@@ -15,6 +15,8 @@
 #include "inserts.h"
 #include "printf_oracle.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 struct Outcome {
@@ -27,15 +29,15 @@ Outcome CheckText(const std::string& text, std::mt19937& rng) {
   Outcome outcome;
   CompilerStateTest state;
   testing::internal::CaptureStderr();
-  const int checked = CheckInserts(text.c_str());
-  std::vector<unsigned char> buffer(CompiledSizeBound(text.size()));
-  const size_t length = checked == 0 ? CompileMessageText(text.c_str(), buffer.data(), buffer.size()) : 0;
+  const int checked = qokit::msgcomp::CheckInserts(text.c_str());
+  std::vector<unsigned char> buffer(qokit::msgcomp::CompiledSizeBound(text.size()));
+  const size_t length = checked == 0 ? qokit::msgcomp::CompileMessageText(text.c_str(), buffer.data(), buffer.size()) : 0;
   testing::internal::GetCapturedStderr();
   if (length == 0) return outcome;
   outcome.compiled = true;
   const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), length);
-  qomsg::CompiledText decoded;
-  if (!qomsg::DecodeCompiledText(bytes, decoded, outcome.why)) return outcome;
+  qokit::reader::CompiledText decoded;
+  if (!qokit::reader::DecodeCompiledText(bytes, decoded, outcome.why)) return outcome;
 
   const std::vector<int> reader_types = oracle::FlatTypes(decoded);
   if (bytes[0] == 1 && oracle::PrintfArgumentTypes(std::string(bytes.substr(1, length - 2))) != reader_types) {
@@ -47,7 +49,7 @@ Outcome CheckText(const std::string& text, std::mt19937& rng) {
   std::string expected;
   const int want = oracle::Snprintf(oracle::PositionalForm(text), args, expected);
   std::vector<char> out(want > 0 ? static_cast<size_t>(want) + 1 : 1);
-  const int got = qomsg::FormatText(decoded, out.data(), out.size(), args.data(), args.size());
+  const int got = qokit::reader::FormatText(decoded, out.data(), out.size(), args.data(), args.size());
   if (got != want || got < 0 || std::string(out.data(), static_cast<size_t>(got)) != expected) {
     outcome.why = "reader printed \"" + std::string(out.data(), got > 0 ? static_cast<size_t>(got) : 0) +
                   "\", snprintf \"" + expected + "\"";

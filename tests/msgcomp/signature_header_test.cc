@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+using namespace qokit::sig;
+
 namespace {
 
 using Status = SignatureHeaderStatus;
@@ -39,7 +41,7 @@ TEST(SignatureHeader, RefusesNamesThatAreNotCAndFailedWrites) {
     std::FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
     std::string culprit;
-    EXPECT_EQ(WriteSignatureHeader(out, row.set, row.file, row.prefix, culprit), row.status);
+    EXPECT_EQ(qokit::sig::WriteSignatureHeader(out, row.set, row.file, row.prefix, culprit), row.status);
     EXPECT_EQ(culprit, row.culprit);
     // Nothing is written unless the whole header can be.
     EXPECT_EQ(std::ftell(out) > 0, row.status == Status::kOk);
@@ -48,7 +50,7 @@ TEST(SignatureHeader, RefusesNamesThatAreNotCAndFailedWrites) {
   std::FILE* full = std::fopen("/dev/full", "w");
   if (full == nullptr) GTEST_SKIP() << "no /dev/full";
   std::string culprit;
-  EXPECT_EQ(WriteSignatureHeader(full, good, "app.h", "app", culprit), Status::kWriteFailed);
+  EXPECT_EQ(qokit::sig::WriteSignatureHeader(full, good, "app.h", "app", culprit), Status::kWriteFailed);
   std::fclose(full);
 }
 

@@ -9,9 +9,11 @@
 #include "compiler_state.h"
 #include "inserts.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
-using Kind = msgtext::SignatureDifference::Kind;
+using Kind = qokit::format::SignatureDifference::Kind;
 
 // Every source text's signature is also what the reader derives from the
 // compiled form the compiler writes for it.
@@ -38,21 +40,21 @@ TEST(Signature, OfTextsAndOfTheirCompiledForms) {
   };
   for (const Row& row : rows) {
     std::string signature;
-    const bool sound = msgtext::TextSignature(row.text, signature);
+    const bool sound = qokit::format::TextSignature(row.text, signature);
     ASSERT_EQ(sound, row.signature != nullptr) << row.text;
     if (!sound) continue;
     EXPECT_EQ(signature, row.signature) << row.text;
 
     CompilerStateTest state;
-    ASSERT_EQ(CheckInserts(row.text), 0) << row.text;
-    std::vector<unsigned char> buffer(CompiledSizeBound(std::string(row.text).size()));
-    buffer.resize(CompileMessageText(row.text, buffer.data(), buffer.size()));
-    msgtext::FormParts parts;
+    ASSERT_EQ(qokit::msgcomp::CheckInserts(row.text), 0) << row.text;
+    std::vector<unsigned char> buffer(qokit::msgcomp::CompiledSizeBound(std::string(row.text).size()));
+    buffer.resize(qokit::msgcomp::CompileMessageText(row.text, buffer.data(), buffer.size()));
+    qokit::format::FormParts parts;
     std::string why;
-    ASSERT_TRUE(msgtext::ReadCompiledForm({reinterpret_cast<const char*>(buffer.data()), buffer.size()}, parts, why))
+    ASSERT_TRUE(qokit::format::ReadCompiledForm({reinterpret_cast<const char*>(buffer.data()), buffer.size()}, parts, why))
         << row.text << ": " << why;
     std::string from_form;
-    ASSERT_TRUE(msgtext::FormSignature(parts, from_form));
+    ASSERT_TRUE(qokit::format::FormSignature(parts, from_form));
     EXPECT_EQ(from_form, signature) << row.text;
   }
 }
@@ -80,7 +82,7 @@ TEST(Signature, ComparesCountTypesAndStars) {
       {"%d", "d", Kind::kMalformed, 0},
   };
   for (const Row& row : rows) {
-    const msgtext::SignatureDifference d = msgtext::CompareSignatures(row.expected, row.actual);
+    const qokit::format::SignatureDifference d = qokit::format::CompareSignatures(row.expected, row.actual);
     EXPECT_EQ(d.kind, row.kind) << row.expected << " / " << row.actual;
     EXPECT_EQ(d.argument, row.argument) << row.expected << " / " << row.actual;
   }

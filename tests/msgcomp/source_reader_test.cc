@@ -7,6 +7,8 @@
 
 #include "compiler_state.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 // Every record of one pass, one line each, then the final result and stderr.
@@ -18,11 +20,11 @@ struct Pass {
 
 Pass ReadAll(const std::vector<std::string>& sources) {
   CompilerStateTest t(sources);
-  RewindSources();
+  qokit::msgcomp::RewindSources();
   Pass pass;
-  MessageRecord r;
+  qokit::msgcomp::MessageRecord r;
   testing::internal::CaptureStderr();
-  while ((pass.result = ReadMessage(r)) == 0) {
+  while ((pass.result = qokit::msgcomp::ReadMessage(r)) == 0) {
     pass.records.push_back(std::to_string(r.msgNum) + " " + std::to_string(r.severity) + " " + r.symbol + " [" +
                            r.response + "] <" + r.text + "> " + std::to_string(r.srcIndex) + ":" +
                            std::to_string(r.line));
@@ -119,10 +121,10 @@ TEST(ReadMessage, ToleratesBinaryBytes) {
 }
 
 TEST(IsAllDigits, DigitsOnlyAndNonEmpty) {
-  EXPECT_EQ(IsAllDigits("05"), 1);
-  EXPECT_EQ(IsAllDigits(""), 0);
-  EXPECT_EQ(IsAllDigits("3a"), 0);
-  EXPECT_EQ(IsAllDigits("-1"), 0);
+  EXPECT_EQ(qokit::msgcomp::IsAllDigits("05"), 1);
+  EXPECT_EQ(qokit::msgcomp::IsAllDigits(""), 0);
+  EXPECT_EQ(qokit::msgcomp::IsAllDigits("3a"), 0);
+  EXPECT_EQ(qokit::msgcomp::IsAllDigits("-1"), 0);
 }
 
 // The writers' symbol rule against the parser: a name passes IsSourceSymbol
@@ -135,7 +137,7 @@ TEST(IsSourceSymbol, AgreesWithTheParser) {
     const Pass pass = ReadAll({std::string("1 E ").append(name).append(" \"x\"\n")});
     const bool readBack = pass.result == -1 && pass.records.size() == 1 &&
                           pass.records[0] == std::string("1 6 ").append(name).append(" [] <x> 0:1");
-    EXPECT_EQ(IsSourceSymbol(name), readBack) << pass.errors;
+    EXPECT_EQ(qokit::msgcomp::IsSourceSymbol(name), readBack) << pass.errors;
   }
 }
 

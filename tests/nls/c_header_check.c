@@ -1,9 +1,9 @@
 /* Compiled as C: the layer's headers must serve C client programs. */
 #include <string.h>
 
-#include "commutil.h"
-#include "nlsstr.h"
-#include "psstr.h"
+#include "qokit/unx/commutil.h"
+#include "qokit/nls/nlsstr.h"
+#include "qokit/unx/psstr.h"
 
 int CHeaderSelfCheck(void) {
   nfTwo two;

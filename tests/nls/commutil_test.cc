@@ -1,4 +1,4 @@
-#include "commutil.h"
+#include "qokit/unx/commutil.h"
 
 #include <gtest/gtest.h>
 

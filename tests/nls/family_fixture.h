@@ -6,7 +6,7 @@
 #include <clocale>
 #include <string>
 
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 
 // The four families as tables of slots, so one case table runs against each.
 struct Family {

@@ -1,4 +1,4 @@
-#include "nlsstr.h"
+#include "qokit/nls/nlsstr.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "family_fixture.h"
-#include "psstr.h"
+#include "qokit/unx/psstr.h"
 
 extern "C" int CHeaderSelfCheck(void);
 

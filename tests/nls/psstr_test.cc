@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "family_fixture.h"
-#include "psstr.h"
+#include "qokit/unx/psstr.h"
 #include "temp_dir.h"
 
 namespace {

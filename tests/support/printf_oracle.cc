@@ -76,10 +76,10 @@ int Snprintf(const std::string& format, const std::vector<qomsg_arg>& args, std:
 }
 
 std::string PositionalFormat(const std::vector<std::string_view>& pieces, const std::vector<PlacedInsert>& inserts) {
-  std::vector<msgtext::Conversion> parsed(inserts.size());
+  std::vector<qokit::format::Conversion> parsed(inserts.size());
   std::map<long, int> stars;  // per argument number
   for (std::size_t i = 0; i < inserts.size(); ++i) {
-    msgtext::ParsePrintf(inserts[i].conversion, parsed[i]);
+    qokit::format::ParsePrintf(inserts[i].conversion, parsed[i]);
     stars[inserts[i].argument] = parsed[i].stars;
   }
   // First position of each argument number: all stars and values before it.
@@ -93,7 +93,7 @@ std::string PositionalFormat(const std::vector<std::string_view>& pieces, const 
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     out += pieces[i];
     if (i == inserts.size()) break;
-    const msgtext::Conversion& c = parsed[i];
+    const qokit::format::Conversion& c = parsed[i];
     int star = first[inserts[i].argument];
     const auto field = [&](std::string_view value) {
       if (value == "*") {
@@ -119,10 +119,10 @@ std::string PositionalForm(const std::string& text) {
   std::vector<std::string_view> pieces;
   std::vector<PlacedInsert> inserts;
   const char* rest = text.c_str();
-  msgtext::InsertSpan span;
-  while (msgtext::NextInsert(rest, span) && span.end != nullptr) {
+  qokit::format::InsertSpan span;
+  while (qokit::format::NextInsert(rest, span) && span.end != nullptr) {
     pieces.emplace_back(rest, static_cast<std::size_t>(span.at - rest));
-    inserts.push_back({span.argument, msgtext::ConversionOf(span)});
+    inserts.push_back({span.argument, qokit::format::ConversionOf(span)});
     rest = span.end;
   }
   pieces.emplace_back(rest);
@@ -130,22 +130,22 @@ std::string PositionalForm(const std::string& text) {
 }
 
 bool NegativeWidthMisprinted(std::string_view conversion) {
-  msgtext::Conversion c;
-  return msgtext::ParsePrintf(conversion, c) && c.width == "*" && c.flags.find('0') != std::string_view::npos &&
+  qokit::format::Conversion c;
+  return qokit::format::ParsePrintf(conversion, c) && c.width == "*" && c.flags.find('0') != std::string_view::npos &&
          std::string_view("eEfgG").find(c.letter) != std::string_view::npos;
 }
 
-std::vector<const qomsg::Insert*> ByArgument(const qomsg::CompiledText& text) {
-  std::vector<const qomsg::Insert*> by(text.inserts.size(), nullptr);
-  for (const qomsg::Insert& insert : text.inserts) {
+std::vector<const qokit::reader::Insert*> ByArgument(const qokit::reader::CompiledText& text) {
+  std::vector<const qokit::reader::Insert*> by(text.inserts.size(), nullptr);
+  for (const qokit::reader::Insert& insert : text.inserts) {
     if (insert.argument >= 1 && static_cast<std::size_t>(insert.argument) <= by.size()) by[insert.argument - 1] = &insert;
   }
   return by;
 }
 
-std::vector<int> FlatTypes(const qomsg::CompiledText& text) {
+std::vector<int> FlatTypes(const qokit::reader::CompiledText& text) {
   std::vector<int> types;
-  for (const qomsg::Insert* insert : ByArgument(text)) {
+  for (const qokit::reader::Insert* insert : ByArgument(text)) {
     if (insert == nullptr) return {kNoArgType};
     types.insert(types.end(), static_cast<std::size_t>(insert->stars), QOMSG_ARG_INT);
     types.push_back(insert->type);
@@ -153,7 +153,7 @@ std::vector<int> FlatTypes(const qomsg::CompiledText& text) {
   return types;
 }
 
-std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint64_t seed) {
+std::vector<qomsg_arg> ArgumentsFor(const qokit::reader::CompiledText& text, uint64_t seed) {
   static const wchar_t kWide[] = L"wide";
   static const int kInts[] = {0, 1, -1, 42, 65, INT_MAX, INT_MIN, 1234567};
   static const long kLongs[] = {0, -1, 7, LONG_MAX, LONG_MIN, 1234567890123L};
@@ -165,7 +165,7 @@ std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint64_t se
     return static_cast<std::size_t>(seed >> 33) % n;
   };
   std::vector<qomsg_arg> args;
-  for (const qomsg::Insert* insert : ByArgument(text)) {
+  for (const qokit::reader::Insert* insert : ByArgument(text)) {
     if (insert == nullptr) break;
     for (int s = 0; s < insert->stars; ++s) {
       int star = kStars[pick(std::size(kStars))];

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "compiled_text.h"
-#include "qomsg.h"
+#include "qokit/qomsg.h"
 
 namespace oracle {
 
@@ -46,14 +46,14 @@ bool NegativeWidthMisprinted(std::string_view conversion);
 
 // The decoded inserts in argument order (null where an argument number has
 // no insert).
-std::vector<const qomsg::Insert*> ByArgument(const qomsg::CompiledText& text);
+std::vector<const qokit::reader::Insert*> ByArgument(const qokit::reader::CompiledText& text);
 
 // The argument types the inserts take, in argument order, stars (int) first.
-std::vector<int> FlatTypes(const qomsg::CompiledText& text);
+std::vector<int> FlatTypes(const qokit::reader::CompiledText& text);
 
 // Arguments for the inserts with values picked by `seed`: extremes, signs,
 // NaN and infinities, null and wide strings, negative stars.
-std::vector<qomsg_arg> ArgumentsFor(const qomsg::CompiledText& text, uint64_t seed);
+std::vector<qomsg_arg> ArgumentsFor(const qokit::reader::CompiledText& text, uint64_t seed);
 
 // The largest width or precision number written in a text's conversions, so
 // callers can skip texts whose output would be gigabytes.

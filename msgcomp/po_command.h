@@ -1,7 +1,0 @@
-// The qomsgpo command line: export message sources to a PO file, import a
-// translated PO file as a message source.
-#pragma once
-
-// Runs one command and returns the exit status: 0, or 1 after any error.
-// Output is written only when the command succeeded.
-[[nodiscard]] int RunPoTool(int argc, char** argv, const char* version);

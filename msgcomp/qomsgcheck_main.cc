@@ -1,9 +1,0 @@
-// qomsgcheck: checks message sources, and a translation against its base,
-// for every fault the message compiler would refuse and what is likely wrong.
-#include "check_command.h"
-#include "nlsstr.h"
-
-int main(int argc, char** argv) {
-  nlsInit();
-  return msgcheck::RunMessageChecker(argc, argv);
-}

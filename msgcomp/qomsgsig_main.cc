@@ -1,9 +1,0 @@
-// qomsgsig: writes the companion header of a symbol file, with checked calls
-// and the argument signatures for a checked open of the catalogue.
-#include "nlsstr.h"
-#include "signature_command.h"
-
-int main(int argc, char** argv) {
-  nlsInit();
-  return RunSignatureCommand(argc, argv);
-}

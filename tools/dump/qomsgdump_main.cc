@@ -1,0 +1,40 @@
+// qomsgdump: prints a message object file back as message source text.
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "catalog.h"
+#include "file_bytes.h"
+#include "msgdump.h"
+#include "qokit/nls/nlsstr.h"
+#include "symbol_names.h"
+#include "tool_cli.h"
+#include "tool_messages.h"
+
+int main(int argc, char** argv) {
+  nlsInit();
+  const char* symfile = nullptr;
+  const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile}};
+  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION, options};
+  const char* objfile = nullptr;
+  if (const int status = qokit::cli::ParseToolCommand(tool, argc, argv, objfile); status >= 0) return status;
+
+  std::map<long, std::string> names;
+  if (symfile != nullptr && !qokit::dump::ReadSymbolNames(symfile, names)) {
+    qokit::cli::SayCannotReadSymbolFile(symfile);
+    return 1;
+  }
+  std::string bytes;
+  if (!qokit::io::ReadWholeFile(objfile, bytes, qokit::reader::kMaxFileSize)) {
+    qokit::cli::SayCannotRead(tool.name, objfile);
+    return 1;
+  }
+  qokit::reader::Catalog catalog;
+  std::string why;
+  if (const int rc = catalog.Load(bytes, why); rc != QOMSG_OK) {
+    qokit::cli::SayCannotLoad(objfile, qomsg_strerror(rc), why.c_str());
+    return 1;
+  }
+  const bool faithful = qokit::dump::WriteMessageSource(catalog, names, stdout, stderr);
+  return qokit::cli::FinishToolOutput(tool, faithful ? 0 : 1);
+}

@@ -1,0 +1,14 @@
+// Message symbol names read back from a generated symbol file.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace qokit::dump {
+
+// Number -> symbol name, from the "#define NAME NUMBER" lines of a symbol
+// file (the control values _H_MSGSYM, _MSGSYM_CHECKSUM, _MSGSYM_TIMESTAMP
+// and _MAX_INSERTS are skipped). False when the file cannot be read.
+bool ReadSymbolNames(const char* path, std::map<long, std::string>& names);
+
+}  // namespace qokit::dump

@@ -1,0 +1,102 @@
+#include "po_entry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "source_reader.h"
+
+namespace qokit::po {
+
+namespace {
+
+std::string FactsComment(const msgcomp::SourceEntry& source) {
+  std::string comment(kFactsPrefix);
+  comment.append(std::to_string(source.number)).append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
+  if (!source.response.empty()) comment.append(", response \"").append(EscapePo(source.response)).append(1, '"');
+  return comment;
+}
+
+}  // namespace
+
+bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, PoEntry& entry, FormatError& error) {
+  entry = PoEntry{};
+  entry.extracted.push_back(FactsComment(source));
+  entry.references.push_back(std::string(file).append(1, ':').append(std::to_string(source.line)));
+  entry.has_context = true;
+  entry.context = source.symbol;
+  if (source.number == 0) {
+    entry.flags.emplace_back("no-c-format");
+    entry.msgid = source.text;
+  } else {
+    entry.flags.emplace_back("c-format");
+    Signature signature;
+    if (!SourceToPo(source.text, entry.msgid, signature, error)) return false;
+  }
+  entry.msgstr.push_back(with_text ? entry.msgid : std::string());
+  return true;
+}
+
+bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {
+  for (const std::string& line : entry.extracted) {
+    if (line.compare(0, std::strlen(kFactsPrefix), kFactsPrefix) != 0) continue;
+    const char* p = line.c_str() + std::strlen(kFactsPrefix);
+    char* end = nullptr;
+    const long number = std::strtol(p, &end, 10);
+    if (end == p || number < 0 || number > msgcomp::kMaxMsgNum || std::strncmp(end, ", severity ", 11) != 0) return false;
+    p = end + 11;
+    const char* letter = *p != '\0' ? std::strchr(msgcomp::kSeverityLetters, *p) : nullptr;
+    if (letter == nullptr) return false;
+    facts.number = static_cast<int32_t>(number);
+    facts.severity = static_cast<int32_t>(letter - msgcomp::kSeverityLetters);
+    facts.response.clear();
+    ++p;
+    if (*p == '\0') return true;
+    if (std::strncmp(p, ", response ", 11) != 0) return false;
+    // The response is a C string: read it with the PO reader.
+    std::vector<PoEntry> parsed;
+    PoSyntaxError syntax;
+    const std::string text = std::string("msgid \"\"\nmsgstr ").append(p + 11).append(1, '\n');
+    if (!ReadPo(text, parsed, syntax) || parsed.size() != 1) return false;
+    facts.response = parsed[0].msgstr[0];
+    return true;
+  }
+  return false;
+}
+
+bool IsUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t more = 0;
+    unsigned min = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    if ((c & 0xE0) == 0xC0) {
+      more = 1;
+      min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      more = 2;
+      min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      more = 3;
+      min = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + more >= text.size()) return false;
+    unsigned value = c & (0x3Fu >> more);
+    for (std::size_t k = 1; k <= more; ++k) {
+      const auto d = static_cast<unsigned char>(text[i + k]);
+      if ((d & 0xC0) != 0x80) return false;
+      value = (value << 6) | (d & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    i += more + 1;
+  }
+  return true;
+}
+
+}  // namespace qokit::po

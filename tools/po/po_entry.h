@@ -1,0 +1,47 @@
+// One message of a source as a PO entry, and the entry's facts read back.
+//
+//   #. qomsg: number 7, severity K, response "Yes"
+//   #: client.msg:18
+//   #, c-format
+//   msgctxt "SESS_PASSWORD"
+//   msgid "The password for node %1$s has expired. Change it now?"
+//   msgstr ""
+//
+// The symbol is the msgctxt. The number, the severity letter and the
+// response stand in an extracted comment, which msgmerge and msginit keep
+// from the template; the response is a C string there. Every message is
+// flagged c-format, since a client formats every text with printf's rules
+// ("%%" in any text prints one "%"). A meta-symbol (number 0) is a setting,
+// not a text: its value is the msgid as it stands, flagged no-c-format.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "po_file.h"
+#include "po_format.h"
+#include "source_entries.h"
+
+namespace qokit::po {
+
+inline constexpr char kFactsPrefix[] = "qomsg: number ";
+
+// The facts of an entry's "#. qomsg:" comment.
+struct EntryFacts {
+  int32_t number = 0;
+  int32_t severity = 0;
+  std::string response;
+};
+
+// The entry of a source entry, msgstr empty (a template) or the text
+// itself; false with the fault when a message text cannot be mapped.
+[[nodiscard]] bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, PoEntry& entry,
+                            FormatError& error);
+
+// The facts of an entry's comment; false when it has none or it is malformed.
+[[nodiscard]] bool ReadFacts(const PoEntry& entry, EntryFacts& facts);
+
+// Whether a text is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
+
+}  // namespace qokit::po

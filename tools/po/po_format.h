@@ -1,0 +1,76 @@
+// The PO form of a message text: every insert "@n%conv" becomes a
+// positional printf conversion, so gettext's tools can check a translator's
+// conversions against the original's.
+//
+// A client passes the arguments in argument order, each "*" of a conversion
+// as one int before the value. The positional numbers count those int slots
+// too: argument k takes the slots after all slots of arguments 1..k-1, its
+// stars first. "@1%*d @2%s" becomes "%2$*1$d %3$s", and "@2%s @1%*d" becomes
+// "%3$s %2$*1$d". Literal text is printf text on both sides ("%%" stays).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qokit::po {
+
+// What a client passes for one argument and how the original shows it.
+struct ArgumentShape {
+  int stars = 0;
+  int type = 0;              // qokit::format::kType*
+  std::string conversion;    // the original's conversion, without positions
+};
+using Signature = std::vector<ArgumentShape>;  // argument 1 first
+
+enum class FormatFault {
+  kNone,
+  kBadInsert,        // an insert the compiler refuses
+  kNotASequence,     // argument numbers are not 1..N, each once
+  kLonePercent,      // a "%" that starts no conversion the mapping can place
+  kLiteralAt,        // an "@", which would start an insert
+  kMixedNumbering,   // positional and plain conversions in one format
+  kBeyondArguments,  // a conversion shows a slot that is no argument's value
+  kStarsDiffer,      // field width or precision stars other than the original's
+  kUnsound,          // a conversion the compiler refuses (long double, %zu...)
+  kTypeDiffers,      // a value of another type than the original's
+  kArgumentTwice,
+  kArgumentMissing,
+};
+
+struct FormatError {
+  FormatFault fault = FormatFault::kNone;
+  int conversion = 0;  // 1-based, in text order; 0 when the fault is the whole text's
+  int argument = 0;    // the argument or slot concerned, where there is one
+};
+
+// One conversion of a printf format as a PO file carries it.
+struct PoConversion {
+  std::size_t begin = 0, end = 0;  // the bytes "%" .. letter in the format
+  int value_slot = 0;              // 1-based
+  int star_slots[2] = {0, 0};      // the stars' slots, in order
+  int stars = 0;
+  std::string spec;                // the conversion without "n$" numbers
+};
+
+// The PO form of a source text (escapes already replaced) and the signature
+// of its arguments; false with the fault when the text is not one the
+// compiler accepts.
+[[nodiscard]] bool SourceToPo(const std::string& text, std::string& format, Signature& signature,
+                              FormatError& error);
+
+// The conversions of a PO format in text order, numbered by slot (plain
+// conversions take the next slots, as printf does).
+[[nodiscard]] bool ParsePoFormat(std::string_view format, std::vector<PoConversion>& out, FormatError& error);
+
+// The signature that a format written by SourceToPo stands for: the value
+// slots in ascending order are the arguments, each right after its stars.
+[[nodiscard]] bool SignatureOfPo(std::string_view format, Signature& signature, FormatError& error);
+
+// The source text of a PO format whose conversions show exactly the
+// arguments of `signature`, each once, with the same stars and value types.
+[[nodiscard]] bool PoToSource(std::string_view format, const Signature& signature, std::string& text,
+                              FormatError& error);
+
+}  // namespace qokit::po

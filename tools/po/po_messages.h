@@ -1,0 +1,64 @@
+// Every fixed text of qomsgpo, each written once, next to the one
+// format-checked helper that prints them. Diagnostics go to standard error
+// in the GNU form "FILE:LINE: error: SYMBOL: text" (or "warning:").
+#pragma once
+
+#include <cstddef>
+
+#include "po_format.h"
+
+namespace qokit::po {
+
+// Where a diagnostic points; line 0 leaves the line out, an empty symbol the symbol.
+struct Where {
+  const char* file;
+  long line;
+  const char* symbol;
+};
+
+[[gnu::format(printf, 1, 2)]] void PoReport(const char* format, ...);
+
+// Command line.
+void SayUsage(bool to_stdout);
+void SayVersion(const char* version);
+void SayUsageError(const char* problem, const char* word);
+void SayCannotRead(const char* file, int error_number);
+void SayCannotWrite(const char* file, int error_number);
+void SayTooManySources(int most);
+
+// Export.
+void SayExportTextFault(const Where& at, const FormatError& error);
+void SayNotUtf8(const Where& at);
+void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line);
+
+// Import: the PO file as a whole.
+void SayPoSyntax(const Where& at, const char* what);
+void SayCharset(const char* file, const char* problem);
+void SayBaseTextFault(const Where& at, const FormatError& error);
+// Import: one entry.
+void SayTranslationFault(const Where& at, const FormatError& error);
+void SayPlural(const Where& at);
+void SayNoContext(const Where& at);
+void SayNotInBase(const Where& at);
+void SaySecondEntry(const Where& at, long first_line);
+void SayNoNumberComment(const Where& at);
+void SayMsgidFault(const Where& at, const FormatError& error);
+void SayResponseBracket(const Where& at);
+void SayNotASymbol(const Where& at, int most);
+void SayResponseInexpressible(const Where& at, int most);
+void SayMsgidInexpressible(const Where& at, int most);
+void SayLiteralAt(const Where& at);
+void SayNulByte(const Where& at);
+void SayTooLong(const Where& at, std::size_t bytes, int most);
+void SayOutdated(const Where& at);
+
+struct ImportCounts {
+  int translated = 0;
+  int untranslated = 0;
+  int fuzzy = 0;          // fuzzy or translating an older text
+  int inexpressible = 0;  // translated, but the format cannot carry it
+  int dropped = 0;        // symbol not in the base, or plural forms
+};
+void SayImportSummary(const char* po_file, const ImportCounts& counts);
+
+}  // namespace qokit::po
