@@ -13,6 +13,8 @@
 #include "qokit/nls/nlsstr.h"
 #include "qokit/qohlp.h"
 
+using namespace qokit::help;
+
 
 class HelpFixture {
  public:

@@ -14,6 +14,8 @@
 #include "legacy_source.h"
 #include "struct_listing.h"
 
+using namespace qokit::help;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HelpFixture fixture(std::string(reinterpret_cast<const char*>(data), size), 72);
   if (!count_legacy_headings() || !init_legacy_struct()) return 0;

@@ -25,6 +25,8 @@
 #include "legacy_source.h"
 #include "tagged_source.h"
 
+using namespace qokit::format;
+
 namespace {
 
 constexpr std::string_view kName = "help.src";

@@ -15,6 +15,8 @@
 #include "struct_listing.h"
 #include "tagged_source.h"
 
+using namespace qokit::help;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider provider(data, size);
   const int line_size = provider.ConsumeIntegralInRange<int>(1, 300);

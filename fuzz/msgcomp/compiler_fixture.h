@@ -16,6 +16,8 @@
 #include "msgsym.h"
 #include "qokit/nls/nlsstr.h"
 
+using namespace qokit::msgcomp;
+
 
 class CompilerFixture {
  public:

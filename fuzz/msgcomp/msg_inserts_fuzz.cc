@@ -25,6 +25,8 @@
 #include "source_reader.h"
 #include "text_properties.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 struct Found {

@@ -24,6 +24,8 @@
 #include "source_lint.h"
 #include "symfile.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 void WriteScratch(const std::string& path, std::string_view bytes) {

@@ -14,6 +14,8 @@
 #include "fuzz_check.h"
 #include "response_file.h"
 
+using namespace qokit::msgcomp;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CompilerFixture fixture({});
   const std::string path = ScratchPath("response");

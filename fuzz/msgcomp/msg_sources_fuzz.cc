@@ -23,6 +23,8 @@
 #include "source_reader.h"
 #include "symfile.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 struct Pass {

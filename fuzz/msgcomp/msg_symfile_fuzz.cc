@@ -12,6 +12,8 @@
 #include "compiler_fixture.h"
 #include "symfile.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {

@@ -21,6 +21,8 @@
 #include "signature.h"
 #include "source_reader.h"
 
+using namespace qokit::msgcomp;
+
 namespace {
 
 // The base of the import, a catalogue with a meta-symbol, stars, a response
