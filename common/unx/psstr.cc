@@ -1,7 +1,10 @@
 #include "psstr.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -11,10 +14,12 @@
 #include "../nls/nlsstr.h"
 #include "widestr.h"
 
-using qo::ByteOffset;
-using qo::CharLength;
-using qo::ToMultibyte;
-using qo::WideCopy;
+using qokit::nls::ByteOffset;
+using qokit::nls::CharLength;
+using qokit::nls::CopyChars;
+using qokit::nls::DecodeAt;
+using qokit::nls::IsRawByte;
+using qokit::nls::WideCopy;
 
 namespace {
 
@@ -25,19 +30,12 @@ qoString_t AtCharIndex(qoStringConst_t text, size_t index) {
   return const_cast<qoString_t>(text) + ByteOffset(text, index);
 }
 
-// The wide character that `bytes` (NUL-terminated) begins with, or false when
-// they do not begin with a valid character.
-bool FirstWideChar(const char* bytes, wchar_t* wc) {
-  std::mbstate_t state{};
-  const size_t n = std::mbrtowc(wc, bytes, std::strlen(bytes) + 1, &state);
-  return n != static_cast<size_t>(-1) && n != static_cast<size_t>(-2);
-}
-
 using WideSearch = const wchar_t* (*)(const wchar_t*, wchar_t);
 
+// Searches for the character that `characterBytes` (NUL-terminated) begin
+// with; bytes that form no character there search for that raw byte.
 qoString_t FindWideChar(qoStringConst_t target, const char* characterBytes, WideSearch search) {
-  wchar_t wanted = 0;
-  if (!FirstWideChar(characterBytes, &wanted)) return nullptr;
+  const wchar_t wanted = DecodeAt(characterBytes, std::strlen(characterBytes)).wide;
   WideCopy copy(target);
   if (!copy.valid()) return nullptr;
   const wchar_t* found = search(copy.data(), wanted);
@@ -48,21 +46,41 @@ qoString_t FindWideChar(qoStringConst_t target, const char* characterBytes, Wide
 const wchar_t* FirstOf(const wchar_t* s, wchar_t c) { return std::wcschr(s, c); }
 const wchar_t* LastOf(const wchar_t* s, wchar_t c) { return std::wcsrchr(s, c); }
 
-// Maps every character of `string` through `map` in place, never writing more
-// than its former byte length plus the terminator.
-void MapWide(qoString_t string, std::wint_t (*map)(std::wint_t)) {
-  const size_t bytes = std::strlen(string);
-  WideCopy copy(string);
-  if (!copy.valid()) return;
-  for (wchar_t* w = copy.data(); *w != L'\0'; ++w) *w = static_cast<wchar_t>(map(static_cast<std::wint_t>(*w)));
-  ToMultibyte(string, copy.data(), bytes + 1, true);
+using CaseMap = std::wint_t (*)(std::wint_t);
+
+// A raw byte has no case and maps to itself.
+wchar_t MapCase(wchar_t wc, CaseMap map) {
+  return IsRawByte(wc) ? wc : static_cast<wchar_t>(map(static_cast<std::wint_t>(wc)));
 }
 
-// Converts `wide` back into `target` whole, with its terminator; the caller's
-// buffer must hold it.
-void WriteWhole(qoString_t target, const wchar_t* wide) {
-  const size_t bytes = std::wcstombs(nullptr, wide, 0);
-  if (bytes != static_cast<size_t>(-1)) ToMultibyte(target, wide, bytes + 1, true);
+// Maps every character of `string` through `map` in place. A character keeps
+// its own bytes when its mapped case cannot be written in the code set or
+// would take more bytes than it had, so the text never grows or loses a
+// character; each character is decided on alone.
+void MapInPlace(qoString_t string, CaseMap map) {
+  WideCopy copy(string);
+  if (!copy.valid()) return;
+  const char* in = string;
+  char* out = string;
+  for (const wchar_t* w = copy.data(); *w != L'\0'; ++w) {
+    const size_t had = CharLength(in);
+    const wchar_t mapped = MapCase(*w, map);
+    char buf[MB_LEN_MAX];
+    size_t n = static_cast<size_t>(-1);  // keeps the character's own bytes
+    if (mapped != *w) {
+      std::mbstate_t state{};
+      n = std::wcrtomb(buf, mapped, &state);  // (size_t)-1 when the code set lacks it
+    }
+    if (n <= had) {
+      std::memcpy(out, buf, n);
+      out += n;
+    } else {
+      std::memmove(out, in, had);  // `out` never passes `in`
+      out += had;
+    }
+    in += had;
+  }
+  *out = '\0';
 }
 
 }  // namespace
@@ -237,21 +255,19 @@ int psMBCSStrnCmp(qoStringConst_t target, qoStringConst_t source, size_t size) {
 qoString_t psMBCSStrnCat(qoString_t target, qoStringConst_t source, size_t size) {
   WideCopy s(source);
   if (!s.valid()) return target;
-  const size_t appended = size < s.length() ? size : s.length();
-  WideCopy t(target, appended);
-  if (!t.valid()) return target;
-  std::wcsncat(t.data(), s.data(), appended);
-  WriteWhole(target, t.data());
+  // The target's own text stays as it is; the characters come after it.
+  char* end = target + std::strlen(target);
+  end[CopyChars(end, source, std::min(s.length(), size), SIZE_MAX)] = '\0';
   return target;
 }
 
 qoString_t psMBCSStrnCpy(qoString_t target, qoStringConst_t source, size_t size) {
   WideCopy s(source);
   if (!s.valid()) return target;
-  // Characters past the source's end would only be wide NULs, so the copy
-  // needs no more room than the source itself, whatever `size` says.
-  if (s.length() > size) s.data()[size] = L'\0';
-  ToMultibyte(target, s.data(), size, false);
+  // Whole characters within `size` bytes, terminated only when shorter, as
+  // strncpy leaves a target that the text fills.
+  const size_t written = CopyChars(target, source, std::min(s.length(), size), size);
+  if (written < size) target[written] = '\0';
   return target;
 }
 
@@ -292,21 +308,20 @@ qoString_t psMBCSStrStr(qoStringConst_t string, qoStringConst_t sub) {
 }
 
 qoString_t psMBCSStrTok(qoString_t string, qoStringConst_t set) {
-  const size_t bytes = std::strlen(string);
   WideCopy s(string), chars(set);
   if (!s.valid() || !chars.valid()) return nullptr;
-  wchar_t* tokenStart = s.data() + std::wcsspn(s.data(), chars.data());
-  if (*tokenStart == L'\0') return nullptr;
-  wchar_t* tokenEnd = tokenStart + std::wcscspn(tokenStart, chars.data());
-  *tokenEnd = L'\0';
-  const size_t perChar = MB_CUR_MAX > 4 ? MB_CUR_MAX : 4;
-  const size_t resultSize = perChar * static_cast<size_t>(tokenEnd - tokenStart) + 4;
-  auto* result = static_cast<qoString_t>(std::malloc(resultSize));
+  const size_t skipped = std::wcsspn(s.data(), chars.data());
+  if (s.data()[skipped] == L'\0') return nullptr;
+  const size_t tokenChars = std::wcscspn(s.data() + skipped, chars.data());
+  char* token = string + ByteOffset(string, skipped);
+  const size_t tokenBytes = ByteOffset(token, tokenChars);
+  auto* result = static_cast<qoString_t>(std::malloc(tokenBytes + 1));
   if (result == nullptr) return nullptr;
-  ToMultibyte(result, tokenStart, resultSize, true);
+  std::memcpy(result, token, tokenBytes);
+  result[tokenBytes] = '\0';
   // The caller's string keeps its leading delimiters and the token, ended
   // where the delimiter that closed the token stood.
-  ToMultibyte(string, s.data(), bytes + 1, true);
+  token[tokenBytes] = '\0';
   return result;
 }
 
@@ -315,13 +330,13 @@ qoString_t psMBCSStrDup(qoString_t target) { return target == nullptr ? nullptr 
 int psMBCSStriCmp(qoString_t string1, qoString_t string2) {
   WideCopy a(string1), b(string2);
   if (!a.valid() || !b.valid()) return psSBCSStriCmp(string1, string2);
-  for (wchar_t* w = a.data(); *w != L'\0'; ++w) *w = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(*w)));
-  for (wchar_t* w = b.data(); *w != L'\0'; ++w) *w = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(*w)));
+  for (wchar_t* w = a.data(); *w != L'\0'; ++w) *w = MapCase(*w, std::towlower);
+  for (wchar_t* w = b.data(); *w != L'\0'; ++w) *w = MapCase(*w, std::towlower);
   return std::wcscmp(a.data(), b.data());
 }
 
-void psMBCSStrUpper(qoString_t string) { MapWide(string, std::towupper); }
-void psMBCSStrLower(qoString_t string) { MapWide(string, std::towlower); }
+void psMBCSStrUpper(qoString_t string) { MapInPlace(string, std::towupper); }
+void psMBCSStrLower(qoString_t string) { MapInPlace(string, std::towlower); }
 qoString_t psMBCSCharAdv(qoString_t string) { return psUBCSCharAdv(string); }
 qoString_t psMBCSCharBack(qoString_t string, qoString_t current) { return psUBCSCharBack(string, current); }
 unsigned psMBCSCharSize(char) { return 1; }
@@ -357,8 +372,7 @@ qoString_t psDBCSStrCpy(qoString_t target, qoStringConst_t source) { return std:
 qoString_t psDBCSStrnCpy(qoString_t target, qoStringConst_t source, size_t size) {
   WideCopy s(source);
   if (!s.valid()) return target;
-  if (s.length() > size) s.data()[size] = L'\0';
-  WriteWhole(target, s.data());
+  target[CopyChars(target, source, std::min(s.length(), size), SIZE_MAX)] = '\0';
   return target;
 }
 
@@ -408,7 +422,7 @@ unsigned psDBCSCharSize(char c) {
 
 int psDBCSIsSpace(qoStringConst_t string) {
   WideCopy s(string);
-  if (!s.valid() || s.length() == 0) return 0;
+  if (!s.valid() || s.length() == 0 || IsRawByte(s.data()[0])) return 0;
   return std::iswspace(static_cast<std::wint_t>(s.data()[0])) ? 1 : 0;
 }
 

@@ -5,7 +5,8 @@
  * single-byte family leaves most slots to the standard library's byte
  * functions and supplies only the rest. The multi-byte and double-byte
  * families work on wide working copies of their arguments, so they count,
- * search, copy and change case in whole characters; the Unicode family
+ * search, copy and change case in whole characters, a byte that begins no
+ * valid character counting as a character of its own; the Unicode family
  * treats text as bytes except when moving between characters.
  */
 #ifndef QOKIT_COMMON_UNX_PSSTR_H

@@ -78,6 +78,8 @@ typedef struct NlsStruct {
   void (*setTimeFmt)(void);
 } NLS_Info;
 
+/* Further names of the same record type. */
+typedef struct NlsStruct NlsStruct;
 typedef NLS_Info nlsInfoObject_t;
 
 /* Output hooks of a client's NLS object; the layer only declares them, so

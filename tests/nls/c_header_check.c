@@ -8,10 +8,11 @@
 int CHeaderSelfCheck(void) {
   nfTwo two;
   char word[] = "word";
+  NlsStruct* table = &nls;
   nlsObject_t object;
   memset(&object, 0, sizeof object);
   if (nlsInit() != 0) return 1;
-  if (nls.nlsStrLen(word) != 4) return 2;
+  if (table->nlsStrLen(word) != 4) return 2;
   nls.nlsStrUpper(word);
   if (nls.nlsStrCmp(word, "WORD") != 0) return 3;
   SetTwo(&two, 0x1234);
