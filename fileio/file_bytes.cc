@@ -1,7 +1,11 @@
 #include "file_bytes.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <new>
 
 #include "unique_file.h"
 
@@ -21,6 +25,44 @@ bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size) {
     bytes.append(chunk, n);
   }
   if (std::ferror(file.get())) {
+    errno = EIO;
+    return false;
+  }
+  return true;
+}
+
+bool ByteBuffer::Grow(std::size_t more) {
+  const std::size_t wanted = size + more < 2 * capacity ? 2 * capacity : size + more;
+  std::unique_ptr<char[]> bigger(new (std::nothrow) char[wanted]);
+  if (bigger == nullptr) return false;
+  if (size > 0) std::memcpy(bigger.get(), data.get(), size);
+  data = std::move(bigger);
+  capacity = wanted;
+  return true;
+}
+
+std::size_t KnownSize(std::FILE* stream) {
+  struct stat st {};
+  const int fd = fileno(stream);
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
+  return static_cast<std::size_t>(st.st_size);
+}
+
+bool AppendStream(std::FILE* stream, ByteBuffer& bytes) {
+  // A regular file's size is known: one read, and one byte more shows its end.
+  const std::size_t size = KnownSize(stream);
+  std::size_t chunk = size > 0 ? size + 1 : 65536;
+  for (;;) {
+    if (!bytes.Reserve(chunk)) {
+      errno = ENOMEM;
+      return false;
+    }
+    const std::size_t n = std::fread(bytes.data.get() + bytes.size, 1, chunk, stream);
+    bytes.size += n;
+    if (n < chunk) break;
+    chunk = 65536;
+  }
+  if (std::ferror(stream)) {
     errno = EIO;
     return false;
   }

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace qokit::io {
 
@@ -10,5 +13,27 @@ namespace qokit::io {
 // and with errno EFBIG when the file holds more than `max_size` bytes, so a
 // wrong path (a device, a huge file) cannot exhaust memory.
 bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size);
+
+// Bytes in memory that grows without being cleared first, so that reading a
+// file whole costs one pass over its bytes (the kernel's), and writing a file
+// whole one pass (the writer's).
+struct ByteBuffer {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::size_t capacity = 0;
+
+  // Room for `more` bytes after the last; false when memory ran out.
+  [[nodiscard]] bool Reserve(std::size_t more) { return more <= capacity - size || Grow(more); }
+  [[nodiscard]] bool Grow(std::size_t more);
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+// The size of the regular file behind a stream, or 0 when it has no known size.
+std::size_t KnownSize(std::FILE* stream);
+
+// Appends what is left of an open stream to `bytes`, in one read for a
+// regular file. False when a read failed (errno EIO; what was read until then
+// stays appended) or memory ran out (errno ENOMEM).
+bool AppendStream(std::FILE* stream, ByteBuffer& bytes);
 
 }  // namespace qokit::io

@@ -1,6 +1,7 @@
 #include "compiled_form.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "insert_syntax.h"
 
@@ -23,7 +24,10 @@ struct Output {
     }
   }
   void Put(std::string_view bytes) {
-    for (char c : bytes) Put(static_cast<unsigned char>(c));
+    const std::size_t n = bytes.size() <= capacity - length ? bytes.size() : capacity - length;
+    if (n > 0) std::memcpy(data + length, bytes.data(), n);
+    length += n;
+    if (n < bytes.size()) overflow = true;
   }
 };
 

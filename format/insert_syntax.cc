@@ -1,6 +1,7 @@
 #include "insert_syntax.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,21 @@ constexpr std::string_view kFloatLetters = "eEfgG";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Membership in one of the small sets above, looked up in a table built at
+// compile time rather than searched: every insert of every text asks.
+class ByteSet {
+ public:
+  constexpr explicit ByteSet(std::string_view members) {
+    for (const char c : members) in_[static_cast<unsigned char>(c)] = true;
+  }
+  constexpr bool operator()(char c) const { return in_[static_cast<unsigned char>(c)]; }
+
+ private:
+  std::array<bool, 256> in_{};
+};
+constexpr ByteSet kIsFlag(kFlags), kIsIntegerLetter(kIntegerLetters), kIsFloatLetter(kFloatLetters),
+    kIsConversionLetter(kConversionLetters);
+
 const char* FindByte(const char* text, int byte) { return std::strchr(text, byte); }
 const char* FindAny(const char* text, const char* set) { return std::strpbrk(text, set); }
 
@@ -25,7 +41,7 @@ const char* FindAny(const char* text, const char* set) { return std::strpbrk(tex
 // code stands for it (a long double, refused elsewhere, or a length that
 // glibc reads two ways).
 constexpr std::size_t PrintfArgumentSize(char letter, Length length) {
-  if (kIntegerLetters.find(letter) != std::string_view::npos) {
+  if (kIsIntegerLetter(letter)) {
     switch (length) {
       case Length::kNone: case Length::kH: case Length::kHH: return sizeof(int);  // promoted
       case Length::kL: return sizeof(long);
@@ -70,9 +86,9 @@ static_assert(PrintfArgumentSize('s', Length::kL) == TypeSize(kTypePointer));
 // Length modifiers that printf defines for a letter.
 bool LengthFits(char letter, Length length) {
   if (length == Length::kNone) return true;
-  if (kIntegerLetters.find(letter) != std::string_view::npos) return true;
+  if (kIsIntegerLetter(letter)) return true;
   if (letter == 'c' || letter == 's') return length == Length::kL;
-  if (kFloatLetters.find(letter) != std::string_view::npos) {
+  if (kIsFloatLetter(letter)) {
     return length == Length::kL || length == Length::kBigL;
   }
   return false;  // p takes none
@@ -121,8 +137,21 @@ bool NextInsert(const char* from, InsertSpan& span, const Searches& search) {
   span = InsertSpan{};
   span.at = search.find_byte(from, '@');
   if (span.at == nullptr) return false;
-  char* stop = nullptr;
-  span.argument = std::strtol(span.at + 1, &stop, 10);
+  // Mostly digits follow: read them here as strtol would (values past the
+  // range of long give LONG_MAX); anything else goes to strtol itself.
+  const char* stop = span.at + 1;
+  if (*stop >= '0' && *stop <= '9') {
+    long value = 0;
+    for (; *stop >= '0' && *stop <= '9'; ++stop) {
+      const int digit = *stop - '0';
+      value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+    }
+    span.argument = value;
+  } else {
+    char* end = nullptr;
+    span.argument = std::strtol(stop, &end, 10);
+    stop = end;
+  }
   span.percent = stop;
   if (*stop == '%') {
     static const std::string kLetters(kConversionLetters);
@@ -136,7 +165,7 @@ bool ParsePrintf(std::string_view conversion, Conversion& out) {
   out = Conversion{};
   if (conversion.size() < 2 || conversion[0] != '%') return false;
   std::size_t i = 1;
-  while (i < conversion.size() && kFlags.find(conversion[i]) != std::string_view::npos) ++i;
+  while (i < conversion.size() && kIsFlag(conversion[i])) ++i;
   out.flags = conversion.substr(1, i - 1);
   if (!TakeNumber(conversion, i, out.width, out.stars)) return false;
   if (i < conversion.size() && conversion[i] == '.') {
@@ -149,7 +178,7 @@ bool ParsePrintf(std::string_view conversion, Conversion& out) {
   out.length_text = conversion.substr(length_start, i - length_start);
   if (i + 1 != conversion.size()) return false;
   out.letter = conversion[i];
-  return kConversionLetters.find(out.letter) != std::string_view::npos && LengthFits(out.letter, out.length);
+  return kIsConversionLetter(out.letter) && LengthFits(out.letter, out.length);
 }
 
 int TypeCode(std::string_view conversion) {
@@ -157,10 +186,10 @@ int TypeCode(std::string_view conversion) {
   const char letter = conversion.back();
   const char before = conversion.size() >= 2 ? conversion[conversion.size() - 2] : '\0';
   const bool long_mod = before == 'l' || before == 'L';
-  if (letter == 'c' || kIntegerLetters.find(letter) != std::string_view::npos) {
+  if (letter == 'c' || kIsIntegerLetter(letter)) {
     return long_mod ? kTypeLong : kTypeInt;
   }
-  if (kFloatLetters.find(letter) != std::string_view::npos) return long_mod ? kTypeLongDouble : kTypeDouble;
+  if (kIsFloatLetter(letter)) return long_mod ? kTypeLongDouble : kTypeDouble;
   if (letter == 'p' || letter == 's') return kTypePointer;
   return kTypeLongDouble;
 }
@@ -176,10 +205,8 @@ Verdict Judge(std::string_view conversion) {
 }
 
 std::size_t LonePercent(std::string_view literal) {
-  for (std::size_t i = 0; i < literal.size(); ++i) {
-    if (literal[i] != '%') continue;
+  for (std::size_t i = literal.find('%'); i != std::string_view::npos; i = literal.find('%', i + 2)) {
     if (i + 1 == literal.size() || literal[i + 1] != '%') return i;
-    ++i;
   }
   return std::string_view::npos;
 }

@@ -1,9 +1,11 @@
 #include "driver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 
+#include "compile_clock.h"
 #include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
@@ -119,6 +121,12 @@ int RunMessageCompiler(int argc, char** argv) {
   st.numSrcFiles = sources;
   for (int i = 0; i < sources; ++i) st.srcFileNames[i] = list[firstSource + i];
   if (CheckDuplicateNames() != 0) return UsageError(SayDuplicateFileName);
+  // A build that asks for reproducible output and gets the clock's time
+  // would silently not be reproducible.
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); !UseSourceDateEpoch(epoch)) {
+    SayBadSourceDateEpoch(epoch);
+    return kCommandLineError;
+  }
 
   if (OpenSources() != 0) return 1;
   int result = 0;

@@ -12,6 +12,7 @@
 #include "msgstate.h"
 #include "qokit/nls/nlsstr.h"
 #include "source_diagnostics.h"
+#include "source_reader.h"
 
 namespace qokit::msgcomp {
 
@@ -21,13 +22,15 @@ int Fail(InsertFault fault, int k) {
   if (msgState->diagnostics != nullptr) {
     msgState->diagnostics->InsertError(fault, k);
   } else {
+    SyncSourcePosition();
     SayInsertFault(fault, k, msgState->curSourceFile, msgState->curSourceLine);
   }
   return 1;
 }
 
 // k is the conversion that fails, counted from 1.
-size_t FailCompile(CompileFault fault, int k, const char* text) {
+size_t FailCompile(CompileFault fault, int k, const char* text, bool report) {
+  if (!report) return 0;
   if (msgState->diagnostics != nullptr) {
     msgState->diagnostics->CompileError(fault, k);
   } else if (fault == CompileFault::kLongDouble) {
@@ -46,6 +49,28 @@ const qokit::format::Searches& LayerSearches() {
   return kLayer;
 }
 
+// What printf makes of a conversion, as Judge says. Conversions repeat
+// throughout a catalogue (%s, %d, %ld, ...) and each is judged in both
+// passes, so the verdicts of recent ones are kept, keyed by their bytes.
+qokit::format::Verdict JudgeConversion(std::string_view conversion) {
+  struct Kept {
+    char text[16];
+    std::size_t length = sizeof text + 1;  // matches no conversion
+    qokit::format::Verdict verdict = qokit::format::Verdict::kSound;
+  };
+  static std::array<Kept, 64> kept;
+  if (conversion.size() > sizeof Kept::text) return qokit::format::Judge(conversion);
+  std::size_t hash = conversion.size();
+  for (const char c : conversion) hash = hash * 31 + static_cast<unsigned char>(c);
+  Kept& slot = kept[hash % kept.size()];
+  if (slot.length != conversion.size() || std::memcmp(slot.text, conversion.data(), conversion.size()) != 0) {
+    slot.verdict = qokit::format::Judge(conversion);
+    std::memcpy(slot.text, conversion.data(), conversion.size());
+    slot.length = conversion.size();
+  }
+  return slot.verdict;
+}
+
 // A literal piece of the text is printf text in the compiled form; a "%" in
 // it that is not "%%" would be one more conversion there, one that no insert
 // declared. k is the conversion printf would take it for.
@@ -57,6 +82,9 @@ int CheckLiteral(std::string_view piece, int k) {
 }  // namespace
 
 int CheckInserts(const char* text) {
+  // Most texts have no insert and no percent sign: nothing to check. (The
+  // string layer's search finds an "@" only where a byte search does.)
+  if (std::strpbrk(text, "@%") == nullptr) return 0;
   std::array<bool, kMaxArgumentNumber + 1> used{};
   int count = 0;
   long largest = 0;
@@ -74,7 +102,7 @@ int CheckInserts(const char* text) {
     if (span.percent[1] == '%') return Fail(InsertFault::kDoublePercent, k);
     if (span.end == nullptr) return Fail(InsertFault::kNoLetter, k);
     // Long doubles and more than two stars are the second pass's to report.
-    switch (qokit::format::Judge(qokit::format::ConversionOf(span))) {
+    switch (JudgeConversion(qokit::format::ConversionOf(span))) {
       case qokit::format::Verdict::kNotPrintf: return Fail(InsertFault::kNotPrintf, k);
       case qokit::format::Verdict::kSizeDiffers: return Fail(InsertFault::kSizeDiffers, k);
       default:
@@ -97,7 +125,9 @@ size_t CompiledSizeBound(size_t textLen) {
   return textLen + 3 * static_cast<size_t>(msgState->maxInserts) + 3;
 }
 
-size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity) {
+namespace {
+
+size_t Compile(const char* text, unsigned char* buffer, size_t capacity, bool report) {
   // Kept between calls so that a run of many texts allocates only once.
   static qokit::format::FormParts parts;
   parts.pieces.clear();
@@ -119,9 +149,10 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
     insert.conversion = qokit::format::ConversionOf(span);
     insert.type = qokit::format::TypeCode(insert.conversion);
     const int k = static_cast<int>(parts.inserts.size()) + 1;
-    if (insert.type == qokit::format::kTypeLongDouble) return FailCompile(CompileFault::kLongDouble, k, text);
-    const qokit::format::Verdict verdict = qokit::format::Judge(insert.conversion);
-    if (verdict == qokit::format::Verdict::kTooManyStars) return FailCompile(CompileFault::kTooManyStars, k, text);
+    if (insert.type == qokit::format::kTypeLongDouble) return FailCompile(CompileFault::kLongDouble, k, text, report);
+    const qokit::format::Verdict verdict = JudgeConversion(insert.conversion);
+    if (verdict == qokit::format::Verdict::kTooManyStars)
+      return FailCompile(CompileFault::kTooManyStars, k, text, report);
     if (verdict != qokit::format::Verdict::kSound) return 0;  // the first pass refuses these
     insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
     parts.pieces.emplace_back(rest, static_cast<size_t>(span.at - rest));
@@ -133,6 +164,16 @@ size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capaci
     if (!shown[k]) return 0;  // argument numbers were not 1..N
   }
   return qokit::format::WriteCompiledForm(parts, buffer, capacity);
+}
+
+}  // namespace
+
+size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity) {
+  return Compile(text, buffer, capacity, true);
+}
+
+size_t CompileMessageTextQuietly(const char* text, unsigned char* buffer, size_t capacity) {
+  return Compile(text, buffer, capacity, false);
 }
 
 }  // namespace qokit::msgcomp

@@ -23,5 +23,8 @@ size_t CompiledSizeBound(size_t textLen);
 // (capacity bytes); its length, or 0 on failure (message printed for the
 // failures the first pass cannot see).
 [[nodiscard]] size_t CompileMessageText(const char* text, unsigned char* buffer, size_t capacity);
+// The same without a word on a failure, for a pass that compiles early and
+// leaves reporting to a second pass.
+[[nodiscard]] size_t CompileMessageTextQuietly(const char* text, unsigned char* buffer, size_t capacity);
 
 }  // namespace qokit::msgcomp

@@ -39,9 +39,10 @@ MergeOutcome MergeEntry(const MessageRecord& entry) {
   if (const MsgSymbol* same = FindDefinedNumber(entry.msgNum); same != nullptr) {
     return {.kind = Kind::kDuplicateNumber, .earlier = same};
   }
-  MsgSymbol* sym = msgFindSymbol(entry.symbol);
+  const SymbolKey key = KeyOf(entry.symbol);
+  MsgSymbol* sym = msgFindSymbol(key);
   if (sym == nullptr) {
-    sym = InsertSymbol(entry.symbol, entry.msgNum);
+    sym = InsertSymbol(key, entry.msgNum);
     msgState->mappingChanged = 1;
   } else if (sym->defined) {
     return {.kind = Kind::kDuplicateName, .earlier = sym};
@@ -52,15 +53,17 @@ MergeOutcome MergeEntry(const MessageRecord& entry) {
   MarkDefined(sym);
   sym->srcIndex = entry.srcIndex;
   sym->line = entry.line;
-  return {.kind = Kind::kEntered};
+  return {.kind = Kind::kEntered, .entered = sym};
 }
 
-int MergeSources() {
+int MergeSources(const EnteredEntry& entered) {
   MsgCompilerState& st = *msgState;
   st.lowMsgNum = 99999;
   st.highMsgNum = st.numSymbols = st.mappingChanged = st.checksum = 0;
   bool duplicates = false;
   RewindSources();
+  // An entry of a real catalogue takes some 60 to 100 bytes.
+  ReserveSymbols(st.sourceText.Size() / 64);
   auto entry = std::make_unique<MessageRecord>();
   for (;;) {
     const int read = ReadMessage(*entry);
@@ -94,6 +97,7 @@ int MergeSources() {
     if (entry->msgNum < st.lowMsgNum) st.lowMsgNum = entry->msgNum;
     if (entry->msgNum > st.highMsgNum) st.highMsgNum = entry->msgNum;
     ++st.numSymbols;
+    if (entered) entered(*merged.entered, *entry);
   }
   for (MsgSymbol* s = st.symList; s != nullptr;) {
     MsgSymbol* next = s->next;

@@ -4,14 +4,20 @@
 // the one read back from the symbol file (mappingChanged).
 #pragma once
 
+#include <functional>
+
 #include "msgsym_types.h"
 #include "source_reader.h"
 
 namespace qokit::msgcomp {
 
+// What a caller does with every numbered entry that the pass entered and
+// whose text passed the insert check (genobj compiles it there and then).
+using EnteredEntry = std::function<void(MsgSymbol& sym, const MessageRecord& entry)>;
+
 // 0; -1 after syntax errors or duplicates (the counters are cleared); 1 when
 // a text failed the insert check.
-[[nodiscard]] int MergeSources();
+[[nodiscard]] int MergeSources(const EnteredEntry& entered = nullptr);
 
 // How one entry went into the symbol table.
 struct MergeOutcome {
@@ -24,6 +30,7 @@ struct MergeOutcome {
   } kind = Kind::kEntered;
   const MsgSymbol* earlier = nullptr;
   const MsgMetaSymbol* earlierMeta = nullptr;
+  MsgSymbol* entered = nullptr;  // kEntered: the symbol of the entry
 };
 
 // Enters one entry of the first pass as MergeSources does (prints nothing);

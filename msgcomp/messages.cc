@@ -29,6 +29,9 @@ void SayResponseFileError() { Report("Error processing response file.\n"); }
 void SayCannotOpenResponseFile(const char* path) { Report("Unable to open responce file \"%s\" for reading.\n", path); }
 void SayUnknownSubcommand(const char* word) { Report("Unknown subcommand - %s.\n", word); }
 void SayDuplicateFileName() { Report("Duplicate file name specified.\n"); }
+void SayBadSourceDateEpoch(const char* value) {
+  Report("SOURCE_DATE_EPOCH \"%s\" is not a time in seconds since the epoch (digits only, before year 10000).\n", value);
+}
 void SayCompileFailed(bool asksForKey) {
   Report("\nCompile failed.\n");
   if (asksForKey) {
@@ -42,6 +45,11 @@ void SayMissingOrInvalid(const char* what, const char* file, long line) {
   Report("Missing or invalid %s - file %s, line %d.\n", what, file, static_cast<int>(line));
 }
 void SayPrematureEnd(const char* file) { Report("End of file %s reached prematurely.\n", file); }
+void SayNoReadMemoryAndExit(const char* file) {
+  Report("Insufficient memory to read file %s.\n", file);
+  Report("Terminating program.\n");
+  std::exit(1);
+}
 
 void SayNoSymbolMemoryAndExit(bool metaSymbol) {
   if (metaSymbol) {

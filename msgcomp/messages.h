@@ -18,6 +18,8 @@ void SayResponseFileError();
 void SayCannotOpenResponseFile(const char* path);
 void SayUnknownSubcommand(const char* word);
 void SayDuplicateFileName();
+// SOURCE_DATE_EPOCH is set but holds no time the compiler can record.
+void SayBadSourceDateEpoch(const char* value);
 // After a failed compile; gensym and genobj then ask for a key.
 void SayCompileFailed(bool asksForKey);
 
@@ -31,6 +33,8 @@ inline constexpr char kResponseEscapeError[] = "response text string";
 void SayCannotOpenSource(const char* name);
 void SayMissingOrInvalid(const char* what, const char* file, long line);
 void SayPrematureEnd(const char* file);
+// Out of memory for the bytes of a source or the symbol file ends the run.
+[[noreturn]] void SayNoReadMemoryAndExit(const char* file);
 
 // Symbol table: out of memory ends the run; a broken precondition aborts.
 [[noreturn]] void SayNoSymbolMemoryAndExit(bool metaSymbol);

@@ -11,13 +11,13 @@
 #include "msgsym_types.h"
 #include "name_index.h"
 #include "number_index.h"
+#include "source_text.h"
 #include "symbol_pool.h"
 
 namespace qokit::msgcomp {
 
 class SourceDiagnostics;
 
-inline constexpr int kMaxSourceFiles = 15;
 inline constexpr int kHashBuckets = 257;
 
 struct MsgCompilerState {
@@ -43,6 +43,8 @@ struct MsgCompilerState {
   NumberIndex numIndex;  // beside symList, so that nothing walks the list by number
   NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
   SymbolPool symPool;     // owns the MsgSymbol records
+  SourceText sourceText;  // the bytes of srcFiles, read once per run
+  SourceCursor cursor;    // the reader's position; curSourceFile and curSourceLine follow it on SyncSourcePosition
   // Null in qogenmsg (its fixed texts, stop at the first fault); see source_diagnostics.h.
   SourceDiagnostics* diagnostics = nullptr;
 };

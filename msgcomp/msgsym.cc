@@ -64,10 +64,28 @@ void UnlinkByNumber(MsgSymbol* sym) {
 
 }  // namespace
 
-int HashSymbol(const char* name) {
-  const size_t n = nls.nlsStrLen(name);
+SymbolKey KeyOf(std::string_view name) {
+  // Eight bytes at a time, each step multiplied and folded so that the low
+  // bits, which pick the slot, depend on every byte.
+  uint64_t hash = name.size() * 0x9e3779b97f4a7c15u;
+  std::size_t i = 0;
+  for (; i + 8 <= name.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, name.data() + i, 8);
+    hash = (hash ^ word) * 0xbf58476d1ce4e5b9u;
+    hash ^= hash >> 31;
+  }
+  uint64_t tail = 0;
+  for (std::size_t k = 0; i + k < name.size(); ++k) tail |= uint64_t{static_cast<unsigned char>(name[i + k])} << (8 * k);
+  hash = (hash ^ tail) * 0x94d049bb133111ebu;
+  return {name, hash ^ (hash >> 29)};
+}
+
+namespace {
+
+int Bucket(std::string_view name) {
   int32_t sum = 0;
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < name.size(); ++i) {
     const int32_t c = static_cast<signed char>(name[i]);
     sum += (c * 5 * static_cast<int32_t>(i + 1)) ^ (static_cast<int32_t>(i) << 13);
   }
@@ -75,24 +93,33 @@ int HashSymbol(const char* name) {
   return static_cast<int>(magnitude % kHashBuckets);
 }
 
-MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
-  Require(nls.nlsStrLen(name) <= kMaxSymbolLen, "InsertSymbol", "name too long");
+}  // namespace
+
+int HashSymbol(const char* name) { return Bucket(std::string_view(name, nls.nlsStrLen(name))); }
+
+MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum) {
+  Require(key.name.size() <= kMaxSymbolLen, "InsertSymbol", "name too long");
   MsgSymbol* sym = msgState->symPool.New();
   if (sym == nullptr) SayNoSymbolMemoryAndExit(false);
-  nls.nlsStrCpy(sym->name, name);
-  const NameIndex::Added added = msgState->nameIndex.Insert(sym);
+  std::memcpy(sym->name, key.name.data(), key.name.size());
+  sym->name[key.name.size()] = '\0';
+  const NameIndex::Added added = msgState->nameIndex.Insert(sym, key.name, key.hash);
   if (added == NameIndex::Added::kNoMemory) SayNoSymbolMemoryAndExit(false);
   Require(added == NameIndex::Added::kYes, "InsertSymbol", "name already present");
-  const int bucket = HashSymbol(name);
+  const int bucket = Bucket(key.name);
   sym->hashNext = msgState->symHash[bucket];
   msgState->symHash[bucket] = sym;
   LinkByNumber(sym, msgNum);
   return sym;
 }
 
-MsgSymbol* msgFindSymbol(const char* name) {
-  return msgState->nameIndex.Find(std::string_view(name, nls.nlsStrLen(name)));
+MsgSymbol* InsertSymbol(const char* name, int32_t msgNum) {
+  return InsertSymbol(KeyOf(std::string_view(name, nls.nlsStrLen(name))), msgNum);
 }
+
+MsgSymbol* msgFindSymbol(const SymbolKey& key) { return msgState->nameIndex.Find(key.name, key.hash); }
+
+MsgSymbol* msgFindSymbol(const char* name) { return msgFindSymbol(KeyOf(std::string_view(name, nls.nlsStrLen(name)))); }
 
 MsgSymbol* msgFindNumber(int32_t msgNum) {
   const NumberSlot* slot = msgState->numIndex.Find(msgNum);
@@ -123,8 +150,7 @@ void RemoveSymbol(MsgSymbol* sym) {
   while (*link != nullptr && *link != sym) link = &(*link)->hashNext;
   Require(*link == sym, "RemoveSymbol", "record not in its hash chain");
   *link = sym->hashNext;
-  msgState->nameIndex.Erase(sym);
-  std::free(sym->compiled);
+  msgState->nameIndex.Erase(sym, KeyOf(sym->name).hash);
   msgState->symPool.Delete(sym);
 }
 
@@ -159,18 +185,21 @@ MsgMetaSymbol* FindMetaSymbol(const char* name) {
   return nullptr;
 }
 
+uint32_t ChecksumPart(std::string_view name, int32_t msgNum) {
+  uint32_t sum = static_cast<uint32_t>(msgNum);  // unsigned so that wrapping is defined
+  for (const char c : name) sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+  return sum;
+}
+
 int32_t ComputeChecksum() {
-  uint32_t sum = 0;  // unsigned so that wrapping is defined
-  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) {
-    const size_t n = nls.nlsStrLen(s->name);
-    for (size_t i = 0; i < n; ++i) sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(s->name[i])));
-    sum += static_cast<uint32_t>(s->msgNum);
-  }
+  uint32_t sum = 0;
+  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) sum += ChecksumPart(s->name, s->msgNum);
   return static_cast<int32_t>(sum);
 }
 
+void ReserveSymbols(size_t count) { (void)msgState->nameIndex.Reserve(count); }
+
 void FreeSymbolTable() {
-  for (MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) std::free(s->compiled);
   msgState->symPool.Clear();
   for (MsgMetaSymbol* m = msgState->metaList; m != nullptr;) {
     MsgMetaSymbol* next = m->next;

@@ -12,7 +12,9 @@
 // could go on with a half-built table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "msgsym_types.h"
 
@@ -21,11 +23,22 @@ namespace qokit::msgcomp {
 // The bucket (0..256) of a name: bytes count as signed 8-bit values.
 int HashSymbol(const char* name);
 
+// A name with the hash that the name index finds it by, computed once for a
+// lookup and the insertion after it. (The hash chains' bucket is worked out
+// on insertion only: lookups never walk the chains.)
+struct SymbolKey {
+  std::string_view name;
+  uint64_t hash = 0;
+};
+SymbolKey KeyOf(std::string_view name);
+
 // Enters a new message symbol; the name (at most 50 characters) must not be in
 // the table yet. The record goes after every record with an equal or lower number.
 MsgSymbol* InsertSymbol(const char* name, int32_t msgNum);
+MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum);
 // The message symbol of that name, or null.
 MsgSymbol* msgFindSymbol(const char* name);
+MsgSymbol* msgFindSymbol(const SymbolKey& key);
 // The first message symbol in symList with that number, or null.
 MsgSymbol* msgFindNumber(int32_t msgNum);
 
@@ -48,6 +61,12 @@ MsgMetaSymbol* FindMetaSymbol(const char* name);
 
 // Sum of every name byte (signed) and every number in symList, wrapping at 32 bits.
 int32_t ComputeChecksum();
+// One symbol's part of that sum; parts add up, wrapping, to the checksum.
+uint32_t ChecksumPart(std::string_view name, int32_t msgNum);
+
+// Room in the name index for `count` symbols, so that a large table does not
+// grow step by step; without memory for it, the index grows as it needs.
+void ReserveSymbols(size_t count);
 
 // Releases every record and leaves the table empty.
 void FreeSymbolTable();

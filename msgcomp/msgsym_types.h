@@ -20,7 +20,7 @@ struct MsgSymbol {
   int srcIndex = 0;
   long line = 0;
   char name[kMaxSymbolLen + 1] = {};
-  unsigned char* compiled = nullptr;  // owned; set by the second pass
+  unsigned char* compiled = nullptr;  // owned by the table's SymbolPool; set by the second pass
   char response[kMaxResponseLen + 1] = {};
   int severity = 0;
 };

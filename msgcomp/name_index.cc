@@ -1,6 +1,6 @@
 #include "name_index.h"
 
-#include <new>
+#include <cstring>
 
 #include "msgsym_types.h"
 
@@ -8,55 +8,51 @@ namespace qokit::msgcomp {
 
 namespace {
 
-constexpr size_t kInitialSlots = 1024;
+constexpr size_t kInitialSlots = 64;
 
 }  // namespace
 
-uint64_t NameIndex::Hash(std::string_view name) {
-  uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
-  for (const char c : name) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3u;
-  }
-  return hash;
-}
-
 size_t NameIndex::Probe(std::string_view name, uint64_t hash) const {
-  const size_t mask = slots_.size() - 1;
+  const size_t mask = size_ - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
-    if (slot.sym == nullptr || (slot.hash == hash && name == slot.sym->name)) return i;
+    if (slot.sym == nullptr) return i;
+    // The record's name is NUL-terminated within its array: no strlen needed.
+    if (slot.hash == hash && name.size() <= static_cast<size_t>(kMaxSymbolLen) &&
+        std::memcmp(slot.sym->name, name.data(), name.size()) == 0 && slot.sym->name[name.size()] == '\0')
+      return i;
   }
 }
 
-MsgSymbol* NameIndex::Find(std::string_view name) const {
-  if (slots_.empty()) return nullptr;
-  return slots_[Probe(name, Hash(name))].sym;
+MsgSymbol* NameIndex::Find(std::string_view name, uint64_t hash) const {
+  if (size_ == 0) return nullptr;
+  return slots_[Probe(name, hash)].sym;
 }
 
-bool NameIndex::Grow() {
-  std::vector<Slot> old;
-  try {
-    old.swap(slots_);
-    slots_.assign(old.empty() ? kInitialSlots : old.size() * 2, Slot{});
-  } catch (const std::bad_alloc&) {
-    slots_.swap(old);
-    return false;
-  }
-  const size_t mask = slots_.size() - 1;
-  for (const Slot& slot : old) {
+bool NameIndex::Resize(size_t size) {
+  std::unique_ptr<Slot[], Free> slots(static_cast<Slot*>(std::calloc(size, sizeof(Slot))));
+  if (slots == nullptr) return false;
+  const size_t mask = size - 1;
+  for (size_t k = 0; k < size_; ++k) {
+    const Slot& slot = slots_[k];
     if (slot.sym == nullptr) continue;
     size_t i = slot.hash & mask;
-    while (slots_[i].sym != nullptr) i = (i + 1) & mask;
-    slots_[i] = slot;
+    while (slots[i].sym != nullptr) i = (i + 1) & mask;
+    slots[i] = slot;
   }
+  slots_ = std::move(slots);
+  size_ = size;
   return true;
 }
 
-NameIndex::Added NameIndex::Insert(MsgSymbol* sym) {
-  if ((count_ + 1) * 2 > slots_.size() && !Grow()) return Added::kNoMemory;
-  const std::string_view name(sym->name);
-  const uint64_t hash = Hash(name);
+bool NameIndex::Reserve(size_t count) {
+  size_t size = size_ == 0 ? kInitialSlots : size_;
+  while (size < 2 * count) size *= 2;
+  return size == size_ || Resize(size);
+}
+
+NameIndex::Added NameIndex::Insert(MsgSymbol* sym, std::string_view name, uint64_t hash) {
+  if (!Reserve(count_ + 1)) return Added::kNoMemory;
   Slot& slot = slots_[Probe(name, hash)];
   if (slot.sym != nullptr) return Added::kAlreadyPresent;
   slot = Slot{hash, sym};
@@ -64,10 +60,10 @@ NameIndex::Added NameIndex::Insert(MsgSymbol* sym) {
   return Added::kYes;
 }
 
-void NameIndex::Erase(const MsgSymbol* sym) {
-  if (slots_.empty()) return;
-  const size_t mask = slots_.size() - 1;
-  size_t hole = Probe(sym->name, Hash(sym->name));
+void NameIndex::Erase(const MsgSymbol* sym, uint64_t hash) {
+  if (size_ == 0) return;
+  const size_t mask = size_ - 1;
+  size_t hole = Probe(sym->name, hash);
   if (slots_[hole].sym != sym) return;
   // Backward-shift deletion: move later members of the run into the hole so
   // that every name stays reachable from its home slot without tombstones.
@@ -84,8 +80,8 @@ void NameIndex::Erase(const MsgSymbol* sym) {
 }
 
 void NameIndex::Clear() {
-  slots_.clear();
-  count_ = 0;
+  slots_.reset();
+  size_ = count_ = 0;
 }
 
 }  // namespace qokit::msgcomp

@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace qokit::msgcomp {
 
@@ -16,25 +17,35 @@ class NameIndex {
  public:
   enum class Added { kYes, kAlreadyPresent, kNoMemory };
 
+  // Every operation takes the name's hash from the caller (KeyOf in
+  // msgsym.h), which computes it once for a lookup and the insertion after it.
+
   // The record whose name equals name, or null.
-  MsgSymbol* Find(std::string_view name) const;
-  // Adds a record under its own name.
-  Added Insert(MsgSymbol* sym);
+  MsgSymbol* Find(std::string_view name, uint64_t hash) const;
+  // Adds a record under its own name (the name's hash and bytes).
+  Added Insert(MsgSymbol* sym, std::string_view name, uint64_t hash);
   // Removes a record that Insert added.
-  void Erase(const MsgSymbol* sym);
+  void Erase(const MsgSymbol* sym, uint64_t hash);
+  // Room for `count` records in all without growing; false when out of memory.
+  bool Reserve(size_t count);
   void Clear();
 
  private:
   struct Slot {
-    uint64_t hash = 0;
-    MsgSymbol* sym = nullptr;  // null: empty slot
+    uint64_t hash;
+    MsgSymbol* sym;  // null: empty slot
+  };
+  struct Free {
+    void operator()(Slot* slots) const { std::free(slots); }
   };
 
-  static uint64_t Hash(std::string_view name);
   size_t Probe(std::string_view name, uint64_t hash) const;  // slot of name, or the empty slot ending its run
-  bool Grow();
+  bool Resize(size_t size);
 
-  std::vector<Slot> slots_;  // size a power of two, at most half full
+  // Cleared by calloc, which gets a large table from the kernel already
+  // cleared. A power of two in size, at most half full.
+  std::unique_ptr<Slot[], Free> slots_;
+  size_t size_ = 0;
   size_t count_ = 0;
 };
 

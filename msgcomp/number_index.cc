@@ -1,5 +1,6 @@
 #include "number_index.h"
 
+#include <algorithm>
 #include <bit>
 #include <new>
 
@@ -14,9 +15,19 @@ int HighestBit(uint64_t word) { return 63 - std::countl_zero(word); }
 
 }  // namespace
 
-bool NumberIndex::EnsureDense() {
+bool NumberIndex::EnsureDense(int32_t number) {
   if (!dense_) dense_.reset(new (std::nothrow) Dense{});
-  return dense_ != nullptr;
+  if (!dense_) return false;
+  std::vector<NumberSlot>& slots = dense_->slots;
+  if (static_cast<std::size_t>(number) < slots.size()) return true;
+  // Doubling keeps the copies few; a run of low numbers keeps a small table.
+  const std::size_t wanted = std::max<std::size_t>(static_cast<std::size_t>(number) + 1, 2 * slots.size());
+  try {
+    slots.resize(std::min<std::size_t>(wanted, kDenseLimit));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 NumberSlot* NumberIndex::Find(int32_t number) {
@@ -30,7 +41,7 @@ NumberSlot* NumberIndex::Find(int32_t number) {
 
 NumberSlot* NumberIndex::Get(int32_t number) {
   if (number >= 0 && number < kDenseLimit) {
-    if (!EnsureDense()) return nullptr;
+    if (!EnsureDense(number)) return nullptr;
     SetUsed(number);
     return &dense_->slots[number];
   }
@@ -49,7 +60,7 @@ void NumberIndex::SetUsed(int32_t number) {
 
 void NumberIndex::Erase(int32_t number) {
   if (number >= 0 && number < kDenseLimit) {
-    if (!dense_) return;
+    if (!dense_ || static_cast<std::size_t>(number) >= dense_->slots.size()) return;
     dense_->slots[number] = NumberSlot{};
     const int word = number / 64;
     dense_->used[word] &= ~(uint64_t{1} << (number % 64));

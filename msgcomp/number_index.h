@@ -1,14 +1,16 @@
 // The index by message number that sits beside the symbol list: for each
 // number in use, the first and last record of that number in the list and the
 // record met in the sources. Numbers 0..49999 (all a source can give) live in
-// a dense table with a two-level bitmap for finding the next lower number in
-// use; larger numbers, which only a hand-edited symbol file holds, in a map.
+// a dense table, sized to the highest of them in use, with a two-level bitmap
+// for finding the next lower number in use; larger numbers, which only a
+// hand-edited symbol file holds, in a map.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace qokit::msgcomp {
 
@@ -26,7 +28,8 @@ class NumberIndex {
 
   // The slot of a number in use, or null.
   NumberSlot* Find(int32_t number);
-  // The slot of a number, created empty when not in use; null when out of memory.
+  // The slot of a number, created empty when not in use; null when out of
+  // memory. It may move the other slots: no slot pointer outlives the next Get.
   NumberSlot* Get(int32_t number);
   // Marks a number as no longer in use.
   void Erase(int32_t number);
@@ -39,12 +42,13 @@ class NumberIndex {
   static constexpr int kSummaryWords = (kWords + 63) / 64;
 
   struct Dense {
-    std::array<NumberSlot, kDenseLimit> slots;
+    std::vector<NumberSlot> slots;  // numbers 0 .. size-1
     std::array<uint64_t, kWords> used{};
     std::array<uint64_t, kSummaryWords> summary{};  // bit w: word w of `used` is not 0
   };
 
-  bool EnsureDense();
+  // The dense table, with room for `number`.
+  bool EnsureDense(int32_t number);
   void SetUsed(int32_t number);
   // Highest number in use in [0, number), or -1.
   int32_t DenseBelow(int32_t number) const;

@@ -1,11 +1,11 @@
 #include "objfile.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "compile_clock.h"
 #include "inserts.h"
@@ -22,18 +22,6 @@ namespace qokit::msgcomp {
 
 namespace {
 
-
-using Block = std::array<unsigned char, format::kBlockSize>;
-
-constexpr int kStreamBuffer = 1 << 16;
-
-int WriteBlock(const Block& block) {
-  if (std::fwrite(block.data(), 1, block.size(), msgState->objFile) != block.size()) {
-    SayObjectWriteError(msgState->objFileName);
-    return 1;
-  }
-  return 0;
-}
 
 long IndexBlocks() { return format::IndexBlocks(msgState->highMsgNum); }
 
@@ -59,11 +47,39 @@ int FormatCodeValue(const char* value, int highest) {
   return code >= 1 && code <= highest ? static_cast<int>(code) : 0;
 }
 
+namespace {
+
+// Work room for the compiled form of any text: the bound for the most
+// inserts a text can have, so it serves before the run's count is known.
+constexpr size_t kWorkSize = kMaxTextLen + 3 * static_cast<size_t>(kMaxArgumentNumber) + 3;
+
+// Compiles an entry's text into its symbol's record with the entry's
+// severity and response. On a failure it reports (when `report`) and gives false.
+bool StoreCompiled(MsgSymbol* sym, const MessageRecord& entry, unsigned char* work, bool report) {
+  // A symbol the first pass did not enter cannot compile.
+  const size_t length = sym == nullptr                 ? 0
+                        : report                       ? CompileMessageText(entry.text, work, kWorkSize)
+                                                       : CompileMessageTextQuietly(entry.text, work, kWorkSize);
+  if (length == 0) {
+    if (report) SayMessageFailed(entry.msgNum, entry.line);
+    return false;
+  }
+  unsigned char* compiled = msgState->symPool.CopyText(work, length);
+  if (compiled == nullptr) {
+    if (report) SayNoCompileMemory();
+    return false;
+  }
+  sym->compiled = compiled;
+  sym->compiledLen = static_cast<int32_t>(length);
+  sym->severity = entry.severity;
+  nls.nlsStrCpy(sym->response, entry.response);
+  return true;
+}
+
+}  // namespace
+
 int CompileMessages() {
-  // One work buffer, large enough for the compiled form of any text of the run.
-  const size_t capacity = CompiledSizeBound(kMaxTextLen);
-  std::unique_ptr<unsigned char, decltype(&std::free)> work(static_cast<unsigned char*>(std::malloc(capacity)),
-                                                            &std::free);
+  std::unique_ptr<unsigned char[]> work(new (std::nothrow) unsigned char[kWorkSize]);
   if (!work) {
     SayNoCompileMemory();
     return 1;
@@ -72,37 +88,18 @@ int CompileMessages() {
   MessageRecord entry;
   int read;
   while ((read = ReadMessage(entry)) == 0) {
-    if (entry.msgNum == 0) continue;
-    MsgSymbol* sym = msgFindSymbol(entry.symbol);
-    // A symbol the first pass did not enter means the sources changed in between.
-    const size_t length = sym == nullptr ? 0 : CompileMessageText(entry.text, work.get(), capacity);
-    if (length == 0) {
-      SayMessageFailed(entry.msgNum, entry.line);
-      return 1;
-    }
-    auto* compiled = static_cast<unsigned char*>(std::malloc(length));
-    if (compiled == nullptr) {
-      SayNoCompileMemory();
-      return 1;
-    }
-    std::memcpy(compiled, work.get(), length);
-    std::free(sym->compiled);
-    sym->compiled = compiled;
-    sym->compiledLen = static_cast<int32_t>(length);
-    sym->severity = entry.severity;
-    nls.nlsStrCpy(sym->response, entry.response);
+    if (entry.msgNum != 0 && !StoreCompiled(msgFindSymbol(entry.symbol), entry, work.get(), true)) return 1;
   }
   return read < 0 ? 0 : 1;
 }
 
-int WriteObjectHeader() {
+int WriteObjectHeader(unsigned char* block) {
   const MsgCompilerState& st = *msgState;
-  Block block{};
-  std::memcpy(block.data(), format::kMagic.data(), format::kMagic.size());
-  format::PutLe32(block.data() + format::kMinMsgNumAt, st.lowMsgNum);
-  format::PutLe32(block.data() + format::kMaxMsgNumAt, st.highMsgNum);
-  format::PutLe32(block.data() + format::kMsgCountAt, st.numSymbols);
-  format::PutLe32(block.data() + format::kChecksumAt, st.checksum);
+  std::memcpy(block, format::kMagic.data(), format::kMagic.size());
+  format::PutLe32(block + format::kMinMsgNumAt, st.lowMsgNum);
+  format::PutLe32(block + format::kMaxMsgNumAt, st.highMsgNum);
+  format::PutLe32(block + format::kMsgCountAt, st.numSymbols);
+  format::PutLe32(block + format::kChecksumAt, st.checksum);
   // Checked in this order; the first invalid code ends the run, so only its message shows.
   static_assert(format::kTimeFmtAt == format::kDateFmtAt + 1 && format::kNmbrFmtAt == format::kDateFmtAt + 2, "the codes are adjacent");
   for (std::size_t i = 0; i < 3; ++i) {
@@ -112,51 +109,45 @@ int WriteObjectHeader() {
   }
   char date[26];
   CurrentTimeText(date);
-  std::memcpy(block.data() + format::kCompDateAt, date, format::kCompDateTextLength);
-  return WriteBlock(block);
-}
-
-int WriteObjectIndex() {
-  const int32_t high = msgState->highMsgNum;
-  long nextBlock = IndexBlocks() + 2;
-  int32_t counter = 0;
-  const MsgSymbol* sym = msgState->symList;
-  while (counter < high) {
-    Block block{};
-    for (std::size_t entry = 0; entry < format::kIndexEntriesPerBlock && counter < high; ++entry) {
-      ++counter;
-      if (sym != nullptr && sym->msgNum == counter) {
-        format::PutLe16(block.data() + 2 * entry, static_cast<uint32_t>(nextBlock));
-        nextBlock += MessageBlocks(*sym);
-        sym = sym->next;
-      }
-    }
-    if (WriteBlock(block) != 0) return 1;
-  }
+  std::memcpy(block + format::kCompDateAt, date, format::kCompDateTextLength);
   return 0;
 }
 
-int WriteObjectTexts() {
+void WriteObjectIndex(unsigned char* blocks) {
+  const int32_t high = msgState->highMsgNum;
+  unsigned char* index = blocks + format::kBlockSize;  // entry j belongs to message j + 1
+  long nextBlock = IndexBlocks() + 2;
+  int32_t counter = 0;
+  for (const MsgSymbol* sym = msgState->symList; sym != nullptr && counter < high;) {
+    ++counter;
+    if (sym->msgNum == counter) {
+      format::PutLe16(index + 2 * (counter - 1), static_cast<uint32_t>(nextBlock));
+      nextBlock += MessageBlocks(*sym);
+      sym = sym->next;
+    }
+  }
+}
+
+void WriteObjectTexts(unsigned char* blocks) {
+  unsigned char* block = blocks + format::kBlockSize * static_cast<std::size_t>(1 + IndexBlocks());
   for (const MsgSymbol* sym = msgState->symList; sym != nullptr; sym = sym->next) {
     const unsigned char* position = sym->compiled;
     long remaining = sym->compiledLen;
     bool first = true;
     while (remaining > 0) {
-      Block block{};
       const long response = first ? static_cast<long>(nls.nlsStrLen(sym->response)) : 0;
       const long room = static_cast<long>(format::kTextBytesPerBlock) - response;
       const long n = remaining < room ? remaining : room;
-      format::PutLe16(block.data(), format::EncodeTextHeader({remaining > n, sym->severity, static_cast<int>(response),
-                                              static_cast<int>(n)}));
-      std::memcpy(block.data() + 2, sym->response, static_cast<size_t>(response));
-      std::memcpy(block.data() + 2 + response, position, static_cast<size_t>(n));
-      if (WriteBlock(block) != 0) return 1;
+      format::PutLe16(block, format::EncodeTextHeader({remaining > n, sym->severity, static_cast<int>(response),
+                                                       static_cast<int>(n)}));
+      std::memcpy(block + 2, sym->response, static_cast<size_t>(response));
+      std::memcpy(block + 2 + response, position, static_cast<size_t>(n));
+      block += format::kBlockSize;
       position += n;
       remaining -= n;
       first = false;
     }
   }
-  return 0;
 }
 
 namespace {
@@ -170,13 +161,19 @@ int CheckCompileAndWrite() {
     SayCannotReadSymbolFile(st.symFileName);
     return 1;
   }
-  const int merged = MergeSources();
+  // The first pass compiles every text as it goes, quietly; only when one
+  // fails does the second pass run, to report it where and as it should.
+  std::unique_ptr<unsigned char[]> work(new (std::nothrow) unsigned char[kWorkSize]);
+  bool compiledAll = work != nullptr;
+  const int merged = MergeSources([&](MsgSymbol& sym, const MessageRecord& entry) {
+    if (compiledAll) compiledAll = StoreCompiled(&sym, entry, work.get(), false);
+  });
   if (merged != 0) return merged;
   if (st.mappingChanged) {
     SayMappingDisagrees(st.symFileName);
     return -1;
   }
-  if (CompileMessages() != 0) return 1;
+  if (!compiledAll && CompileMessages() != 0) return 1;
 
   // Block numbers are 16 bits: a larger catalogue cannot be indexed at all.
   long blocks = 1 + IndexBlocks();
@@ -191,17 +188,24 @@ int CheckCompileAndWrite() {
     SayCannotOpenObjectFile(st.objFileName);
     return 1;
   }
-  st.objFile = file.stream();
-  std::setvbuf(st.objFile, nullptr, _IOFBF, kStreamBuffer);
-  int result = WriteObjectHeader();
-  if (result == 0) result = WriteObjectIndex();
-  if (result == 0) result = WriteObjectTexts();
-  st.objFile = nullptr;
-  if (result == 0 && !file.Commit()) {
-    SayObjectWriteError(st.objFileName);
-    result = 1;
+  // calloc: a large block comes from the kernel already cleared.
+  const std::size_t size = static_cast<std::size_t>(blocks) * format::kBlockSize;
+  std::unique_ptr<unsigned char, decltype(&std::free)> image(static_cast<unsigned char*>(std::calloc(size, 1)),
+                                                             &std::free);
+  if (!image) {
+    SayNoCompileMemory();
+    return 1;
   }
-  if (result != 0) return result;
+  if (WriteObjectHeader(image.get()) != 0) return 1;
+  WriteObjectIndex(image.get());
+  WriteObjectTexts(image.get());
+  st.objFile = file.stream();
+  const bool written = std::fwrite(image.get(), 1, size, st.objFile) == size;
+  st.objFile = nullptr;
+  if (!written || !file.Commit()) {
+    SayObjectWriteError(st.objFileName);
+    return 1;
+  }
   SayCompiled(st.numSymbols, st.highMsgNum);
   return 0;
 }

@@ -14,11 +14,13 @@ namespace qokit::msgcomp {
 // symbol. 0, or 1 after a message.
 [[nodiscard]] int CompileMessages();
 
-// Write the control block, the index and the text blocks to msgState->objFile;
-// 0, or 1 after a message.
-[[nodiscard]] int WriteObjectHeader();
-[[nodiscard]] int WriteObjectIndex();
-[[nodiscard]] int WriteObjectTexts();
+// The object file is built in memory, a whole number of 64-byte blocks
+// cleared to 0, and written at once. These fill the control block (0, or 1
+// after the message for an invalid format code), the index blocks and the
+// text blocks.
+[[nodiscard]] int WriteObjectHeader(unsigned char* blocks);
+void WriteObjectIndex(unsigned char* blocks);
+void WriteObjectTexts(unsigned char* blocks);
 
 // Blocks that a message of length bytes (response plus compiled text) needs.
 long BlockCount(long length);

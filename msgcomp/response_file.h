@@ -1,5 +1,5 @@
-// Response files ("@file" on the command line) and the white-space word
-// splitter shared with the symbol-file reader.
+// Response files ("@file" on the command line) and their white-space word
+// splitter.
 //
 // A response file has no comments, quoting or escapes: every run of non-blank
 // characters is one argument, and line breaks separate words like blanks.

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "messages.h"
 #include "msgstate.h"
@@ -17,72 +18,128 @@ namespace {
 
 // The C library's character classes of the locale in force, looked up once:
 // the parser asks about every byte of every pass.
-enum : unsigned char { kSpace = 1, kDigit = 2, kAlpha = 4 };
+enum : unsigned char { kSpace = 1, kDigit = 2, kAlpha = 4, kSymbol = 8 };
 
 std::array<unsigned char, 256> charClasses;  // filled by RewindSources before every pass
 
 void FillCharClasses() {
   for (int c = 0; c < 256; ++c) {
-    charClasses[c] = static_cast<unsigned char>((std::isspace(c) ? kSpace : 0) | (std::isdigit(c) ? kDigit : 0) |
-                                                (std::isalpha(c) ? kAlpha : 0));
+    const bool digit = std::isdigit(c) != 0, alpha = std::isalpha(c) != 0;
+    charClasses[c] = static_cast<unsigned char>((std::isspace(c) ? kSpace : 0) | (digit ? kDigit : 0) |
+                                                (alpha ? kAlpha : 0) | (digit || alpha || c == '_' ? kSymbol : 0));
   }
 }
 
-bool IsSpace(int c) { return (charClasses[c] & kSpace) != 0; }
-bool IsDigit(int c) { return (charClasses[c] & kDigit) != 0; }
-bool IsAlpha(int c) { return (charClasses[c] & kAlpha) != 0; }
-bool IsSymbolChar(int c) { return (charClasses[c] & (kDigit | kAlpha)) != 0 || c == '_'; }
+unsigned char ClassOf(int c) { return charClasses[static_cast<unsigned char>(c)]; }
+bool IsSpace(int c) { return (ClassOf(c) & kSpace) != 0; }
+bool IsDigit(int c) { return (ClassOf(c) & kDigit) != 0; }
+bool IsAlpha(int c) { return (ClassOf(c) & kAlpha) != 0; }
+bool IsSymbolChar(int c) { return (ClassOf(c) & kSymbol) != 0; }
 
-// What the stream position means beyond msgState's file and line, for the
-// reports of a run that wants every fault: where the last comment began and
-// on which line the last source ended.
-struct StreamMarks {
-  SourcePlace commentStart;
-  long endLine = 1;
-};
-StreamMarks marks;
-
-SourcePlace Here() { return {msgState->curSourceFile, msgState->curSourceLine}; }
-
-// The next byte of the sources taken as one stream, or -1 after the last one.
-int NextSourceChar() {
-  MsgCompilerState& st = *msgState;
-  while (st.curSourceFile < st.numSrcFiles) {
-    const int c = getc_unlocked(st.srcFiles[st.curSourceFile]);
-    if (c != EOF) {
-      if (c == '\n') ++st.curSourceLine;
-      return c;
-    }
-    marks.endLine = st.curSourceLine;
-    ++st.curSourceFile;
-    st.curSourceLine = 1;
+// The code of a severity letter, or -1.
+int SeverityOf(char letter) {
+  for (int code = 0; kSeverityLetters[code] != '\0'; ++code) {
+    if (kSeverityLetters[code] == letter) return code;
   }
   return -1;
 }
 
-// Only ever called with the byte just read, so it goes back into the source it came from.
-void UngetSourceChar(int c) {
-  if (c == '\n') --msgState->curSourceLine;
-  std::ungetc(c, msgState->srcFiles[msgState->curSourceFile]);
+SourceCursor& Cursor() { return msgState->cursor; }
+
+// A place in the sources while reading; its line is counted only when a
+// message or a record needs it.
+struct SourcePoint {
+  int32_t file = 0;
+  const char* at = nullptr;
+};
+
+SourcePoint Point() { return {Cursor().file, Cursor().at}; }
+
+SourcePlace PlaceOf(SourcePoint point) {
+  MsgCompilerState& st = *msgState;
+  if (point.file >= st.numSrcFiles) return {st.numSrcFiles, 1};
+  return {point.file, st.sourceText.LineOf(point.file, point.at)};
 }
+
+SourcePlace Here() { return PlaceOf(Point()); }
+
+// The line feeds of the last source counted: where the sources ended.
+SourcePlace EndOfSources() {
+  MsgCompilerState& st = *msgState;
+  const int32_t last = st.numSrcFiles - 1;
+  return {last, st.sourceText.LineOf(last, st.sourceText.End(last))};
+}
+
+// Where the cursor stands once every source has ended: a NUL, like the one
+// after each source, so that the scans for runs stop there too.
+constexpr char kAfterTheSources = '\0';
+
+void EndOfAllSources(SourceCursor& c) {
+  c.file = msgState->numSrcFiles;
+  c.at = c.end = &kAfterTheSources;
+}
+
+// After the last byte of a source: the first byte of the next source that
+// has one, or -1 once every source has been read to its end.
+int NextFromNextSource() {
+  MsgCompilerState& st = *msgState;
+  SourceCursor& c = st.cursor;
+  while (c.at == c.end) {
+    if (c.file + 1 >= st.numSrcFiles) {
+      EndOfAllSources(c);
+      return -1;
+    }
+    ++c.file;
+    c.at = st.sourceText.Begin(c.file);
+    c.end = st.sourceText.End(c.file);
+  }
+  return static_cast<unsigned char>(*c.at++);
+}
+
+// The next byte of the sources taken as one stream, or -1 after the last one.
+inline int NextSourceChar() {
+  SourceCursor& c = Cursor();
+  if (c.at != c.end) return static_cast<unsigned char>(*c.at++);
+  return NextFromNextSource();
+}
+
+// Puts back the byte just read, which came from the source being read.
+void UngetSourceChar() { --Cursor().at; }
 
 // After a "/": 0 when a whole comment was consumed, 1 when the "/" began no
 // comment, -1 when the sources ended first. The "*" of the opening "/*" does
 // not count toward the closing "*/", so "/*/" opens a comment and leaves it open.
 int SkipComment() {
-  marks.commentStart = Here();
-  int c = NextSourceChar();
-  if (c < 0) return -1;
-  if (c != '*') {
-    UngetSourceChar(c);
+  SourceCursor& c = Cursor();
+  c.commentFile = c.file;
+  c.commentAt = c.at;
+  int next = NextSourceChar();
+  if (next < 0) return -1;
+  if (next != '*') {
+    UngetSourceChar();
     return 1;
   }
   int previous = -1;
-  while ((c = NextSourceChar()) >= 0) {
-    if (c == '/' && previous == '*') return 0;
-    previous = c;
+  for (;;) {
+    if (c.at == c.end) {
+      // Across the end of a source, as the sources are one stream.
+      next = NextFromNextSource();
+      if (next < 0) return -1;
+      if (next == '/' && previous == '*') return 0;
+      previous = next;
+      continue;
+    }
+    const auto* slash = static_cast<const char*>(std::memchr(c.at, '/', static_cast<std::size_t>(c.end - c.at)));
+    if (slash == nullptr) {
+      previous = static_cast<unsigned char>(c.end[-1]);
+      c.at = c.end;
+      continue;
+    }
+    if (slash > c.at) previous = static_cast<unsigned char>(slash[-1]);
+    c.at = slash + 1;
+    if (previous == '*') return 0;
+    previous = '/';
   }
-  return -1;
 }
 
 // What the parser was reading when it met a fault, so that resynchronising
@@ -90,30 +147,17 @@ int SkipComment() {
 enum class Context { kBetween, kString, kResponse, kEntryDone, kEnd };
 
 // Whether only white space stands between the start of the current line and
-// the next byte of the sources. Asked only after a fault in a run that
-// reports every fault, so it looks back in the source rather than making
-// every byte of every pass keep count; a source starts a line. A source that
-// cannot seek gives false: the reader then skips on to the next line.
+// the next byte of the sources. A source starts a line.
 bool AtLineStart() {
-  MsgCompilerState& st = *msgState;
-  if (st.curSourceFile >= st.numSrcFiles) return true;
-  std::FILE* f = st.srcFiles[st.curSourceFile];
-  const long here = std::ftell(f);  // counts a byte pushed back, which is the byte just read
-  if (here < 0) return false;
-  bool start = true;
-  for (long at = here - 1; at >= 0; --at) {
-    if (std::fseek(f, at, SEEK_SET) != 0) {
-      start = false;
-      break;
-    }
-    const int c = std::fgetc(f);
-    if (c == '\n') break;
-    if (c == EOF || !IsSpace(c)) {
-      start = false;
-      break;
-    }
+  const SourceCursor& c = Cursor();
+  if (c.file >= msgState->numSrcFiles) return true;
+  const char* begin = msgState->sourceText.Begin(c.file);
+  for (const char* p = c.at; p > begin;) {
+    --p;
+    if (*p == '\n') return true;
+    if (!IsSpace(*p)) return false;
   }
-  return std::fseek(f, here, SEEK_SET) == 0 && start;
+  return true;
 }
 
 // After a syntax error in a run that reports every fault: reads on to the
@@ -134,7 +178,7 @@ void Resynchronise(Context context) {
     lineStart = c == '\n' || (lineStart && IsSpace(c));
     if (context == Context::kBetween) {
       if (digitAtStart) {
-        UngetSourceChar(c);
+        UngetSourceChar();
         return;
       }
       if (c == '"') context = Context::kString;
@@ -145,7 +189,7 @@ void Resynchronise(Context context) {
     } else if (c == '\\') {
       const int next = NextSourceChar();
       if (next < 0) return;
-      if (EscapeChar(next) < 0) UngetSourceChar(next);
+      if (EscapeChar(next) < 0) UngetSourceChar();
     }
   }
 }
@@ -158,9 +202,16 @@ struct Field {
   int length = 0;
 
   bool Full() const { return length >= capacity; }
+  int Room() const { return capacity - length; }
   void Append(int c) {
     if (c == 0) return;
     data[length++] = static_cast<char>(c);
+    data[length] = '\0';
+  }
+  // A run of bytes without NUL, no longer than Room().
+  void AppendRun(const char* bytes, int n) {
+    std::memcpy(data + length, bytes, static_cast<std::size_t>(n));
+    length += n;
     data[length] = '\0';
   }
 };
@@ -174,8 +225,8 @@ struct Entry {
   Field symbol;
   Field text;
   Field response;
-  SourcePlace numberAt;
-  SourcePlace severityAt;
+  SourcePoint numberAt;
+  SourcePoint severityAt;
   bool symbolDone = false;
 };
 
@@ -200,17 +251,17 @@ bool Fault(const Entry& e, const char* what, SyntaxCause cause, Context context,
   fault.cause = cause;
   fault.at = at;
   fault.inEntry = e.number.length > 0;
-  fault.entry = e.numberAt;
+  if (fault.inEntry) fault.entry = PlaceOf(e.numberAt);
   fault.symbol = e.symbolDone ? e.symbol.data : nullptr;
   fault.byte = byte;
   st.diagnostics->SyntaxError(fault);
-  if (byte >= 0 && context != Context::kEntryDone) UngetSourceChar(byte);
+  if (byte >= 0 && context != Context::kEntryDone) UngetSourceChar();
   Resynchronise(context);
   return false;
 }
 
 bool PrematureEnd(const Entry& e, SyntaxCause cause) {
-  return Fault(e, nullptr, cause, Context::kEnd, -1, {msgState->numSrcFiles - 1, marks.endLine});
+  return Fault(e, nullptr, cause, Context::kEnd, -1, EndOfSources());
 }
 
 // Results of the gap skipper besides a byte.
@@ -221,15 +272,20 @@ constexpr int kReported = -2;
 // an entry: the first other byte, kEndOfSources when the sources end there,
 // or kReported after a "/" that began no comment (reported as `strayError`)
 // or a comment the sources ended in.
-int SkipGap(const Entry& e, const char* strayError) {
+int SkipGapSlowly(const Entry& e, const char* strayError) {
   for (;;) {
+    // The NUL after the source ends the run.
+    const char* p = Cursor().at;
+    while (IsSpace(*p)) ++p;
+    Cursor().at = p;
     const int c = NextSourceChar();
     if (c < 0) return kEndOfSources;
     if (IsSpace(c)) continue;
     if (c != '/') return c;
     const int comment = SkipComment();
     if (comment < 0) {
-      Fault(e, nullptr, SyntaxCause::kEndInComment, Context::kEnd, -1, marks.commentStart);
+      const SourceCursor& after = Cursor();
+      Fault(e, nullptr, SyntaxCause::kEndInComment, Context::kEnd, -1, PlaceOf({after.commentFile, after.commentAt}));
       return kReported;
     }
     if (comment > 0) {
@@ -237,6 +293,20 @@ int SkipGap(const Entry& e, const char* strayError) {
       return kReported;
     }
   }
+}
+
+// The same, without a call for the common gap: at most one blank, then a
+// byte that is no "/" within the source.
+inline int SkipGap(const Entry& e, const char* strayError) {
+  SourceCursor& cur = Cursor();
+  const char* p = cur.at;
+  if (IsSpace(*p)) ++p;
+  const int c = static_cast<unsigned char>(*p);
+  if (p != cur.end && c != '/' && !IsSpace(c)) {
+    cur.at = p + 1;
+    return c;
+  }
+  return SkipGapSlowly(e, strayError);
 }
 
 // The next byte where the entry must go on; negative (reported) at the end.
@@ -256,7 +326,7 @@ int NextAfterGap(const Entry& e, const char* strayError) {
 
 // A byte that ends a word goes back to the sources unless it is white space.
 void EndWord(int c) {
-  if (!IsSpace(c)) UngetSourceChar(c);
+  if (!IsSpace(c)) UngetSourceChar();
 }
 
 // After a backslash in a response or text: the escaped byte, or the
@@ -268,19 +338,62 @@ bool AppendEscape(const Entry& e, Field& field) {
   if (byte >= 0) {
     field.Append(byte);
   } else {
-    UngetSourceChar(next);
+    UngetSourceChar();
     field.Append('\\');
     if (msgState->diagnostics != nullptr) msgState->diagnostics->KeptBackslash(Here(), next);
   }
   return true;
 }
 
+// Appends the bytes from the cursor to `runEnd` (in the current source) to
+// the field, up to its room. False when a byte of the run finds the field
+// full: that byte is then read (the cursor is behind it) and `over` holds it.
+bool TakeRun(Field& field, const char* runEnd, int& over) {
+  SourceCursor& cur = Cursor();
+  const long n = runEnd - cur.at;
+  if (n > field.Room()) {
+    field.AppendRun(cur.at, field.Room());
+    cur.at += field.Room() + 1;
+    over = static_cast<unsigned char>(cur.at[-1]);
+    return false;
+  }
+  field.AppendRun(cur.at, static_cast<int>(n));
+  cur.at = runEnd;
+  return true;
+}
+
+// Where the run of symbol characters from the cursor ends; the NUL after the
+// source stops it.
+const char* SymbolRunEnd() {
+  const char* p = Cursor().at;
+  while (IsSymbolChar(*p)) ++p;
+  return p;
+}
+
+// Where the run of ordinary string bytes from the cursor ends: at a double
+// quote, a backslash or a NUL (the one after the source included).
+const char* StringRunEnd() {
+  const char* at = Cursor().at;
+  return at + std::strcspn(at, "\"\\");
+}
+
+// Where the run of digits from the cursor ends; the NUL after the source
+// stops it.
+const char* DigitRunEnd() {
+  const char* p = Cursor().at;
+  while (IsDigit(*p)) ++p;
+  return p;
+}
+
 // The number from its first digit on: up to kMaxNumberDigits digits.
 bool ReadNumber(Entry& e, int first) {
   e.number.Append(first);
-  e.numberAt = Here();
+  e.numberAt = Point();
   for (;;) {
-    const int c = NextInEntry(e);
+    int over = 0;
+    if (!TakeRun(e.number, DigitRunEnd(), over))
+      return Fault(e, kNumberError, SyntaxCause::kNumberTooLong, Context::kBetween, over);
+    const int c = NextInEntry(e);  // the byte after the run, perhaps in the next source
     if (c < 0) return false;
     if (!IsDigit(c)) {
       EndWord(c);
@@ -297,7 +410,7 @@ bool ReadSeverity(Entry& e) {
   if (c < 0) return false;
   if (!IsAlpha(c)) return Fault(e, kSeverityError, SyntaxCause::kNoSeverity, Context::kBetween, c);
   e.severityText[0] = static_cast<char>(c);
-  e.severityAt = Here();
+  e.severityAt = Point();
   const int after = NextInEntry(e);
   if (after < 0) return false;
   if (IsAlpha(after)) return Fault(e, kSeverityError, SyntaxCause::kSeverityTooLong, Context::kBetween, after);
@@ -312,7 +425,10 @@ bool ReadSymbol(Entry& e) {
   if (!IsAlpha(c)) return Fault(e, kSymbolError, SyntaxCause::kNoSymbol, Context::kBetween, c);
   e.symbol.Append(c);
   for (;;) {
-    c = NextInEntry(e);
+    int over = 0;
+    if (!TakeRun(e.symbol, SymbolRunEnd(), over))
+      return Fault(e, kSymbolError, SyntaxCause::kSymbolTooLong, Context::kBetween, over);
+    c = NextInEntry(e);  // the byte after the run, perhaps in the next source
     if (c < 0) return false;
     if (!IsSymbolChar(c)) {
       EndWord(c);
@@ -329,7 +445,7 @@ bool ReadResponse(Entry& e) {
   int c = NextAfterGap(e, kTextError);
   if (c < 0) return false;
   if (c != '[') {
-    UngetSourceChar(c);
+    UngetSourceChar();
     return true;
   }
   while ((c = NextInEntry(e, SyntaxCause::kEndInString)) != ']') {
@@ -349,8 +465,13 @@ bool ReadResponse(Entry& e) {
 
 // The bytes of one string after its opening quote, through the closing one.
 bool ReadString(Entry& e) {
-  for (int c; (c = NextInEntry(e, SyntaxCause::kEndInString)) != '"';) {
+  for (;;) {
+    int over = 0;
+    if (!TakeRun(e.text, StringRunEnd(), over))
+      return Fault(e, kTextError, SyntaxCause::kTextTooLong, Context::kString, over);
+    const int c = NextInEntry(e, SyntaxCause::kEndInString);  // a quote, backslash or NUL, or the next source's first byte
     if (c < 0) return false;
+    if (c == '"') return true;
     if (e.text.Full()) return Fault(e, kTextError, SyntaxCause::kTextTooLong, Context::kString, c);
     // A backslash that is the second byte of a double-byte character is no escape.
     const bool escapes =
@@ -362,7 +483,6 @@ bool ReadString(Entry& e) {
       e.text.Append(c);
     }
   }
-  return true;
 }
 
 // One or more strings joined into the text. The entry ends before the next
@@ -379,8 +499,139 @@ bool ReadStrings(Entry& e) {
     if (c != '"') break;
   }
   if (!IsDigit(c)) return Fault(e, kNumberError, SyntaxCause::kNoNextEntry, Context::kBetween, c);
-  UngetSourceChar(c);
+  UngetSourceChar();
   return true;
+}
+
+// The common entry, read in one sweep over the bytes of the current source:
+// no comment, escape or NUL byte, every part within its bounds, a severity
+// letter and a number that are valid, and after it the next entry's first
+// digit, or only white space to the end of the last source. Anything else
+// returns false with nothing read or changed, and the byte-by-byte reader
+// takes the entry, with its faults reported where they are.
+bool ReadPlainEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response,
+                    int32_t* srcIndex, long* line) {
+  SourceCursor& cur = Cursor();
+  if (cur.file >= msgState->numSrcFiles) return false;  // every source has ended
+  const char* p = cur.at;  // the NUL after the source stops every run
+  // Lines are counted along the way, from where the last count ended.
+  long lines = msgState->sourceText.LineOf(cur.file, p);
+  auto skipSpaces = [&p, &lines] {
+    for (; IsSpace(*p); ++p) lines += *p == '\n';
+  };
+  skipSpaces();
+  const char* const number = p;
+  const long numberLine = lines;
+  while (IsDigit(*p)) ++p;
+  if (p == number || p - number > kMaxNumberDigits) return false;
+  long value = 0;
+  for (const char* d = number; d < p; ++d) value = value * 10 + (*d - '0');
+  skipSpaces();
+  if (!IsAlpha(*p) || IsAlpha(p[1])) return false;
+  const int code = SeverityOf(*p++);
+  if (value > kMaxMsgNum || code < 0) return false;
+  skipSpaces();
+  if (!IsAlpha(*p)) return false;
+  const char* const name = p;
+  while (IsSymbolChar(*p)) ++p;
+  const long nameLength = p - name;
+  if (nameLength > kMaxSymbolLen) return false;
+  skipSpaces();
+  const char* reply = nullptr;
+  long replyLength = 0;
+  if (*p == '[') {
+    reply = ++p;
+    for (; *p != ']' && *p != '\\' && *p != '\0'; ++p) lines += *p == '\n';
+    replyLength = p - reply;
+    if (*p != ']' || replyLength > kMaxResponseLen) return false;
+    ++p;
+    skipSpaces();
+  }
+  // The strings are copied only once the whole entry has been found sound; a
+  // line feed splits a piece, so that it is counted.
+  struct Piece {
+    const char* at;
+    std::size_t length;
+  };
+  Piece pieces[8];
+  std::size_t count = 0, textLength = 0;
+  while (*p == '"') {
+    ++p;
+    for (;;) {
+      const std::size_t n = std::strcspn(p, "\"\\\n");
+      if (count == std::size(pieces)) return false;
+      if (p[n] == '\n') {
+        pieces[count++] = {p, n + 1};
+        textLength += n + 1;
+        ++lines;
+        p += n + 1;
+        continue;
+      }
+      if (p[n] != '"') return false;
+      pieces[count++] = {p, n};
+      textLength += n;
+      p += n + 1;
+      break;
+    }
+    skipSpaces();
+  }
+  if (count == 0 || textLength > static_cast<std::size_t>(kMaxTextLen)) return false;
+  const bool lastSource = cur.file + 1 == msgState->numSrcFiles;
+  if (!IsDigit(*p) && !(p == cur.end && lastSource)) return false;
+
+  *msgNum = static_cast<int32_t>(value);
+  *severity = code;
+  std::memcpy(symbol, name, static_cast<std::size_t>(nameLength));
+  symbol[nameLength] = '\0';
+  std::memcpy(response, reply, static_cast<std::size_t>(replyLength));
+  response[replyLength] = '\0';
+  for (std::size_t i = 0, at = 0; i < count; at += pieces[i++].length) std::memcpy(text + at, pieces[i].at, pieces[i].length);
+  text[textLength] = '\0';
+  *srcIndex = cur.file;
+  *line = numberLine;
+  msgState->sourceText.Mark(cur.file, p, lines);
+  cur.at = p;
+  // At the end of the last source the byte-by-byte reader has looked past it.
+  if (p == cur.end) EndOfAllSources(cur);
+  return true;
+}
+
+bool plainEntrySweep = true;
+
+// One entry, as ReadMessage delivers it.
+int ReadEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response, int32_t* srcIndex,
+              long* line) {
+  if (plainEntrySweep && ReadPlainEntry(msgNum, severity, symbol, text, response, srcIndex, line)) return 0;
+  symbol[0] = text[0] = response[0] = '\0';
+  Entry e{.symbol = {symbol, kMaxSymbolLen}, .text = {text, kMaxTextLen}, .response = {response, kMaxResponseLen},
+          .numberAt = {}, .severityAt = {}};
+  const int first = SkipGap(e, kNumberError);
+  if (first == kEndOfSources) return -1;
+  if (first == kReported) return 1;
+  if (!IsDigit(first)) {
+    Fault(e, kNumberError, SyntaxCause::kNoNumber, Context::kBetween, first);
+    return 1;
+  }
+  if (!ReadNumber(e, first) || !ReadSeverity(e) || !ReadSymbol(e) || !ReadResponse(e) || !ReadStrings(e)) return 1;
+
+  // Range and letter are checked last, at the places where the two began.
+  long value = 0;
+  for (const char* digit = e.numberText; *digit != '\0'; ++digit) value = value * 10 + (*digit - '0');
+  if (value < 0 || value > kMaxMsgNum) {
+    Fault(e, kNumberError, SyntaxCause::kNumberOutOfRange, Context::kEntryDone, -1, PlaceOf(e.numberAt));
+    return 1;
+  }
+  *msgNum = static_cast<int32_t>(value);
+  const SourcePlace numberPlace = PlaceOf(e.numberAt);
+  *srcIndex = numberPlace.file;
+  *line = numberPlace.line;
+  *severity = SeverityCode(e.severityText);
+  if (*severity < 0) {
+    Fault(e, kSeverityError, SyntaxCause::kUnknownSeverity, Context::kEntryDone,
+          static_cast<unsigned char>(e.severityText[0]), PlaceOf(e.severityAt));
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -404,10 +655,7 @@ bool IsSourceSymbol(std::string_view name) {
 
 int SeverityCode(const char* letter) {
   if (letter[0] == '\0' || letter[1] != '\0') return -1;
-  for (int code = 0; kSeverityLetters[code] != '\0'; ++code) {
-    if (kSeverityLetters[code] == letter[0]) return code;
-  }
-  return -1;
+  return SeverityOf(letter[0]);
 }
 
 int EscapeChar(int c) {
@@ -448,16 +696,26 @@ void CloseSources() {
     if (st.srcFiles[i] != nullptr) std::fclose(st.srcFiles[i]);
     st.srcFiles[i] = nullptr;
   }
+  st.sourceText.Clear();
+  st.cursor = SourceCursor{};
 }
 
 void RewindSources() {
   MsgCompilerState& st = *msgState;
-  for (int i = 0; i < st.numSrcFiles; ++i) {
-    if (st.srcFiles[i] != nullptr) std::rewind(st.srcFiles[i]);
+  // Read once per run; every pass after the first scans the same bytes.
+  if (!st.sourceText.loaded()) {
+    const int failed = st.sourceText.Load(st.srcFiles, st.numSrcFiles);
+    if (failed >= 0) SayNoReadMemoryAndExit(st.srcFileNames[failed]);
+  }
+  st.cursor = SourceCursor{};
+  if (st.numSrcFiles > 0) {
+    st.cursor.at = st.sourceText.Begin(0);
+    st.cursor.end = st.sourceText.End(0);
+  } else {
+    EndOfAllSources(st.cursor);
   }
   st.curSourceFile = 0;
   st.curSourceLine = 1;
-  marks = StreamMarks{};
   FillCharClasses();
 }
 
@@ -467,34 +725,18 @@ int ReadMessage(MessageRecord& r) {
 
 int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response,
                 int32_t* srcIndex, long* line) {
-  symbol[0] = text[0] = response[0] = '\0';
-  Entry e{.symbol = {symbol, kMaxSymbolLen}, .text = {text, kMaxTextLen}, .response = {response, kMaxResponseLen},
-          .numberAt = {}, .severityAt = {}};
-  const int first = SkipGap(e, kNumberError);
-  if (first == kEndOfSources) return -1;
-  if (first == kReported) return 1;
-  if (!IsDigit(first)) {
-    Fault(e, kNumberError, SyntaxCause::kNoNumber, Context::kBetween, first);
-    return 1;
-  }
-  if (!ReadNumber(e, first) || !ReadSeverity(e) || !ReadSymbol(e) || !ReadResponse(e) || !ReadStrings(e)) return 1;
+  if (!msgState->sourceText.loaded()) RewindSources();
+  return ReadEntry(msgNum, severity, symbol, text, response, srcIndex, line);
+}
 
-  // Range and letter are checked last, at the places where the two began.
-  const long value = IsAllDigits(e.numberText) ? std::strtol(e.numberText, nullptr, 10) : -1;
-  if (value < 0 || value > kMaxMsgNum) {
-    Fault(e, kNumberError, SyntaxCause::kNumberOutOfRange, Context::kEntryDone, -1, e.numberAt);
-    return 1;
-  }
-  *msgNum = static_cast<int32_t>(value);
-  *srcIndex = e.numberAt.file;
-  *line = e.numberAt.line;
-  *severity = SeverityCode(e.severityText);
-  if (*severity < 0) {
-    Fault(e, kSeverityError, SyntaxCause::kUnknownSeverity, Context::kEntryDone,
-          static_cast<unsigned char>(e.severityText[0]), e.severityAt);
-    return 1;
-  }
-  return 0;
+void SetPlainEntrySweep(bool enabled) { plainEntrySweep = enabled; }
+
+void SyncSourcePosition() {
+  MsgCompilerState& st = *msgState;
+  if (!st.sourceText.loaded()) return;
+  const SourcePlace here = Here();
+  st.curSourceFile = here.file;
+  st.curSourceLine = here.line;
 }
 
 }  // namespace qokit::msgcomp

@@ -46,6 +46,16 @@ void RewindSources();
 // The same, into one record.
 [[nodiscard]] int ReadMessage(MessageRecord& record);
 
+// Whether a plain entry (no comment, escape or fault) is read in one sweep
+// over its bytes, as it is unless turned off, or byte by byte like any other.
+// Both read the same; tests compare them.
+void SetPlainEntrySweep(bool enabled);
+
+// Sets msgState's curSourceFile and curSourceLine to where the reader
+// stands. The reader counts lines only where a message needs one, so these
+// two are up to date only after this; nothing changes outside a pass.
+void SyncSourcePosition();
+
 // 1 when text is non-empty and every character is a digit 0-9, else 0.
 int IsAllDigits(const char* text);
 // Whether the parser reads `name` whole as an entry's symbol: a letter, then

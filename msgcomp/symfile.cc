@@ -1,20 +1,21 @@
 #include "symfile.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "compile_clock.h"
+#include "file_bytes.h"
 #include "merge_sources.h"
 #include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
 #include "qokit/nls/nlsstr.h"
 #include "replace_file.h"
-#include "response_file.h"
-#include "source_reader.h"
-#include "symfile_format.h"
+#include "symbol_file.h"
 #include "unique_file.h"
 
 namespace qokit::msgcomp {
@@ -42,13 +43,125 @@ constexpr const char* kNotice[] = {
     " */",
 };
 
-// A decimal value as atol reads it; values beyond 32 bits count as invalid (0).
-int32_t SymbolFileNumber(const char* word) {
-  errno = 0;
-  const long value = std::strtol(word, nullptr, 10);
-  if (errno == ERANGE || value > INT32_MAX || value < INT32_MIN) return 0;
-  return static_cast<int32_t>(value);
+// The symbol file's text, written into memory and then to the file at once.
+class SymbolText {
+ public:
+  void Line(std::string_view text) {
+    char* at = Room(text.size() + 1);
+    std::memcpy(at, text.data(), text.size());
+    at[text.size()] = '\n';
+    Commit(text.size() + 1);
+  }
+  // "#define NAME VALUE": the name left-aligned in `width` columns, the value
+  // right-aligned in 8, as printf's "#define %-*s %8d" writes them.
+  void Define(std::string_view name, int width, long value) {
+    char* const start = Room(name, width, kLongestValue + 1);
+    char* at = Name(start, name, width);
+    char digits[kLongestValue];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    (void)ec;
+    const auto length = static_cast<std::size_t>(end - digits);
+    const std::size_t pad = length < format::kValueWidth ? format::kValueWidth - length : 0;
+    std::memset(at, ' ', pad);
+    std::memcpy(at + pad, digits, length);
+    at += pad + length;
+    *at++ = '\n';
+    Commit(static_cast<std::size_t>(at - start));
+  }
+  // "#define NAME \"TEXT\"", the name padded as in Define.
+  void DefineText(std::string_view name, int width, std::string_view text) {
+    char* const start = Room(name, width, text.size() + 3);
+    char* at = Name(start, name, width);
+    *at++ = '"';
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+    *at++ = '"';
+    *at++ = '\n';
+    Commit(static_cast<std::size_t>(at - start));
+  }
+  // Room for the whole text at once, when its size is known.
+  void Expect(std::size_t size) { (void)Room(size); }
+  bool Failed() const { return failed_; }
+  std::string_view bytes() const { return bytes_.view(); }
+
+ private:
+  static constexpr std::size_t kLongestValue = 24;  // the digits of a long, and its sign
+
+  // Room for `more` bytes at the end. Once memory has run out, a scratch
+  // area (a line is far shorter), so that writing goes on and the failure
+  // shows at the end.
+  char* Room(std::size_t more) {
+    if (!failed_ && bytes_.Reserve(more)) return bytes_.data.get() + bytes_.size;
+    failed_ = true;
+    return scratch_;
+  }
+  void Commit(std::size_t written) {
+    if (!failed_) bytes_.size += written;
+  }
+
+  // printf takes a negative width as left alignment, as "-" already asks.
+  static std::size_t Columns(std::string_view name, int width) {
+    const std::size_t columns = static_cast<std::size_t>(width < 0 ? -width : width);
+    return name.size() < columns ? columns : name.size();
+  }
+  // Room for a "#define" line of that name and a value of up to `value` bytes.
+  char* Room(std::string_view name, int width, std::size_t value) {
+    return Room(sizeof "#define " + Columns(name, width) + 1 + value);
+  }
+  // "#define NAME", padded, and the blank before the value; where the value goes.
+  static char* Name(char* at, std::string_view name, int width) {
+    const std::size_t columns = Columns(name, width);
+    std::memcpy(at, "#define ", 8);
+    std::memcpy(at + 8, name.data(), name.size());
+    std::memset(at + 8 + name.size(), ' ', columns - name.size() + 1);
+    return at + 8 + columns + 1;
+  }
+
+  io::ByteBuffer bytes_;
+  char scratch_[512];
+  bool failed_ = false;
+};
+
+}  // namespace
+
+format::SpaceTable SymbolFileSpaces() {
+  format::SpaceTable spaces{};
+  for (int c = 1; c < 256; ++c) {
+    const char text[2] = {static_cast<char>(c), '\0'};
+    spaces[static_cast<std::size_t>(c)] = nls.nlsIsSpace(text) != 0;
+  }
+  return spaces;
 }
+
+bool WriteSymbolText(FILE* out, const char* timestamp) {
+  const MsgCompilerState& st = *msgState;
+  SymbolText text;
+  // The notice and control lines, then 68 bytes a symbol, and a line at a gap.
+  text.Expect(2048 + 69 * static_cast<std::size_t>(st.numSymbols > 0 ? st.numSymbols : 0));
+  for (const char* line : kNotice) text.Line(line);
+  text.Line("");
+  text.Line(std::string("#ifndef ") + format::kGuardName);
+  text.Line(std::string("#define ") + format::kGuardName);
+  text.Line("");
+  text.Define(format::kChecksumName, format::kNameWidth, st.checksum);
+  text.Line("");
+  const std::string_view time(timestamp, nls.nlsStrLen(timestamp));
+  text.DefineText(format::kTimestampName, format::kValueColumnWidth - static_cast<int>(time.size()), time);
+  text.Line("");
+  text.Define(format::kMaxInsertsName, format::kNameWidth, st.maxInserts);
+  text.Line("");
+  for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
+    if (s != st.symList && s->msgNum != s->prev->msgNum + 1) text.Line("");
+    text.Define(s->name, format::kNameWidth, s->msgNum);
+  }
+  text.Line("");
+  text.Line("#endif");
+  if (text.Failed()) return false;
+  const std::string_view bytes = text.bytes();
+  return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::ferror(out) == 0;
+}
+
+namespace {
 
 bool WriteSymbolFile() {
   char timestamp[26];
@@ -70,63 +183,56 @@ bool WriteSymbolFile() {
 
 }  // namespace
 
-bool WriteSymbolText(FILE* out, const char* timestamp) {
-  const MsgCompilerState& st = *msgState;
-  for (const char* line : kNotice) std::fprintf(out, "%s\n", line);
-  std::fprintf(out, "\n#ifndef %s\n#define %s\n\n", kGuardName, kGuardName);
-  std::fprintf(out, "#define %-*s %8ld\n\n", kNameWidth, kChecksumName, static_cast<long>(st.checksum));
-  const int timeWidth = kValueColumnWidth - static_cast<int>(nls.nlsStrLen(timestamp));
-  std::fprintf(out, "#define %-*s \"%s\"\n\n", timeWidth, kTimestampName, timestamp);
-  std::fprintf(out, "#define %-*s %8d\n\n", kNameWidth, kMaxInsertsName, static_cast<int>(st.maxInserts));
-  for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
-    if (s != st.symList && s->msgNum != s->prev->msgNum + 1) std::fputc('\n', out);
-    std::fprintf(out, "#define %-*s %8d\n", kNameWidth, s->name, static_cast<int>(s->msgNum));
-  }
-  std::fputs("\n#endif\n", out);
-  return std::ferror(out) == 0;
-}
-
 int ReadSymbolFile() {
   const char* fileName = msgState->symFileName;
-  io::UniqueFile file(std::fopen(fileName, "r"));
-  if (!file) return 1;
+  io::ByteBuffer bytes;
+  {
+    io::UniqueFile file(std::fopen(fileName, "r"));
+    if (!file) return 1;
+    // A read error ends the file where it stands, as the end of the file would.
+    if (!io::AppendStream(file.get(), bytes) && errno == ENOMEM) SayNoReadMemoryAndExit(fileName);
+  }
   bool haveChecksum = false, haveTimestamp = false, haveMaxInserts = false;
   int32_t storedChecksum = 0;
-  const int read = ForEachDefine(file.get(), [&](long lineNumber, const char* name, const char* word) {
+  uint32_t checksum = 0;  // of the symbols read, summed as they come
+  // A generated file takes 68 bytes a symbol.
+  ReserveSymbols(bytes.size / 64);
+  const format::SpaceTable spaces = SymbolFileSpaces();
+  format::DefineReader reader(bytes.view(), spaces);
+  for (format::Define define; reader.Next(define);) {
     auto fail = [&](const char* what) {
-      SaySymbolFileFault(what, fileName, lineNumber);
+      SaySymbolFileFault(what, fileName, define.line);
       return -1;
     };
-    switch (ClassifyDefine(name)) {
-      case DefineKind::kGuard: break;
-      case DefineKind::kChecksum:
+    switch (format::ClassifyDefine(define.name)) {
+      case format::DefineKind::kGuard: break;
+      case format::DefineKind::kChecksum:
         if (haveChecksum) return fail("Duplicate checksum line");
-        storedChecksum = SymbolFileNumber(word);
+        storedChecksum = format::ReadDefineNumber(define.value).value;
         if (storedChecksum < 1) return fail("Bad checksum line");
         haveChecksum = true;
         break;
-      case DefineKind::kTimestamp:
+      case format::DefineKind::kTimestamp:
         if (haveTimestamp) return fail("Duplicate timestamp line");
         haveTimestamp = true;
         break;
-      case DefineKind::kMaxInserts:
+      case format::DefineKind::kMaxInserts:
         if (haveMaxInserts) return fail("Duplicate maximum inserts line");
         haveMaxInserts = true;
         break;
-      case DefineKind::kSymbol: {
-        const int32_t number = SymbolFileNumber(word);
+      case format::DefineKind::kSymbol: {
+        const int32_t number = format::ReadDefineNumber(define.value).value;
         if (number < 1) return fail("Bad message number");
         // The table cannot hold a longer name; only a hand-edited file has one.
-        if (nls.nlsStrLen(name) > kMaxSymbolLen) return fail("Bad message symbol");
-        if (msgFindSymbol(name) != nullptr) return fail("Duplicate message symbol");
-        InsertSymbol(name, number);
+        if (define.name.size() > static_cast<std::size_t>(kMaxSymbolLen)) return fail("Bad message symbol");
+        const SymbolKey key = KeyOf(define.name);
+        if (msgFindSymbol(key) != nullptr) return fail("Duplicate message symbol");
+        InsertSymbol(key, number);
+        checksum += ChecksumPart(define.name, number);
         break;
       }
     }
-    return 0;
-  });
-  if (read != 0) return read;
-  file.reset();
+  }
   if (!haveChecksum) {
     SayMissingChecksum(fileName);
     return -1;
@@ -135,7 +241,7 @@ int ReadSymbolFile() {
     SayMissingTimestamp(fileName);
     return -1;
   }
-  if (storedChecksum != ComputeChecksum()) {
+  if (storedChecksum != static_cast<int32_t>(checksum)) {
     SayInconsistentChecksum(fileName);
     return -1;
   }

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+#include "symbol_file.h"
+
 namespace qokit::msgcomp {
 
 // gensym (regenerate 0: rewrite only when the mapping changed) and regensym
@@ -21,6 +23,10 @@ namespace qokit::msgcomp {
 // Reads symFileName into the symbol table: 0 read and verified, 1 cannot be
 // opened (nothing printed), -1 malformed (message printed).
 [[nodiscard]] int ReadSymbolFile();
+
+// The white space between the symbol file's words: the string layer's,
+// byte by byte, as for every text the compiler reads.
+format::SpaceTable SymbolFileSpaces();
 
 // Writes the whole symbol file text for the current table and statistics,
 // with timestamp as the ctime text; false when the stream reported an error.

@@ -40,9 +40,10 @@
 #     custom target <name>. Its output is shown only when it fails; a run that
 #     reports errors fails the build and leaves no help file behind.
 #
-# When SOURCE_DATE_EPOCH is set in the build's environment, the compile time
-# written into the symbol file and the object file is rewritten (by qostamp)
-# to that moment in UTC, so builds are byte-for-byte reproducible.
+# When SOURCE_DATE_EPOCH is set in the build's environment, the compiler
+# writes that moment, in UTC, as the compile time of the symbol file and the
+# object file, so builds are byte-for-byte reproducible; a malformed value
+# fails the build.
 #
 # The functions work the same whether the kit was found with find_package or
 # added with add_subdirectory or FetchContent.
@@ -102,13 +103,13 @@ function(qokit_add_messages name)
     string(MAKE_C_IDENTIFIER "${header_stem}" prefix)
   endif()
   _qokit_program(signer qomsgsig)
-  _qokit_program(stamper qostamp)
+  _qokit_program(dumper qomsgdump)
   _qokit_run_script(run_script)
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${name}.qokit-stamp")
   string(REPLACE ";" "|" source_list "${sources}")
   set(run ${CMAKE_COMMAND} -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
           -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>" -D "QOKIT_SIGNER=$<TARGET_FILE:${signer}>"
-          -D "QOKIT_STAMPER=$<TARGET_FILE:${stamper}>" -D "QOKIT_HEADER=${header}"
+          -D "QOKIT_DUMPER=$<TARGET_FILE:${dumper}>" -D "QOKIT_HEADER=${header}"
           -D "QOKIT_COMPANION=${companion}" -D "QOKIT_PREFIX=${prefix}"
           -D "QOKIT_SOURCES=${source_list}")
   # gensym rewrites the header only when the symbol mapping changed (and
@@ -134,12 +135,12 @@ function(qokit_add_messages name)
     ${header_output}
     COMMAND ${run} -D QOKIT_MODE=messages -D "QOKIT_OBJECT=${object}" -D "QOKIT_STAMP=${stamp}"
             -P "${run_script}"
-    DEPENDS ${sources} ${header_input} ${compiler} ${checker} ${signer} ${stamper} "${run_script}"
+    DEPENDS ${sources} ${header_input} ${compiler} ${checker} ${signer} ${dumper} "${run_script}"
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     COMMENT "Compiling messages ${name}"
     VERBATIM)
   add_custom_target(${name}_compile ALL DEPENDS "${stamp}" "${object}")
-  add_dependencies(${name}_compile ${compiler} ${checker} ${signer} ${stamper})
+  add_dependencies(${name}_compile ${compiler} ${checker} ${signer} ${dumper})
   add_library(${name} INTERFACE)
   target_include_directories(${name} INTERFACE "${header_dir}")
   add_dependencies(${name} ${name}_compile)
@@ -167,7 +168,6 @@ function(qokit_add_translations)
   _qokit_program(compiler qogenmsg)
   _qokit_program(checker qomsgcheck)
   _qokit_program(porter qomsgpo)
-  _qokit_program(stamper qostamp)
   _qokit_run_script(run_script)
   get_filename_component(catalogue "${object}" NAME_WE)
   if(T_CATALOGUE_DIR)
@@ -184,7 +184,7 @@ function(qokit_add_translations)
   endif()
   file(MAKE_DIRECTORY "${tree}")
   string(REPLACE ";" "|" base_list "${base_sources}")
-  set(tools ${compiler} ${checker} ${porter} ${stamper})
+  set(tools ${compiler} ${checker} ${porter})
   set(outputs "")
 
   add_custom_command(
@@ -235,7 +235,7 @@ function(qokit_add_translations)
       ${imported}
       COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=translation -D "QOKIT_PROGRAM=$<TARGET_FILE:${compiler}>"
               -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>" -D "QOKIT_PORTER=$<TARGET_FILE:${porter}>"
-              -D "QOKIT_STAMPER=$<TARGET_FILE:${stamper}>" -D "QOKIT_HEADER=${header}"
+              -D "QOKIT_HEADER=${header}"
               -D "QOKIT_SOURCES=${base_list}" -D "QOKIT_PO=${po}" -D "QOKIT_TRANSLATED=${translated}"
               -D "QOKIT_OBJECT=${out}" -P "${run_script}"
       DEPENDS "${input}" ${base_sources} "${base_stamp}" ${tools} "${run_script}"

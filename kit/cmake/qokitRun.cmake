@@ -44,30 +44,32 @@ macro(_qokit_step what cleanup show)
   endif()
 endmacro()
 
-# With SOURCE_DATE_EPOCH set, the compile time in a written file becomes that
-# moment (qostamp leaves a file that already says so untouched).
-function(_qokit_stamp file)
-  if(DEFINED ENV{SOURCE_DATE_EPOCH})
-    if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
-      message(FATAL_ERROR "SOURCE_DATE_EPOCH is set but empty")
-    endif()
-    _qokit_step("qostamp" "" FALSE "${QOKIT_STAMPER}" "$ENV{SOURCE_DATE_EPOCH}" "${file}")
-  endif()
-endfunction()
-
-# gensym keeps a symbol file whose mapping is unchanged, and with it its
-# _MAX_INSERTS; when a text has gained inserts past that value the file is
+# The symbol file. The compilers take their compile time from
+# SOURCE_DATE_EPOCH when it is set; the header is then a function of the
+# sources and that moment alone: made anew beside the old one, it takes the
+# old one's place only when its bytes differ, so an unchanged header keeps its
+# time stamp and its users are not rebuilt.
+# Otherwise gensym keeps a symbol file whose mapping is unchanged, and with it
+# its _MAX_INSERTS; when a text has gained inserts past that value the file is
 # written anew, or a client would size its argument arrays too small.
 function(_qokit_symbols sources)
-  _qokit_step("qogenmsg gensym" "" FALSE "${QOKIT_PROGRAM}" gensym "${QOKIT_HEADER}" ${sources})
-  _qokit_step("qomsgcheck --max-inserts" "" FALSE "${QOKIT_CHECKER}" --max-inserts ${sources})
-  string(STRIP "${_qokit_stdout}" needed)
-  file(STRINGS "${QOKIT_HEADER}" recorded REGEX "^#define[ \t]+_MAX_INSERTS[ \t]")
-  string(REGEX REPLACE "^#define[ \t]+_MAX_INSERTS[ \t]+([0-9]+).*" "\\1" recorded "${recorded}")
-  if(NOT recorded MATCHES "^[0-9]+$" OR needed GREATER recorded)
-    _qokit_step("qogenmsg regensym" "" FALSE "${QOKIT_PROGRAM}" regensym "${QOKIT_HEADER}" ${sources})
+  if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(fresh "${QOKIT_HEADER}.new")
+    _qokit_step("qogenmsg regensym" "${fresh}" FALSE "${QOKIT_PROGRAM}" regensym "${fresh}" ${sources})
+    if(EXISTS "${fresh}")
+      file(COPY_FILE "${fresh}" "${QOKIT_HEADER}" ONLY_IF_DIFFERENT)
+      file(REMOVE "${fresh}")
+    endif()
+  else()
+    _qokit_step("qogenmsg gensym" "" FALSE "${QOKIT_PROGRAM}" gensym "${QOKIT_HEADER}" ${sources})
+    _qokit_step("qomsgcheck --max-inserts" "" FALSE "${QOKIT_CHECKER}" --max-inserts ${sources})
+    string(STRIP "${_qokit_stdout}" needed)
+    _qokit_run("${QOKIT_DUMPER}" --max-inserts "${QOKIT_HEADER}")
+    string(STRIP "${_qokit_stdout}" recorded)
+    if(NOT _qokit_status EQUAL 0 OR NOT recorded MATCHES "^[0-9]+$" OR needed GREATER recorded)
+      _qokit_step("qogenmsg regensym" "" FALSE "${QOKIT_PROGRAM}" regensym "${QOKIT_HEADER}" ${sources})
+    endif()
   endif()
-  _qokit_stamp("${QOKIT_HEADER}")
   _qokit_step("qomsgsig" "" FALSE
               "${QOKIT_SIGNER}" "${QOKIT_HEADER}" "${QOKIT_COMPANION}" "${QOKIT_PREFIX}" ${sources})
 endfunction()
@@ -80,7 +82,6 @@ elseif(QOKIT_MODE STREQUAL "messages")
   _qokit_symbols("${sources}")
   _qokit_step("qogenmsg genobj" "${QOKIT_OBJECT}" FALSE
               "${QOKIT_PROGRAM}" genobj "${QOKIT_HEADER}" "${QOKIT_OBJECT}" ${sources})
-  _qokit_stamp("${QOKIT_OBJECT}")
   file(TOUCH "${QOKIT_STAMP}")
 elseif(QOKIT_MODE STREQUAL "translation")
   # A PO file becomes a message source first; the import reports what it
@@ -93,7 +94,6 @@ elseif(QOKIT_MODE STREQUAL "translation")
               "${QOKIT_CHECKER}" --base ${sources} -- "${QOKIT_TRANSLATED}")
   _qokit_step("qogenmsg genobj" "${QOKIT_OBJECT}" FALSE
               "${QOKIT_PROGRAM}" genobj "${QOKIT_HEADER}" "${QOKIT_OBJECT}" "${QOKIT_TRANSLATED}")
-  _qokit_stamp("${QOKIT_OBJECT}")
 elseif(QOKIT_MODE STREQUAL "template")
   _qokit_step("qomsgpo export" "${QOKIT_OUTPUT}" TRUE
               "${QOKIT_PORTER}" export --pot -o "${QOKIT_OUTPUT}" ${sources})

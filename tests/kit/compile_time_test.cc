@@ -12,13 +12,14 @@
 #include "compile_time.h"
 #include "run_program.h"
 #include "temp_dir.h"
+#include "time_text.h"
 
 namespace {
 
-using qokit::stamp::ParseEpoch;
+using qokit::format::ParseEpoch;
+using qokit::format::UtcTimeText;
 using qokit::stamp::RewriteCompileTime;
 using qokit::stamp::StampKind;
-using qokit::stamp::UtcTimeText;
 
 TEST(CompileTime, EpochValues) {
   const struct {
@@ -41,7 +42,7 @@ TEST(CompileTime, TextMatchesAsctimeOfUtc) {
     gmtime_r(&t, &tm);
     char expected[64];
     asctime_r(&tm, expected);
-    EXPECT_EQ(UtcTimeText(t) + "\n", expected) << t;
+    EXPECT_EQ(std::string(UtcTimeText(t).data()) + "\n", expected) << t;
   }
 }
 

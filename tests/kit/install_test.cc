@@ -182,7 +182,8 @@ TEST_F(InstallTest, SourceDateEpochMakesBuildsReproducible) {
   }
   const RunResult built = Build(plain, QOKIT_GENERATOR, {}, "all", {"SOURCE_DATE_EPOCH=soon"});
   EXPECT_NE(built.status, 0) << "a malformed SOURCE_DATE_EPOCH fails the build";
-  EXPECT_NE((built.out + built.err).find("qostamp: 'soon' is not a time"), std::string::npos) << Describe(built);
+  EXPECT_NE((built.out + built.err).find("SOURCE_DATE_EPOCH \"soon\" is not a time"), std::string::npos)
+      << Describe(built);
 
   const RunResult unset = Exec({"/usr/bin/env", "-u", "SOURCE_DATE_EPOCH", CMAKE_PATH, "--build", plain.string()});
   ASSERT_EQ(unset.status, 0) << Describe(unset);

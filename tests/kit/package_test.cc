@@ -32,9 +32,9 @@ TEST(Package, DebianPackageAndTarballHoldAWorkingKit) {
   ASSERT_TRUE(fs::exists(deb)) << packed.out;
   ASSERT_TRUE(fs::exists(tarball)) << packed.out;
 
+  // The programs carry the C++ run time; the C library is what every one needs.
   const RunResult depends = Exec({"dpkg-deb", "-f", deb.string(), "Depends"});
-  for (const char* library : {"libc6", "libstdc++6", "libgcc-s1"})
-    EXPECT_NE(depends.out.find(library), std::string::npos) << depends.out;
+  EXPECT_NE(depends.out.find("libc6"), std::string::npos) << depends.out;
   const RunResult listing = Exec({"dpkg-deb", "-c", deb.string()});
   const RunResult tar_listing = Exec({"tar", "tzf", tarball.string()});
   for (const char* file : kPackagedFiles) {

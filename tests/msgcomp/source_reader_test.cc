@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ struct Pass {
   std::string errors;
 };
 
-Pass ReadAll(const std::vector<std::string>& sources) {
+// With `where`, each record ends with where the reader stands after it.
+Pass ReadAll(const std::vector<std::string>& sources, bool where = false) {
   CompilerStateTest t(sources);
   qokit::msgcomp::RewindSources();
   Pass pass;
@@ -28,6 +30,10 @@ Pass ReadAll(const std::vector<std::string>& sources) {
     pass.records.push_back(std::to_string(r.msgNum) + " " + std::to_string(r.severity) + " " + r.symbol + " [" +
                            r.response + "] <" + r.text + "> " + std::to_string(r.srcIndex) + ":" +
                            std::to_string(r.line));
+    if (where) {
+      SyncSourcePosition();
+      pass.records.back() += " @" + std::to_string(t.state().curSourceFile) + ":" + std::to_string(t.state().curSourceLine);
+    }
   }
   pass.errors = testing::internal::GetCapturedStderr();
   return pass;
@@ -118,6 +124,45 @@ TEST(ReadMessage, ToleratesBinaryBytes) {
   EXPECT_EQ(pass.result, 1);
   ASSERT_EQ(pass.records.size(), 1u);
   EXPECT_EQ(pass.records[0], "1 6 A [] <ab\xff> 0:1");  // NUL bytes do not enter a text
+}
+
+// Plain entries are read in one sweep over their bytes; everything else byte
+// by byte. On catalogues with random edits (which move entries in and out of
+// the plain kind) both readings give the same records, positions, result and
+// messages.
+TEST(ReadMessage, OneSweepReadsPlainEntriesAsByteByByte) {
+  const std::string seed =
+      "/* head */\n1 I MSG_ONE \"One.\"\n2 E MSG_TWO [Yes] \"Two @1%s.\"\n"
+      "3 W MSG_THREE \"@2%d \" /* c */ \"@1%s\"\n\n7 S MSG_SEVEN\n  \"Seven\nlines.\"\n"
+      "8 L MSG_EIGHT [a b] \"\\n esc\\q\"\n0 I DATEFORMAT \"3\" 9 T LAST \"end\"\n";
+  const std::string pieces[] = {" ", "\n", "\"", "\\", "/", "*", "[", "]", "9", "A", "_", std::string(1, '\0'), "\xe9"};
+  std::mt19937 rng(3);
+  for (int i = 0; i < 2000; ++i) {
+    std::string text = seed;
+    for (std::size_t edits = rng() % 4; edits > 0; --edits) {
+      const std::size_t at = rng() % (text.size() + 1);
+      if (rng() % 2 == 0) {
+        text.insert(at, pieces[rng() % std::size(pieces)]);
+      } else {
+        text.erase(at, 1 + rng() % 3);
+      }
+    }
+    // One to three sources, cut anywhere.
+    std::vector<std::string> sources;
+    for (std::size_t left = rng() % 3; left > 0 && !text.empty(); --left) {
+      const std::size_t cut = rng() % text.size();
+      sources.push_back(text.substr(0, cut));
+      text.erase(0, cut);
+    }
+    sources.push_back(text);
+    const Pass swept = ReadAll(sources, true);
+    SetPlainEntrySweep(false);
+    const Pass bytewise = ReadAll(sources, true);
+    SetPlainEntrySweep(true);
+    ASSERT_EQ(swept.records, bytewise.records) << testing::PrintToString(sources);
+    ASSERT_EQ(swept.result, bytewise.result) << testing::PrintToString(sources);
+    ASSERT_EQ(swept.errors, bytewise.errors) << testing::PrintToString(sources);
+  }
 }
 
 TEST(IsAllDigits, DigitsOnlyAndNonEmpty) {

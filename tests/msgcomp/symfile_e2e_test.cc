@@ -222,3 +222,39 @@ TEST(Gensym, FailedWriteLeavesTheOldFile) {
 }
 
 }  // namespace
+
+// SOURCE_DATE_EPOCH fixes the compile time of both files, in UTC whatever the
+// time zone, so two runs give the same bytes; a malformed value ends any run
+// before a file is read, after the command line has been checked.
+TEST(SourceDateEpoch, FixesTheCompileTimeOrEndsTheRun) {
+  TempDir dir;
+  dir.Write("a.msg", kSourceA);
+  auto run = [&](const std::string& epoch, const std::vector<std::string>& args) {
+    RunOptions options = InDir(dir.path());
+    options.environment = {"SOURCE_DATE_EPOCH=" + epoch, "TZ=EST5EDT,M3.2.0,M11.1.0"};
+    return RunProgram(QOGENMSG_PATH, args, options);
+  };
+  const std::string moment = "Tue Nov 14 22:13:20 2023";
+  ASSERT_EQ(run("1700000000", {"regensym", "s.h", "a.msg"}).status, 0);
+  ASSERT_EQ(run("1700000000", {"genobj", "s.h", "o.obj", "a.msg"}).status, 0);
+  EXPECT_NE(dir.Read("s.h").find("#define _MSGSYM_TIMESTAMP                \"" + moment + "\"\n"), std::string::npos);
+  EXPECT_EQ(dir.Read("o.obj").substr(32, 32), moment + std::string(8, '\0'));
+  ASSERT_EQ(run("1700000000", {"regensym", "t.h", "a.msg"}).status, 0);
+  EXPECT_EQ(dir.Read("t.h"), dir.Read("s.h"));
+
+  for (const std::string bad : {"", "soon", "-1", "1e9", "253402300800"}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"gensym", "n.h", "a.msg"},
+                                                 {"regensym", "n.h", "a.msg"}, {"genobj", "s.h", "n.obj", "a.msg"}}) {
+      const RunResult r = run(bad, args);
+      EXPECT_EQ(r.status, 255) << bad << " " << args[0];
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err, "SOURCE_DATE_EPOCH \"" + bad +
+                           "\" is not a time in seconds since the epoch (digits only, before year 10000).\n");
+      EXPECT_FALSE(dir.Exists("n.h") || dir.Exists("n.obj"));
+    }
+  }
+  // The command line is checked first, as ever.
+  const RunResult usage = run("soon", {"gensym", "n.h"});
+  EXPECT_EQ(usage.status, 255);
+  EXPECT_EQ(usage.err.rfind("Too few arguments specified.\n", 0), 0u) << usage.err;
+}

@@ -15,8 +15,11 @@ void Report(std::FILE* to, const char* format, ...) {
 
 const char kQomsgdumpUsage[] =
     "Usage: qomsgdump [-s SYMFILE] OBJFILE\n"
-    "Print a message object file as message source text.\n\n"
+    "  or:  qomsgdump --max-inserts SYMFILE\n"
+    "Print a message object file as message source text, or the largest insert\n"
+    "count that a symbol file records.\n\n"
     "  -s, --symbols SYMFILE  take the message symbols from a symbol file\n"
+    "      --max-inserts      print the symbol file's _MAX_INSERTS value\n"
     "      --help             show this help and exit\n"
     "      --version          show the version and exit\n";
 const char kVexdumpUsage[] =
@@ -45,6 +48,9 @@ void SayCannotWriteOutput(const char* tool) { Report(stderr, "%s: cannot write t
 
 void SayCannotReadSymbolFile(const char* path) {
   Report(stderr, "qomsgdump: cannot read symbol file %s: %s\n", path, std::strerror(errno));
+}
+void SayNoMaxInserts(const char* path) {
+  Report(stderr, "qomsgdump: %s: no _MAX_INSERTS line with a number\n", path);
 }
 void SayCannotLoad(const char* path, const char* reason, const char* detail) {
   Report(stderr, "qomsgdump: %s: %s: %s\n", path, reason, detail);

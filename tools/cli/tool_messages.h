@@ -29,6 +29,7 @@ void SayCannotWriteOutput(const char* tool);
 
 // qomsgdump.
 void SayCannotReadSymbolFile(const char* path);
+void SayNoMaxInserts(const char* path);
 void SayCannotLoad(const char* path, const char* reason, const char* detail);
 // The message source it writes: the summary comment and the format codes.
 void WriteSourceHeading(std::FILE* out, const qomsg_info& info);

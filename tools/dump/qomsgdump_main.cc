@@ -1,6 +1,7 @@
 // qomsgdump: prints a message object file back as message source text.
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "catalog.h"
@@ -14,10 +15,27 @@
 int main(int argc, char** argv) {
   nlsInit();
   const char* symfile = nullptr;
-  const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile}};
+  bool maxInserts = false;
+  const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile},
+                                            {nullptr, "--max-inserts", nullptr, &maxInserts}};
   const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION, options};
   const char* objfile = nullptr;
   if (const int status = qokit::cli::ParseToolCommand(tool, argc, argv, objfile); status >= 0) return status;
+
+  // The build functions ask this to tell whether a kept symbol file records too few inserts.
+  if (maxInserts) {
+    std::optional<long> recorded;
+    if (!qokit::dump::ReadMaxInserts(objfile, recorded)) {
+      qokit::cli::SayCannotReadSymbolFile(objfile);
+      return 1;
+    }
+    if (!recorded) {
+      qokit::cli::SayNoMaxInserts(objfile);
+      return 1;
+    }
+    std::printf("%ld\n", *recorded);
+    return qokit::cli::FinishToolOutput(tool, 0);
+  }
 
   std::map<long, std::string> names;
   if (symfile != nullptr && !qokit::dump::ReadSymbolNames(symfile, names)) {

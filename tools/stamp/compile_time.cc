@@ -1,93 +1,51 @@
 #include "compile_time.h"
 
-#include <array>
-#include <cstdio>
-
 #include "object_format.h"
-#include "symfile_format.h"
+#include "symbol_file.h"
+#include "time_text.h"
 
 namespace qokit::stamp {
 
 namespace {
 
-// The last second whose year still has four digits.
-constexpr std::time_t kLastFourDigitYear = 253402300799;
+constexpr std::size_t kTextLength = format::kTimeTextLength;
+static_assert(kTextLength == format::kCompDateTextLength);
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The 24 characters between the quotes of the "#define _MSGSYM_TIMESTAMP"
-// line, as an offset into `bytes`.
+// The offset of the 24 characters between the quotes of the symbol file's
+// timestamp line, found by the rule the compiler reads the file with.
 std::optional<std::size_t> SymbolFileTimeText(std::string_view bytes) {
-  constexpr std::string_view kTimestamp = msgcomp::kTimestampName;
-  for (std::size_t line = 0; line < bytes.size();) {
-    std::size_t end = bytes.find('\n', line);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view text = bytes.substr(line, end - line);
-    std::size_t at = 0;
-    auto skip_blanks = [&] { while (at < text.size() && IsBlank(text[at])) ++at; };
-    skip_blanks();
-    if (text.substr(at, 7) == "#define" && at + 7 < text.size() && IsBlank(text[at + 7])) {
-      at += 7;
-      skip_blanks();
-      if (text.substr(at, kTimestamp.size()) == kTimestamp && at + kTimestamp.size() < text.size() &&
-          IsBlank(text[at + kTimestamp.size()])) {
-        at += kTimestamp.size();
-        skip_blanks();
-        if (at + kTimeTextLength + 2 > text.size() || text[at] != '"' ||
-            text[at + kTimeTextLength + 1] != '"')
-          return std::nullopt;
-        return line + at + 1;
-      }
-    }
-    line = end + 1;
+  static const format::SpaceTable spaces = format::LocaleSpaces();
+  format::DefineReader reader(bytes, spaces);
+  for (format::Define define; reader.Next(define);) {
+    if (format::ClassifyDefine(define.name) != format::DefineKind::kTimestamp) continue;
+    const std::size_t at = define.valueAt;
+    if (at + kTextLength + 2 > define.lineEnd || bytes[at] != '"' || bytes[at + kTextLength + 1] != '"')
+      return std::nullopt;
+    return at + 1;
   }
   return std::nullopt;
 }
 
 bool IsObjectFile(std::string_view bytes) {
-  if (bytes.size() < qokit::format::kBlockSize || bytes.substr(0, qokit::format::kMagic.size()) != qokit::format::kMagic) return false;
+  if (bytes.size() < format::kBlockSize || bytes.substr(0, format::kMagic.size()) != format::kMagic) return false;
   // The compile date is the text, then NUL bytes to the end of the block.
-  for (std::size_t i = qokit::format::kCompDateAt; i < qokit::format::kCompDateAt + kTimeTextLength; ++i)
+  for (std::size_t i = format::kCompDateAt; i < format::kCompDateAt + kTextLength; ++i)
     if (bytes[i] == '\0') return false;
-  for (std::size_t i = qokit::format::kCompDateAt + kTimeTextLength; i < qokit::format::kBlockSize; ++i)
+  for (std::size_t i = format::kCompDateAt + kTextLength; i < format::kBlockSize; ++i)
     if (bytes[i] != '\0') return false;
   return true;
 }
 
 }  // namespace
 
-std::optional<std::time_t> ParseEpoch(std::string_view text) {
-  if (text.empty() || text.size() > 12) return std::nullopt;
-  std::time_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value > kLastFourDigitYear) return std::nullopt;
-  return value;
-}
-
-std::string UtcTimeText(std::time_t when) {
-  static constexpr std::array<const char*, 7> kDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::tm t{};
-  gmtime_r(&when, &t);
-  char text[kTimeTextLength + 8];
-  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %04d", kDays[static_cast<std::size_t>(t.tm_wday)],
-                kMonths[static_cast<std::size_t>(t.tm_mon)], t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
-                t.tm_year + 1900);
-  return text;
-}
-
 std::optional<StampKind> RewriteCompileTime(std::string& bytes, std::string_view time_text) {
-  if (time_text.size() != kTimeTextLength) return std::nullopt;
+  if (time_text.size() != kTextLength) return std::nullopt;
   if (IsObjectFile(bytes)) {
-    bytes.replace(qokit::format::kCompDateAt, kTimeTextLength, time_text);
+    bytes.replace(format::kCompDateAt, kTextLength, time_text);
     return StampKind::kObjectFile;
   }
   if (const auto at = SymbolFileTimeText(bytes)) {
-    bytes.replace(*at, kTimeTextLength, time_text);
+    bytes.replace(*at, kTextLength, time_text);
     return StampKind::kSymbolFile;
   }
   return std::nullopt;

@@ -8,6 +8,7 @@
 #include "compile_time.h"
 #include "file_bytes.h"
 #include "replace_file.h"
+#include "time_text.h"
 #include "tool_messages.h"
 
 namespace {
@@ -51,12 +52,12 @@ int main(int argc, char** argv) {
     qokit::cli::SayUsage(stderr, qokit::cli::kQostampUsage);
     return 2;
   }
-  const auto epoch = qokit::stamp::ParseEpoch(argv[1]);
+  const auto epoch = qokit::format::ParseEpoch(argv[1]);
   if (!epoch) {
     qokit::cli::SayNotAnEpoch(argv[1]);
     return 1;
   }
-  const std::string time_text = qokit::stamp::UtcTimeText(*epoch);
+  const std::string time_text = qokit::format::UtcTimeText(*epoch).data();
   int status = 0;
   for (int i = 2; i < argc; ++i) status |= StampFile(argv[i], time_text);
   return status;
