@@ -133,6 +133,12 @@ size_t Compile(const char* text, unsigned char* buffer, size_t capacity, bool re
   parts.pieces.clear();
   parts.inserts.clear();
   parts.in_order = true;
+  // Most texts have no insert: one literal piece. (The string layer's search
+  // finds an "@" only where a byte search does.)
+  if (std::strchr(text, '@') == nullptr) {
+    parts.pieces.emplace_back(text);
+    return qokit::format::WriteCompiledForm(parts, buffer, capacity);
+  }
   std::array<bool, kMaxArgumentNumber> shown{};
   const int limit = msgState->maxInserts < kMaxArgumentNumber ? msgState->maxInserts : kMaxArgumentNumber;
   long previous = 0;

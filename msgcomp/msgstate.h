@@ -41,6 +41,7 @@ struct MsgCompilerState {
   int32_t curSourceFile = 0;
   long curSourceLine = 0;
   NumberIndex numIndex;  // beside symList, so that nothing walks the list by number
+  MsgSymbol* symTail = nullptr;  // the last record of symList
   NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
   SymbolPool symPool;     // owns the MsgSymbol records
   SourceText sourceText;  // the bytes of srcFiles, read once per run

@@ -25,14 +25,21 @@ void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
   NumberSlot* slot = index.Get(msgNum);
   if (slot == nullptr) SayNoSymbolMemoryAndExit(false);
   MsgSymbol* pred = slot->last;
-  if (pred == nullptr) {
+  MsgSymbol* const tail = msgState->symTail;
+  if (pred == nullptr && tail != nullptr && tail->msgNum <= msgNum) {
+    pred = tail;  // the common case of a symbol file, which is in number order
+  } else if (pred == nullptr) {
     const NumberSlot* below = index.Below(msgNum);
     if (below != nullptr) pred = below->last;
   }
   sym->msgNum = msgNum;
   sym->prev = pred;
   sym->next = pred != nullptr ? pred->next : msgState->symList;
-  if (sym->next != nullptr) sym->next->prev = sym;
+  if (sym->next != nullptr) {
+    sym->next->prev = sym;
+  } else {
+    msgState->symTail = sym;
+  }
   if (pred != nullptr) {
     pred->next = sym;
   } else {
@@ -58,7 +65,11 @@ void UnlinkByNumber(MsgSymbol* sym) {
   } else {
     msgState->symList = sym->next;
   }
-  if (sym->next != nullptr) sym->next->prev = sym->prev;
+  if (sym->next != nullptr) {
+    sym->next->prev = sym->prev;
+  } else {
+    msgState->symTail = sym->prev;
+  }
   sym->prev = sym->next = nullptr;
 }
 
@@ -207,7 +218,7 @@ void FreeSymbolTable() {
     delete m;
     m = next;
   }
-  msgState->symList = nullptr;
+  msgState->symList = msgState->symTail = nullptr;
   msgState->metaList = nullptr;
   for (auto& head : msgState->symHash) head = nullptr;
   msgState->numIndex.Clear();

@@ -1,6 +1,7 @@
 #include "symfile.h"
 
 #include <cerrno>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -67,6 +68,31 @@ class SymbolText {
     at += pad + length;
     *at++ = '\n';
     Commit(static_cast<std::size_t>(at - start));
+  }
+  // The same for a message symbol's line, written without calls where the
+  // name fits its 50 columns and the number its 8, as every symbol's does.
+  void Symbol(std::string_view name, int32_t number) {
+    constexpr std::size_t kValueAt = 8 + format::kNameWidth + 1;
+    if (name.size() > static_cast<std::size_t>(format::kNameWidth) || number < 0 || number > 99999999) {
+      Define(name, format::kNameWidth, number);
+      return;
+    }
+    static constexpr auto kHead = [] {
+      std::array<char, kValueAt + format::kValueWidth> head{};
+      head.fill(' ');
+      for (std::size_t i = 0; i < 8; ++i) head[i] = "#define "[i];
+      return head;
+    }();
+    char* const at = Room(kHead.size() + 1);
+    std::memcpy(at, kHead.data(), kHead.size());
+    std::memcpy(at + 8, name.data(), name.size());
+    char* digit = at + kHead.size();
+    *digit = '\n';
+    do {
+      *--digit = static_cast<char>('0' + number % 10);
+      number /= 10;
+    } while (number > 0);
+    Commit(kHead.size() + 1);
   }
   // "#define NAME \"TEXT\"", the name padded as in Define.
   void DefineText(std::string_view name, int width, std::string_view text) {
@@ -152,7 +178,7 @@ bool WriteSymbolText(FILE* out, const char* timestamp) {
   text.Line("");
   for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
     if (s != st.symList && s->msgNum != s->prev->msgNum + 1) text.Line("");
-    text.Define(s->name, format::kNameWidth, s->msgNum);
+    text.Symbol(s->name, s->msgNum);
   }
   text.Line("");
   text.Line("#endif");
