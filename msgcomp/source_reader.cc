@@ -1,7 +1,6 @@
 #include "source_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -9,102 +8,14 @@
 
 #include "messages.h"
 #include "msgstate.h"
+#include "plain_entry.h"
 #include "qokit/nls/nlsstr.h"
 #include "source_diagnostics.h"
+#include "source_scan.h"
 
 namespace qokit::msgcomp {
 
 namespace {
-
-// The C library's character classes of the locale in force, looked up once:
-// the parser asks about every byte of every pass.
-enum : unsigned char { kSpace = 1, kDigit = 2, kAlpha = 4, kSymbol = 8 };
-
-std::array<unsigned char, 256> charClasses;  // filled by RewindSources before every pass
-
-void FillCharClasses() {
-  for (int c = 0; c < 256; ++c) {
-    const bool digit = std::isdigit(c) != 0, alpha = std::isalpha(c) != 0;
-    charClasses[c] = static_cast<unsigned char>((std::isspace(c) ? kSpace : 0) | (digit ? kDigit : 0) |
-                                                (alpha ? kAlpha : 0) | (digit || alpha || c == '_' ? kSymbol : 0));
-  }
-}
-
-unsigned char ClassOf(int c) { return charClasses[static_cast<unsigned char>(c)]; }
-bool IsSpace(int c) { return (ClassOf(c) & kSpace) != 0; }
-bool IsDigit(int c) { return (ClassOf(c) & kDigit) != 0; }
-bool IsAlpha(int c) { return (ClassOf(c) & kAlpha) != 0; }
-bool IsSymbolChar(int c) { return (ClassOf(c) & kSymbol) != 0; }
-
-// The code of a severity letter, or -1.
-int SeverityOf(char letter) {
-  for (int code = 0; kSeverityLetters[code] != '\0'; ++code) {
-    if (kSeverityLetters[code] == letter) return code;
-  }
-  return -1;
-}
-
-SourceCursor& Cursor() { return msgState->cursor; }
-
-// A place in the sources while reading; its line is counted only when a
-// message or a record needs it.
-struct SourcePoint {
-  int32_t file = 0;
-  const char* at = nullptr;
-};
-
-SourcePoint Point() { return {Cursor().file, Cursor().at}; }
-
-SourcePlace PlaceOf(SourcePoint point) {
-  MsgCompilerState& st = *msgState;
-  if (point.file >= st.numSrcFiles) return {st.numSrcFiles, 1};
-  return {point.file, st.sourceText.LineOf(point.file, point.at)};
-}
-
-SourcePlace Here() { return PlaceOf(Point()); }
-
-// The line feeds of the last source counted: where the sources ended.
-SourcePlace EndOfSources() {
-  MsgCompilerState& st = *msgState;
-  const int32_t last = st.numSrcFiles - 1;
-  return {last, st.sourceText.LineOf(last, st.sourceText.End(last))};
-}
-
-// Where the cursor stands once every source has ended: a NUL, like the one
-// after each source, so that the scans for runs stop there too.
-constexpr char kAfterTheSources = '\0';
-
-void EndOfAllSources(SourceCursor& c) {
-  c.file = msgState->numSrcFiles;
-  c.at = c.end = &kAfterTheSources;
-}
-
-// After the last byte of a source: the first byte of the next source that
-// has one, or -1 once every source has been read to its end.
-int NextFromNextSource() {
-  MsgCompilerState& st = *msgState;
-  SourceCursor& c = st.cursor;
-  while (c.at == c.end) {
-    if (c.file + 1 >= st.numSrcFiles) {
-      EndOfAllSources(c);
-      return -1;
-    }
-    ++c.file;
-    c.at = st.sourceText.Begin(c.file);
-    c.end = st.sourceText.End(c.file);
-  }
-  return static_cast<unsigned char>(*c.at++);
-}
-
-// The next byte of the sources taken as one stream, or -1 after the last one.
-inline int NextSourceChar() {
-  SourceCursor& c = Cursor();
-  if (c.at != c.end) return static_cast<unsigned char>(*c.at++);
-  return NextFromNextSource();
-}
-
-// Puts back the byte just read, which came from the source being read.
-void UngetSourceChar() { --Cursor().at; }
 
 // After a "/": 0 when a whole comment was consumed, 1 when the "/" began no
 // comment, -1 when the sources ended first. The "*" of the opening "/*" does
@@ -500,99 +411,6 @@ bool ReadStrings(Entry& e) {
   }
   if (!IsDigit(c)) return Fault(e, kNumberError, SyntaxCause::kNoNextEntry, Context::kBetween, c);
   UngetSourceChar();
-  return true;
-}
-
-// The common entry, read in one sweep over the bytes of the current source:
-// no comment, escape or NUL byte, every part within its bounds, a severity
-// letter and a number that are valid, and after it the next entry's first
-// digit, or only white space to the end of the last source. Anything else
-// returns false with nothing read or changed, and the byte-by-byte reader
-// takes the entry, with its faults reported where they are.
-bool ReadPlainEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response,
-                    int32_t* srcIndex, long* line) {
-  SourceCursor& cur = Cursor();
-  if (cur.file >= msgState->numSrcFiles) return false;  // every source has ended
-  const char* p = cur.at;  // the NUL after the source stops every run
-  // Lines are counted along the way, from where the last count ended.
-  long lines = msgState->sourceText.LineOf(cur.file, p);
-  auto skipSpaces = [&p, &lines] {
-    for (; IsSpace(*p); ++p) lines += *p == '\n';
-  };
-  skipSpaces();
-  const char* const number = p;
-  const long numberLine = lines;
-  while (IsDigit(*p)) ++p;
-  if (p == number || p - number > kMaxNumberDigits) return false;
-  long value = 0;
-  for (const char* d = number; d < p; ++d) value = value * 10 + (*d - '0');
-  skipSpaces();
-  if (!IsAlpha(*p) || IsAlpha(p[1])) return false;
-  const int code = SeverityOf(*p++);
-  if (value > kMaxMsgNum || code < 0) return false;
-  skipSpaces();
-  if (!IsAlpha(*p)) return false;
-  const char* const name = p;
-  while (IsSymbolChar(*p)) ++p;
-  const long nameLength = p - name;
-  if (nameLength > kMaxSymbolLen) return false;
-  skipSpaces();
-  const char* reply = nullptr;
-  long replyLength = 0;
-  if (*p == '[') {
-    reply = ++p;
-    for (; *p != ']' && *p != '\\' && *p != '\0'; ++p) lines += *p == '\n';
-    replyLength = p - reply;
-    if (*p != ']' || replyLength > kMaxResponseLen) return false;
-    ++p;
-    skipSpaces();
-  }
-  // The strings are copied only once the whole entry has been found sound; a
-  // line feed splits a piece, so that it is counted.
-  struct Piece {
-    const char* at;
-    std::size_t length;
-  };
-  Piece pieces[8];
-  std::size_t count = 0, textLength = 0;
-  while (*p == '"') {
-    ++p;
-    for (;;) {
-      const std::size_t n = std::strcspn(p, "\"\\\n");
-      if (count == std::size(pieces)) return false;
-      if (p[n] == '\n') {
-        pieces[count++] = {p, n + 1};
-        textLength += n + 1;
-        ++lines;
-        p += n + 1;
-        continue;
-      }
-      if (p[n] != '"') return false;
-      pieces[count++] = {p, n};
-      textLength += n;
-      p += n + 1;
-      break;
-    }
-    skipSpaces();
-  }
-  if (count == 0 || textLength > static_cast<std::size_t>(kMaxTextLen)) return false;
-  const bool lastSource = cur.file + 1 == msgState->numSrcFiles;
-  if (!IsDigit(*p) && !(p == cur.end && lastSource)) return false;
-
-  *msgNum = static_cast<int32_t>(value);
-  *severity = code;
-  std::memcpy(symbol, name, static_cast<std::size_t>(nameLength));
-  symbol[nameLength] = '\0';
-  std::memcpy(response, reply, static_cast<std::size_t>(replyLength));
-  response[replyLength] = '\0';
-  for (std::size_t i = 0, at = 0; i < count; at += pieces[i++].length) std::memcpy(text + at, pieces[i].at, pieces[i].length);
-  text[textLength] = '\0';
-  *srcIndex = cur.file;
-  *line = numberLine;
-  msgState->sourceText.Mark(cur.file, p, lines);
-  cur.at = p;
-  // At the end of the last source the byte-by-byte reader has looked past it.
-  if (p == cur.end) EndOfAllSources(cur);
   return true;
 }
 

@@ -31,6 +31,9 @@ for n in 1000 10000 49999; do
   echo "$n messages: header ($(wc -c <"$work/$n/new.h") bytes) and object file ($(wc -c <"$work/$n/new.obj") bytes) identical"
 done
 
+# The generated catalogue counts three times among the seeds: most of the test
+# cases' sources are faults already.
 "$tools/msgcat_gen" 200 3 "$work/seed"
-"$tools/compare_outputs" "$build/bin" "$old/bin" "$cases" "$work"/seed/*.msg "$root"/examples/*/*.msg \
+seeds="$work/seed/part0.msg $work/seed/part1.msg $work/seed/part2.msg"
+"$tools/compare_outputs" "$build/bin" "$old/bin" "$cases" $seeds $seeds $seeds "$root"/examples/*/*.msg \
   "$root"/tests/e2e/cases/*/in/*.msg -- "$root"/tests/e2e/cases/*/in/*.h "$root"/fuzz/corpus/msg_symfile/*

@@ -168,24 +168,27 @@ int main(int argc, char** argv) {
   std::mt19937 rng(20261209);
   int differing = 0, failedRuns = 0, runs = 0;
   for (int c = 0; c < cases; ++c) {
-    // One to three sources, each mutated up to four times; a symbol file
-    // made from the unmutated sources (or a seed one), mutated half the time.
-    std::vector<std::string> files, originals;
-    for (std::size_t n = 1 + rng() % 3; n > 0; --n) {
-      originals.push_back(sources[rng() % sources.size()]);
-      files.push_back(originals.back());
-      for (std::size_t m = rng() % 5; m > 0; --m) Mutate(files.back(), rng);
+    // One seed source, left alone or edited once or twice (so that many runs
+    // compile), cut into one to three sources anywhere, since the sources are
+    // one stream; a symbol file made from the unedited source (or a seed one),
+    // edited half the time.
+    const std::string original = sources[rng() % sources.size()];
+    std::string edited = original;
+    if (rng() % 2 == 0)
+      for (std::size_t m = 1 + rng() % 2; m > 0; --m) Mutate(edited, rng);
+    std::vector<std::string> files;
+    for (std::size_t cuts = rng() % 3; cuts > 0 && !edited.empty(); --cuts) {
+      const std::size_t at = rng() % edited.size();
+      files.push_back(edited.substr(0, at));
+      edited.erase(0, at);
     }
+    files.push_back(edited);
     const fs::path base = work / "base";
     fs::create_directories(base);
+    Write(base / "s.msg", original);
+    Execute(base, {programs[1].string(), "regensym", "base.h", "s.msg"});
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      names.push_back("s" + std::to_string(i) + ".msg");
-      Write(base / names.back(), originals[i]);
-    }
-    std::vector<std::string> args = {programs[1].string(), "regensym", "base.h"};
-    args.insert(args.end(), names.begin(), names.end());
-    Execute(base, args);
+    for (std::size_t i = 0; i < files.size(); ++i) names.push_back("s" + std::to_string(i) + ".msg");
     std::string header = fs::exists(base / "base.h") ? Read(base / "base.h")
                                                        : headers.empty() ? "" : headers[rng() % headers.size()];
     fs::remove_all(base);
