@@ -29,7 +29,10 @@ SpaceTable LocaleSpaces() {
 }
 
 DefineReader::DefineReader(std::string_view bytes, const SpaceTable& spaces) : bytes_(bytes), spaces_(spaces) {
-  for (std::size_t c = 1; c < 256; ++c) inWord_[c] = !spaces[c];
+  for (std::size_t c = 1; c < 256; ++c) {
+    inWord_[c] = !spaces[c];
+    if (spaces[c] && c > ' ') controlSpaces_ = false;
+  }
 }
 
 bool DefineReader::Next(Define& out) {
@@ -57,11 +60,23 @@ bool DefineReader::Next(Define& out) {
     auto word = [&] {
       skipSpaces();
       const char* start = p;
+      // Where no white space byte is above the blank, eight bytes at a time
+      // while none of them is a blank, a control byte or NUL.
+      if (controlSpaces_) {
+        constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+        for (uint64_t eight; end - p >= 8 && (std::memcpy(&eight, p, 8), ((eight - 0x21 * kOnes) & ~eight & kHighs) == 0);)
+          p += 8;
+      }
       // A NUL is no white space, and ends the word and the line.
       while (p < end && inWord[Byte(*p)]) ++p;
       return std::string_view(start, static_cast<std::size_t>(p - start));
     };
-    if (word() != kDefine) continue;
+    // The first word is "#define" exactly: those bytes, then none of a word.
+    skipSpaces();
+    if (end - p < static_cast<long>(kDefine.size()) || std::memcmp(p, kDefine.data(), kDefine.size()) != 0 ||
+        (end - p > static_cast<long>(kDefine.size()) && inWord[Byte(p[kDefine.size()])]))
+      continue;
+    p += kDefine.size();
     out.line = line_;
     out.name = word();
     skipSpaces();
@@ -75,6 +90,13 @@ bool DefineReader::Next(Define& out) {
 }
 
 DefineNumber ReadDefineNumber(std::string_view word) {
+  // The common word: up to nine digits, which always fit.
+  if (!word.empty() && word.size() <= 9) {
+    int32_t value = 0;
+    std::size_t k = 0;
+    for (; k < word.size() && word[k] >= '0' && word[k] <= '9'; ++k) value = value * 10 + (word[k] - '0');
+    if (k == word.size()) return {value, true};
+  }
   std::size_t i = 0;
   const bool negative = !word.empty() && word[0] == '-';
   if (!word.empty() && (word[0] == '-' || word[0] == '+')) ++i;

@@ -76,6 +76,7 @@ class DefineReader {
   std::string_view bytes_;
   SpaceTable spaces_;
   std::array<bool, 256> inWord_{};  // neither white space nor NUL
+  bool controlSpaces_ = true;        // no white space byte above the blank
   std::size_t at_ = 0;
   long line_ = 0;
 };

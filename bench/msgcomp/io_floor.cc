@@ -1,8 +1,9 @@
-// The I/O floor of a compiler run: reads every input file once and writes as
-// many bytes as the run's output, both a byte at a time through stdio, as a
-// program that streams its input to its output does. A compiler cannot do
-// less than touch every byte it reads and writes, so its cost over this floor
-// is what its own work costs. Usage: io_floor <output> <output-bytes> <input>...
+// The I/O floor of a compiler run: reads every input file once, a byte at a
+// time through stdio as a streaming parser does, and writes as many bytes as
+// the run's output, in blocks as a buffered writer does. A compiler cannot do
+// less than touch every byte it reads and write what it writes, so its cost
+// over this floor is what its own work costs.
+// Usage: io_floor <output> <output-bytes> <input>...
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,9 +21,14 @@ int main(int argc, char** argv) {
   }
   const long size = std::atol(argv[2]);
   if (size == 0) return 0;
+  // A static block and no C++ library: the floor's own start costs what a C program's does.
+  static char block[65536];
+  for (char& c : block) c = static_cast<char>(sum);
   std::FILE* out = std::fopen(argv[1], "w");
   if (out == nullptr) return 1;
-  const int byte = static_cast<int>(sum & 0xff);
-  for (long n = 0; n < size; ++n) putc_unlocked(byte, out);
+  for (long left = size; left > 0; left -= static_cast<long>(sizeof block)) {
+    const std::size_t n = left < static_cast<long>(sizeof block) ? static_cast<std::size_t>(left) : sizeof block;
+    if (std::fwrite(block, 1, n, out) != n) return 1;
+  }
   return std::fclose(out) == 0 ? 0 : 1;
 }
