@@ -44,7 +44,7 @@ TEST(PoFile, ReadsEntriesWithCommentsFlagsAndLines) {
   ASSERT_TRUE(qokit::po::ReadPo(text, entries, error)) << error.line << ": " << error.what;
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_TRUE(entries[0].IsHeader());
-  EXPECT_EQ(qokit::po::HeaderCharset(entries[0]), "ISO-8859-1");
+  EXPECT_EQ(qokit::po::DeclaredCharset(text), "ISO-8859-1");
   EXPECT_EQ(qokit::po::HeaderField(entries[0], "Language"), "de");
   const qokit::po::PoEntry& e = entries[1];
   EXPECT_EQ(e.line, 11);
@@ -145,17 +145,6 @@ TEST(PoFile, WrittenEntriesReadBackUnchanged) {
       }
     }
   }
-}
-
-TEST(PoFile, ConvertsCharsetsWithIconv) {
-  std::string text = "Gr\xfc\xdf" "e";
-  std::string problem;
-  ASSERT_TRUE(qokit::po::ConvertToUtf8(text, "ISO-8859-1", problem)) << problem;
-  EXPECT_EQ(text, "Gr\xc3\xbc\xc3\x9f" "e");
-  std::string bad = "\xff";
-  EXPECT_FALSE(qokit::po::ConvertToUtf8(bad, "ASCII", problem));
-  EXPECT_FALSE(qokit::po::ConvertToUtf8(bad, "NO-SUCH-CHARSET", problem));
-  EXPECT_NE(problem.find("NO-SUCH-CHARSET"), std::string::npos);
 }
 
 TEST(PoFile, FactsCommentCarriesNumberSeverityAndResponse) {

@@ -45,9 +45,6 @@ struct LintResult {
 // letters. Conversions of inserts are not translated and count as they are.
 long ProjectedTranslationBytes(const char* text);
 
-// Offset of the first byte of `bytes` that is not valid UTF-8, or -1.
-long InvalidUtf8Offset(std::string_view bytes);
-
 // Lints the sources, read as one stream like the compiler reads them (at most
 // kMaxSourceFiles). Findings go to `out`. False when the sources could not be
 // read at all (reported), true otherwise, whatever was found.

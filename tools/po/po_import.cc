@@ -20,12 +20,6 @@ namespace qokit::po {
 
 namespace {
 
-bool IsUtf8Charset(const std::string& charset) {
-  // "CHARSET" is the placeholder of a template nobody has filled in yet.
-  return charset.empty() || charset == "UTF-8" || charset == "UTF8" || charset == "CHARSET" || charset == "ASCII" ||
-         charset == "US-ASCII";
-}
-
 // The entries of the PO file, converted to UTF-8; false after a message.
 bool LoadPo(const char* po_file, std::vector<PoEntry>& entries) {
   std::string text;
@@ -33,19 +27,16 @@ bool LoadPo(const char* po_file, std::vector<PoEntry>& entries) {
     SayCannotRead(po_file, errno);
     return false;
   }
-  PoSyntaxError syntax;
-  if (!ReadPo(text, entries, syntax)) {
-    SayPoSyntax(Where{po_file, syntax.line, ""}, syntax.what.c_str());
-    return false;
-  }
-  const std::string charset = entries.empty() || !entries[0].IsHeader() ? std::string() : HeaderCharset(entries[0]);
-  if (IsUtf8Charset(charset)) return true;
+  Utf8Converter converter;
+  PoDecoding decoding;
+  long line = 0;
   std::string problem;
-  if (!ConvertToUtf8(text, charset, problem)) {
-    SayCharset(po_file, problem.c_str());
+  if (!DecodePoFile(text, DeclaredCharset(text), converter, decoding, line, problem)) {
+    SayCharset(Where{po_file, line, ""}, problem.c_str());
     return false;
   }
-  if (!ReadPo(text, entries, syntax)) {
+  PoSyntaxError syntax;
+  if (!ReadPo(text, entries, syntax, decoding)) {
     SayPoSyntax(Where{po_file, syntax.line, ""}, syntax.what.c_str());
     return false;
   }

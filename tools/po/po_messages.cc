@@ -107,7 +107,7 @@ void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line
 }
 
 void SayPoSyntax(const Where& at, const char* what) { Diagnose(true, at, "%s", what); }
-void SayCharset(const char* file, const char* problem) { Diagnose(true, Where{file, 0, ""}, "%s", problem); }
+void SayCharset(const Where& at, const char* problem) { Diagnose(true, at, "%s", problem); }
 void SayBaseTextFault(const Where& at, const FormatError& error) {
   Diagnose(true, at, "the base text cannot be mapped: %s", FaultText(error).c_str());
 }

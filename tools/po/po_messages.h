@@ -33,7 +33,7 @@ void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line
 
 // Import: the PO file as a whole.
 void SayPoSyntax(const Where& at, const char* what);
-void SayCharset(const char* file, const char* problem);
+void SayCharset(const Where& at, const char* problem);
 void SayBaseTextFault(const Where& at, const FormatError& error);
 // Import: one entry.
 void SayTranslationFault(const Where& at, const FormatError& error);
