@@ -224,7 +224,7 @@ TEST(PoRoundTrip, TranslationEditedWithGettextImportsWithFuzzyEntriesInBaseText)
 
   r = Po({"import", "-o", "de.msg", "merged.po", "app.msg"}, dir);
   ASSERT_EQ(r.status, 0) << Describe(r);
-  EXPECT_EQ(r.err, "qomsgpo: merged.po: 4 translated, 2 untranslated, 1 fuzzy, 0 not expressible, 0 dropped; "
+  EXPECT_EQ(r.err, "qomsgpo: merged.po: 4 translated, 2 untranslated, 1 fuzzy, 0 not expressible, 0 refused, 0 dropped; "
                    "base text used for 3\n");
   const std::string with_base = Compile(dir, "app.h", {"de.msg"}, "de.obj");
   // Without the base the entries' own comments give the same catalogue.

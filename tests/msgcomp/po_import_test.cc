@@ -54,7 +54,7 @@ TEST(PoImport, AloneWritesOnlyWhatTheParserReadsBack) {
     const std::string po = dir.Write("in.po", text).string();
     std::string out;
     testing::internal::CaptureStderr();
-    const int result = qokit::po::ImportPo(po.c_str(), {}, out);
+    const int result = qokit::po::ImportPo(po.c_str(), {}, {}, out);
     const std::string errors = testing::internal::GetCapturedStderr();
     if (!row.written) {
       EXPECT_EQ(result, 1);

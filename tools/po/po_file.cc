@@ -75,7 +75,8 @@ bool PoEntry::HasFlag(std::string_view flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-PoReader::PoReader(std::string_view text, PoDecoding decoding) : text_(text), decoding_(std::move(decoding)) {}
+PoReader::PoReader(std::string_view text, PoDecoding decoding, std::size_t offset, long line)
+    : text_(text), decoding_(std::move(decoding)), pos_(offset), line_(line) {}
 
 bool PoReader::Fail(PoSyntaxError& error, long line, std::string what) {
   error = PoSyntaxError{line, std::move(what)};

@@ -42,8 +42,13 @@ struct PoSyntaxError {
 // header entry included, so that a large file is never held twice.
 class PoReader {
  public:
-  // `text` (UTF-8, see po_charset.h) must outlive the reader.
-  explicit PoReader(std::string_view text, PoDecoding decoding = {});
+  // `text` (UTF-8, see po_charset.h) must outlive the reader, which starts
+  // at `offset`, on line `line` + 1.
+  explicit PoReader(std::string_view text, PoDecoding decoding = {}, std::size_t offset = 0, long line = 0);
+
+  // Where the next entry is looked for, to come back to it with a reader of its own.
+  std::size_t offset() const { return pos_; }
+  long line() const { return line_; }
 
   // The next entry; false at the end of the text or after a syntax error
   // (then `failed` is true and `error` says what and where).
