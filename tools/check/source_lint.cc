@@ -81,10 +81,13 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
 
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
-void WarnLikelyWrong(Findings& out, const Where& where, const msgcomp::MessageRecord& entry) {
+void WarnLikelyWrong(Findings& out, const Where& where, const msgcomp::MessageRecord& entry, TextsOf texts) {
   const long bytes = static_cast<long>(std::strlen(entry.text));
   const long projected = ProjectedTranslationBytes(entry.text);
-  if (projected > msgcomp::kMaxTextLen) SayNoRoomToTranslate(out, where, bytes, projected, msgcomp::kMaxTextLen);
+  // A translated text has its length already; past the limit the parser refuses it.
+  if (texts == TextsOf::kBase && projected > msgcomp::kMaxTextLen) {
+    SayNoRoomToTranslate(out, where, bytes, projected, msgcomp::kMaxTextLen);
+  }
   if (const long at = qokit::format::InvalidUtf8Offset(entry.text); at >= 0) SayInvalidUtf8(out, where, "text", at);
   if (const long at = qokit::format::InvalidUtf8Offset(entry.response); at >= 0) SayInvalidUtf8(out, where, "response", at);
   if (std::strstr(entry.text, " \n") != nullptr || std::strstr(entry.text, "\t\n") != nullptr) {
@@ -101,7 +104,7 @@ bool IsFormatCodeName(const char* name) {
 // it, then the checks of both of the compiler's passes over its text (also
 // for a duplicate, so that every fault shows in one run).
 void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Findings& out, LintResult& result,
-                std::vector<long>& blocks) {
+                std::vector<long>& blocks, TextsOf texts) {
   const Where where{SourceName(entry.srcIndex), entry.line, entry.symbol};
   const msgcomp::MergeOutcome merged = MergeEntry(entry);
   switch (merged.kind) {
@@ -138,7 +141,7 @@ void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Fin
       entryBlocks = msgcomp::BlockCount(static_cast<long>(std::strlen(entry.response) + length));
     }
   }
-  WarnLikelyWrong(out, where, entry);
+  WarnLikelyWrong(out, where, entry, texts);
   if (merged.kind != msgcomp::MergeOutcome::Kind::kEntered) return;
   result.messages.push_back(std::move(message));
   blocks.push_back(entryBlocks);
@@ -189,7 +192,7 @@ long ProjectedTranslationBytes(const char* text) {
   return static_cast<long>(std::strlen(text)) + (3 * letters + 1) / 2;
 }
 
-bool LintSources(std::span<const char* const> files, Findings& out, LintResult& result) {
+bool LintSources(std::span<const char* const> files, Findings& out, LintResult& result, TextsOf texts) {
   result = LintResult{};
   if (files.size() > static_cast<std::size_t>(msgcomp::kMaxSourceFiles)) {
     SayTooManySources(out, msgcomp::kMaxSourceFiles);
@@ -217,7 +220,7 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   auto entry = std::make_unique<msgcomp::MessageRecord>();
   for (int read; (read = msgcomp::ReadMessage(*entry)) >= 0;) {
     reporter.FlushBackslashes(read == 0 ? entry.get() : nullptr);
-    if (read == 0) CheckEntry(*entry, reporter, out, result, blocks);
+    if (read == 0) CheckEntry(*entry, reporter, out, result, blocks, texts);
   }
   CheckFormatCodes(out);
   CheckCatalogueSize(out, result, blocks);
