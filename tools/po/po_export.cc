@@ -36,13 +36,17 @@ PoEntry HeaderEntry(bool pot) {
 
 }  // namespace
 
-int ExportPo(std::span<const char* const> sources, bool pot, std::string& out) {
+int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out) {
+  const bool pot = options.pot;
   std::vector<msgcomp::SourceEntry> entries;
   if (msgcomp::ReadSourceEntries(sources, entries) != 0) return 1;
   out.clear();
   WritePoEntry(out, HeaderEntry(pot));
   // A symbol names one message and, apart, one meta-symbol.
   std::map<std::pair<bool, std::string>, const msgcomp::SourceEntry*> seen;
+  // Without msgctxt, the entries in order and each text's entry.
+  std::vector<PoEntry> shared;
+  std::map<std::string, std::size_t> by_msgid;
   int result = 0;
   for (const msgcomp::SourceEntry& source : entries) {
     const char* file = sources[static_cast<std::size_t>(source.source)];
@@ -65,6 +69,24 @@ int ExportPo(std::span<const char* const> sources, bool pot, std::string& out) {
       result = 1;
       continue;
     }
+    // Meta-symbols are settings of the catalogue, not texts: they keep their msgctxt.
+    if (options.no_context && source.number != 0) {
+      entry.has_context = false;
+      entry.context.clear();
+      const auto [slot, added] = by_msgid.try_emplace(entry.msgid, shared.size());
+      if (added) {
+        shared.push_back(std::move(entry));
+      } else {
+        PoEntry& same = shared[slot->second];
+        same.extracted.insert(same.extracted.end(), entry.extracted.begin(), entry.extracted.end());
+        same.references.insert(same.references.end(), entry.references.begin(), entry.references.end());
+      }
+      continue;
+    }
+    out.append(1, '\n');
+    WritePoEntry(out, entry);
+  }
+  for (const PoEntry& entry : shared) {
     out.append(1, '\n');
     WritePoEntry(out, entry);
   }

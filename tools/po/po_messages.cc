@@ -10,7 +10,7 @@ namespace qokit::po {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: qomsgpo export [-o FILE] [--pot] SOURCE...\n"
+    "Usage: qomsgpo export [-o FILE] [--pot] [--no-context] SOURCE...\n"
     "       qomsgpo import [-o FILE] [--keep-going] PO-FILE [BASE-SOURCE...]\n"
     "Turn message sources into a PO file for translators, and a translated PO\n"
     "file back into a message source.\n\n"
@@ -22,6 +22,8 @@ constexpr char kUsage[] =
     "             and their texts stand in for untranslated and fuzzy entries\n\n"
     "  -o FILE    write to FILE instead of standard output\n"
     "  --pot      (export) write a template\n"
+    "  --no-context  (export) no msgctxt, as in a gettext project's files:\n"
+    "             messages of one text share one entry\n"
     "  --keep-going  (import) use the base text for a translation that does not\n"
     "             fit its original, with a warning, instead of failing\n"
     "  --help     show this help and exit\n"
