@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <filesystem>
 #include <cstdio>
 #include <functional>
+#include <string_view>
 #include <map>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -43,13 +45,55 @@ bool IsNumberedForm(const std::string& msgid, const std::string& text) {
   return SourceToPo(text, numbered, unused, ignored, true) && numbered == msgid;
 }
 
-// Where an entry starts in the text, to read it again.
+// Where an entry starts in the text, to read it again: 16 bytes an entry,
+// so that the index of a large file stays small beside its text (which
+// Load keeps below 4 GiB).
 struct EntryRef {
-  std::size_t offset = 0;
-  long line = 0;       // the line before the entry's first
-  long first = 0;      // the line of its first keyword
-  int uses = 0;        // base messages it gave a text to
-  std::string users;   // their symbols, for the report of an ambiguous msgid
+  uint32_t offset = 0;
+  uint32_t line = 0;   // the line before the entry's first
+  uint32_t first = 0;  // the line of its first keyword
+  int16_t uses = 0;    // base messages it gave a text to (counted up to a limit); -1: ignored
+  enum class Kind : uint8_t { kUnknown, kMessage, kMeta } kind = Kind::kUnknown;  // from the facts comment
+};
+static_assert(sizeof(EntryRef) == 16, "an index entry stays small");
+
+// Entries by the hash of a key (msgctxt or msgid), sorted once all are in;
+// a match is confirmed by reading the entry again.
+class RefIndex {
+ public:
+  void Add(std::string_view key, std::size_t ref) { keys_.push_back({Hash(key), static_cast<uint32_t>(ref)}); }
+  void Sort() { std::sort(keys_.begin(), keys_.end()); }
+  // The refs whose key has the hash of `key`, in file order.
+  template <typename Visit>
+  void ForEach(std::string_view key, Visit visit) const {
+    const std::pair<uint32_t, uint32_t> low{Hash(key), 0};
+    for (auto it = std::lower_bound(keys_.begin(), keys_.end(), low); it != keys_.end() && it->first == low.first;
+         ++it) {
+      if (!visit(it->second)) return;
+    }
+  }
+  // Each run of two or more refs whose keys share a hash, in file order.
+  template <typename Visit>
+  void ForEachSharedHash(Visit visit) const {
+    for (std::size_t i = 0; i < keys_.size();) {
+      std::size_t j = i + 1;
+      while (j < keys_.size() && keys_[j].first == keys_[i].first) ++j;
+      if (j - i > 1) {
+        std::vector<std::size_t> run;
+        for (std::size_t k = i; k < j; ++k) run.push_back(keys_[k].second);
+        visit(run);
+      }
+      i = j;
+    }
+  }
+
+ private:
+  // 32 bits: two keys that share a hash are told apart by reading them.
+  static uint32_t Hash(std::string_view key) {
+    const std::size_t h = std::hash<std::string_view>{}(key);
+    return static_cast<uint32_t>(h ^ (h >> 32));
+  }
+  std::vector<std::pair<uint32_t, uint32_t>> keys_;
 };
 
 class Importer {
@@ -64,6 +108,10 @@ class Importer {
     }
     long line = 0;
     std::string problem;
+    if (text_.size() >= 0xFFFFFFFFu) {
+      SayTooLarge(po_file_);
+      return false;
+    }
     if (!DecodePoFile(text_, DeclaredCharset(text_), converter_, decoding_, line, problem)) {
       SayCharset(Where{po_file_, line, ""}, problem.c_str());
       return false;
@@ -71,90 +119,83 @@ class Importer {
     return true;
   }
 
-  // The first pass: notes where each entry starts, by (meta-symbol?, symbol)
-  // or, without msgctxt, by msgid. `is_meta` decides an entry's kind from its
-  // symbol when its facts comment does not say it. False after a syntax error.
-  template <typename IsMeta>
-  bool Index(IsMeta is_meta) {
+  // The first pass: notes where each entry starts, by msgctxt (the symbol)
+  // or, without one, by msgid. A second entry for a key is ignored. False
+  // after a syntax error.
+  bool Index() {
     PoReader reader(text_, decoding_);
     PoEntry entry;
     PoSyntaxError syntax;
     while (true) {
       EntryRef ref;
-      ref.offset = reader.offset();
-      ref.line = reader.line();
+      ref.offset = static_cast<uint32_t>(reader.offset());
+      ref.line = static_cast<uint32_t>(reader.line());
       if (!reader.Next(entry, syntax)) break;
-      ref.first = entry.line;
+      ref.first = static_cast<uint32_t>(entry.line);
       if (entry.IsHeader()) {
         if (!header_seen_) language_ = LanguageOf(entry);
         header_seen_ = true;
         continue;
       }
-      const Where at = At(entry, entry.line);
       if (entry.has_plural) {
-        SayPlural(at);
+        SayPlural(At(entry, entry.line));
         ++counts_.dropped;
         continue;
       }
-      if (!entry.has_context) {
-        auto& refs = by_msgid_[std::hash<std::string>{}(entry.msgid)];
-        for (const std::size_t k : refs) {
-          if (Reread(msgid_refs_[k]).msgid == entry.msgid) {
-            SaySecondMsgid(at, msgid_refs_[k].first);
-            ref.offset = std::string::npos;
-            break;
-          }
-        }
-        if (ref.offset == std::string::npos) continue;
-        refs.push_back(msgid_refs_.size());
-        msgid_refs_.push_back(ref);
-        continue;
-      }
       EntryFacts facts;
-      const bool meta = ReadFacts(entry, facts) ? facts.number == 0 : is_meta(entry.context);
-      const auto [first, fresh] = by_symbol_.try_emplace({meta, entry.context}, symbol_refs_.size());
-      if (!fresh) {
-        SaySecondEntry(at, symbol_refs_[first->second].first);
-        continue;
+      if (entry.has_context && ReadFacts(entry, facts)) {
+        ref.kind = facts.number == 0 ? EntryRef::Kind::kMeta : EntryRef::Kind::kMessage;
       }
-      symbol_refs_.push_back(ref);
+      const bool by_symbol = entry.has_context;
+      std::vector<EntryRef>& refs = by_symbol ? symbol_refs_ : msgid_refs_;
+      (by_symbol ? symbols_ : msgids_).Add(by_symbol ? entry.context : entry.msgid, refs.size());
+      refs.push_back(ref);
     }
     if (reader.failed()) {
       SayPoSyntax(Where{po_file_, syntax.line, ""}, syntax.what.c_str());
       return false;
     }
+    symbols_.Sort();
+    msgids_.Sort();
+    DropSeconds();
     return true;
   }
 
-  // The entry noted for a symbol, or for a msgid when no entry has the
-  // symbol; false when neither is there. Counts the use.
+  // The entry for a symbol, or for a msgid when no entry has the symbol;
+  // false when neither is there. Counts the use.
   bool Find(bool meta, const std::string& symbol, const std::string& msgid, PoEntry& entry) {
-    if (const auto it = by_symbol_.find({meta, symbol}); it != by_symbol_.end()) {
-      entry = Reread(symbol_refs_[it->second]);
-      ++symbol_refs_[it->second].uses;
-      return true;
-    }
-    if (meta) return false;
-    const auto it = by_msgid_.find(std::hash<std::string>{}(msgid));
-    if (it == by_msgid_.end()) return false;
-    for (const std::size_t k : it->second) {
-      entry = Reread(msgid_refs_[k]);
-      if (entry.msgid != msgid) continue;
+    bool found = false;
+    symbols_.ForEach(symbol, [&](std::size_t k) {
+      EntryRef& ref = symbol_refs_[k];
+      const EntryRef::Kind want = meta ? EntryRef::Kind::kMeta : EntryRef::Kind::kMessage;
+      if (ref.uses < 0 || (ref.kind != EntryRef::Kind::kUnknown && ref.kind != want)) return true;
+      entry = Reread(ref);
+      if (entry.context != symbol) return true;
+      if (ref.uses < INT16_MAX) ++ref.uses;
+      found = true;
+      return false;
+    });
+    if (found || meta) return found;
+    msgids_.ForEach(msgid, [&](std::size_t k) {
       EntryRef& ref = msgid_refs_[k];
-      if (ref.uses++ > 0) ref.users.append(", ");
-      ref.users.append(symbol);
-      return true;
-    }
-    return false;
+      if (ref.uses < 0) return true;
+      entry = Reread(ref);
+      if (entry.msgid != msgid) return true;
+      std::string& users = users_[k];
+      users.append(ref.uses > 0 ? ", " : "").append(symbol);
+      if (ref.uses < INT16_MAX) ++ref.uses;
+      found = true;
+      return false;
+    });
+    return found;
   }
 
   // The text of one message: the translation when it can be used, else
   // `base_text`. `base_msgid` is the base text as export writes it (the
-  // numbered form of earlier exports is taken too);
-  // `signature` is null for a meta-symbol, whose value is taken as it stands.
+  // numbered form of earlier exports is taken too); `signature` is null for
+  // a meta-symbol, whose value is taken as it stands.
   std::string TextOf(const PoEntry* entry, const std::string& symbol, const std::string& base_text,
                      const std::string& base_msgid, const Signature* signature) {
-
     if (entry == nullptr || entry->msgstr[0].empty()) {
       ++counts_.untranslated;
       return base_text;
@@ -205,17 +246,19 @@ class Importer {
 
   // After the base: entries no message took, and msgids that several took.
   void ReportUnused() {
-    for (const auto& [key, k] : by_symbol_) {
-      if (symbol_refs_[k].uses > 0) continue;
-      SayNotInBase(Where{po_file_, symbol_refs_[k].first, key.second.c_str()});
+    for (const EntryRef& ref : symbol_refs_) {
+      if (ref.uses != 0) continue;
+      const PoEntry entry = Reread(ref);
+      SayNotInBase(At(entry, ref.first));
       ++counts_.dropped;
     }
-    for (const EntryRef& ref : msgid_refs_) {
+    for (std::size_t k = 0; k < msgid_refs_.size(); ++k) {
+      const EntryRef& ref = msgid_refs_[k];
       if (ref.uses == 0) {
         SayMsgidNotInBase(Where{po_file_, ref.first, ""});
         ++counts_.dropped;
       } else if (ref.uses > 1) {
-        SayAmbiguousMsgid(Where{po_file_, ref.first, ""}, ref.uses, ref.users.c_str());
+        SayAmbiguousMsgid(Where{po_file_, ref.first, ""}, ref.uses, users_[k].c_str());
       }
     }
   }
@@ -223,14 +266,14 @@ class Importer {
   // The entries with a msgctxt in file order, for the import without a base.
   template <typename Visit>
   void ForEachSymbolEntry(Visit visit) {
-    std::vector<std::size_t> order;
-    for (const auto& [key, k] : by_symbol_) order.push_back(k);
-    std::sort(order.begin(), order.end());
-    for (const std::size_t k : order) visit(Reread(symbol_refs_[k]));
+    for (const EntryRef& ref : symbol_refs_) {
+      if (ref.uses >= 0) visit(Reread(ref));
+    }
   }
   // Without a base an entry without msgctxt names no message.
   void ReportMsgidEntries() {
     for (const EntryRef& ref : msgid_refs_) {
+      if (ref.uses < 0) continue;
       SayNoContext(Where{po_file_, ref.first, ""});
       ++counts_.dropped;
     }
@@ -247,6 +290,7 @@ class Importer {
   void Fail() { failed_ = true; }
   bool failed() const { return failed_; }
   const ImportCounts& counts() const { return counts_; }
+  std::size_t size() const { return text_.size(); }
 
  private:
   static const msgcomp::FormatCodeRule* FormatRule(const std::string& symbol) {
@@ -260,11 +304,49 @@ class Importer {
     if (!options_.keep_going) failed_ = true;
   }
   PoEntry Reread(const EntryRef& ref) const {
-    PoReader reader(text_, decoding_, ref.offset, ref.line);
+    PoReader reader(text_, decoding_, ref.offset, static_cast<long>(ref.line));
     PoEntry entry;
     PoSyntaxError unused;
     (void)reader.Next(entry, unused);  // read once already without fault
     return entry;
+  }
+
+  // A second entry for one symbol (of one kind) or one msgid is ignored:
+  // marked with uses -1 and reported, in file order. Only keys that share a
+  // hash need a look.
+  void DropSeconds() {
+    struct Report {
+        long line, first;
+      std::string symbol;  // empty for a msgid
+    };
+    std::vector<Report> reports;
+    const auto scan = [&](const RefIndex& index, std::vector<EntryRef>& refs, bool by_symbol) {
+      index.ForEachSharedHash([&](const std::vector<std::size_t>& run) {
+        std::vector<PoEntry> entries;
+        for (const std::size_t k : run) entries.push_back(Reread(refs[k]));
+        for (std::size_t j = 1; j < run.size(); ++j) {
+          for (std::size_t i = 0; i < j; ++i) {
+            EntryRef& first = refs[run[i]];
+            EntryRef& second = refs[run[j]];
+            const bool same = by_symbol ? entries[i].context == entries[j].context : entries[i].msgid == entries[j].msgid;
+            if (first.uses < 0 || !same || first.kind != second.kind) continue;
+            second.uses = -1;
+            reports.push_back({second.first, first.first, by_symbol ? entries[j].context : std::string()});
+            break;
+          }
+        }
+      });
+    };
+    scan(symbols_, symbol_refs_, true);
+    scan(msgids_, msgid_refs_, false);
+    std::sort(reports.begin(), reports.end(), [](const Report& a, const Report& b) { return a.line < b.line; });
+    for (const Report& r : reports) {
+      if (r.symbol.empty()) {
+        SaySecondMsgid(Where{po_file_, r.line, ""}, r.first);
+      } else {
+        SaySecondEntry(Where{po_file_, r.line, r.symbol.c_str()}, r.first);
+      }
+    }
   }
 
   const char* po_file_;
@@ -274,29 +356,28 @@ class Importer {
   PoDecoding decoding_;
   bool header_seen_ = false;
   std::string language_;
-  std::map<std::pair<bool, std::string>, std::size_t> by_symbol_;  // into symbol_refs_
-  std::vector<EntryRef> symbol_refs_;
-  std::unordered_map<std::size_t, std::vector<std::size_t>> by_msgid_;  // hash -> into msgid_refs_
-  std::vector<EntryRef> msgid_refs_;
+  RefIndex symbols_, msgids_;
+  std::vector<EntryRef> symbol_refs_, msgid_refs_;
+  std::map<std::size_t, std::string> users_;  // symbols that took a msgid entry, by ref
   ImportCounts counts_;
   bool failed_ = false;
 };
 
-// Base mode: the base sources give every message and its facts.
+// Base mode: the base sources give every message and its facts; they are
+// read one entry at a time, and each is written as soon as it is read.
 bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out) {
-  std::vector<msgcomp::SourceEntry> sources;
-  if (msgcomp::ReadSourceEntries(base, sources) != 0) return false;
-  std::map<std::pair<bool, std::string>, bool> known;
-  for (const msgcomp::SourceEntry& s : sources) known[{s.number == 0, s.symbol}] = true;
-  if (!importer.Index([&](const std::string& symbol) {
-        return known.count({false, symbol}) == 0 && known.count({true, symbol}) != 0;
-      })) {
-    return false;
-  }
-  known.clear();
+  if (!importer.Index()) return false;
   importer.WriteHead(out);
+  // The source is about as long as the base's; room for it at once saves
+  // the copies of a growing string.
+  std::size_t bytes = 0;
+  for (const char* name : base) {
+    std::error_code ignored;
+    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+  }
+  out.reserve(out.size() + bytes + bytes / 8);
   PoEntry entry;
-  for (msgcomp::SourceEntry& source : sources) {
+  const int read = msgcomp::VisitSourceEntries(base, [&](msgcomp::SourceEntry& source) {
     const bool meta = source.number == 0;
     std::string format;
     Signature signature;
@@ -306,7 +387,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
         SayBaseTextFault(Where{base[static_cast<std::size_t>(source.source)], source.line, source.symbol.c_str()},
                          error);
         importer.Fail();
-        continue;
+        return;
       }
     }
     const std::string& msgid = meta ? source.text : format;
@@ -314,15 +395,15 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
     source.text = importer.TextOf(found ? &entry : nullptr, source.symbol, source.text, msgid,
                                   meta ? nullptr : &signature);
     if (!AppendSourceEntry(out, source)) importer.Fail();  // base responses never hold "]"
-    source = msgcomp::SourceEntry{};  // what is written is not needed again
-  }
+  });
+  if (read != 0) return false;
   importer.ReportUnused();
   return true;
 }
 
 // Without base sources: each entry's facts comment and msgid stand for the base.
 bool ImportAlone(Importer& importer, std::string& out) {
-  if (!importer.Index([](const std::string&) { return false; })) return false;
+  if (!importer.Index()) return false;
   importer.WriteHead(out);
   importer.ReportMsgidEntries();
   importer.ForEachSymbolEntry([&](const PoEntry& entry) {

@@ -100,6 +100,7 @@ void SayCannotRead(const char* file, int error_number) {
 void SayCannotWrite(const char* file, int error_number) {
   PoReport("qomsgpo: %s: cannot be written: %s\n", file, std::strerror(error_number));
 }
+void SayTooLarge(const char* file) { PoReport("qomsgpo: %s: a PO file of 4 GiB or more is not read\n", file); }
 void SayTooManySources(int most) { PoReport("qomsgpo: at most %d source files\n", most); }
 
 void SayExportTextFault(const Where& at, const FormatError& error) {

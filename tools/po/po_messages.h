@@ -24,6 +24,7 @@ void SayVersion(const char* version);
 void SayUsageError(const char* problem, const char* word);
 void SayCannotRead(const char* file, int error_number);
 void SayCannotWrite(const char* file, int error_number);
+void SayTooLarge(const char* file);
 void SayTooManySources(int most);
 
 // Export.
