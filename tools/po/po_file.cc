@@ -51,7 +51,21 @@ void EscapeOne(std::string& out, char c) {
   }
 }
 
+// Whether every byte stands for itself inside a string literal.
+bool NeedsNoEscape(std::string_view bytes) {
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || c == '"' || c == '\\') return false;
+  }
+  return true;
+}
+
 void WriteString(std::string& out, std::string_view keyword, std::string_view bytes) {
+  // Most texts fit one line as they are: the layout below would give the same.
+  if (keyword.size() + 3 + bytes.size() <= kWidth && NeedsNoEscape(bytes)) {
+    out.append(keyword).append(" \"").append(bytes).append("\"\n");
+    return;
+  }
   const std::vector<std::string> lines = format::QuotedLines(bytes, EscapeOne, kWidth - 2);
   if (lines.size() == 1 && keyword.size() + 3 + lines[0].size() <= kWidth) {
     out.append(keyword).append(" \"").append(lines[0]).append("\"\n");
