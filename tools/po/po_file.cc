@@ -123,6 +123,15 @@ bool PoReader::Unquote(std::string_view s, std::string& out, std::string& what) 
   const std::size_t end = s.size() - 1;
   std::size_t i = 1;
   while (i < end) {
+    // A run of bytes that stand for themselves is copied at once.
+    std::size_t stop = i;
+    while (stop < end && s[stop] != '"' && s[stop] != escape[0]) ++stop;
+    if (stop > i) {
+      if (!flush()) return false;
+      out.append(s.substr(i, stop - i));
+      i = stop;
+      continue;
+    }
     const char c = s[i];
     if (c == '"') {
       what = "a double quote inside a string must be written \\\"";
