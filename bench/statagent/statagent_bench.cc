@@ -37,8 +37,7 @@
 #include <thread>
 #include <vector>
 
-#include "agent_client.h"
-#include "agent_pool.h"
+#include <qokit/qoagent.h>
 
 namespace {
 
@@ -147,29 +146,29 @@ class PingPong {
 class Agent {
  public:
   explicit Agent(const char* program, int timeoutMs = 5000) {
-    AgentClientOptions options = {program, 0, timeoutMs, 0, 0};
-    if (agentClientOpen(&options, &client_) != AGENT_CLIENT_OK) client_ = nullptr;
+    qoagent_options options = {program, 0, timeoutMs, 0, 0};
+    if (qoagent_open(&options, &client_) != QOAGENT_OK) client_ = nullptr;
   }
-  ~Agent() { agentClientClose(client_); }
+  ~Agent() { qoagent_close(client_); }
   Agent(const Agent&) = delete;
   Agent& operator=(const Agent&) = delete;
   bool ok() const { return client_ != nullptr; }
-  pid_t server() const { return agentClientPid(client_); }
+  pid_t server() const { return qoagent_pid(client_); }
   bool Once(const std::string& path) {
-    return agentClientRequest(client_, AGENT_REQUEST_LSTAT, path.c_str(), &reply_) ==
-           AGENT_CLIENT_OK;
+    return qoagent_request(client_, QOAGENT_REQUEST_LSTAT, path.c_str(), &reply_) ==
+           QOAGENT_OK;
   }
   // Ends the agent by an exit of its own (an unlisted request code), which a
   // profiler under it sees, unlike the SIGKILL of a close.
-  void End() { agentClientRequest(client_, 1, "/", &reply_); }
+  void End() { qoagent_request(client_, 1, "/", &reply_); }
 
  private:
-  AgentClient* client_ = nullptr;
-  AgentReply reply_ = {};
+  qoagent_client* client_ = nullptr;
+  qoagent_reply reply_ = {};
 };
 
 // Requests per second of `threads` threads sharing a pool of as many agents.
-double PoolRate(AgentPool* pool, int threads, double seconds,
+double PoolRate(qoagent_pool* pool, int threads, double seconds,
                 const std::vector<std::string>& paths) {
   std::atomic<bool> failed{false};
   std::vector<double> rates(static_cast<std::size_t>(threads));
@@ -177,11 +176,11 @@ double PoolRate(AgentPool* pool, int threads, double seconds,
   for (int t = 0; t < threads; ++t) {
     workers.emplace_back([&, t] {
       const std::size_t offset = paths.size() * static_cast<std::size_t>(t) / threads;
-      AgentReply reply;
+      qoagent_reply reply;
       rates[static_cast<std::size_t>(t)] = Rate(seconds, [&](std::size_t i) {
         const std::string& path = paths[(offset + i) % paths.size()];
-        return agentPoolRequest(pool, AGENT_REQUEST_LSTAT, path.c_str(), &reply) ==
-               AGENT_CLIENT_OK;
+        return qoagent_pool_request(pool, QOAGENT_REQUEST_LSTAT, path.c_str(), &reply) ==
+               QOAGENT_OK;
       });
       if (rates[static_cast<std::size_t>(t)] < 0) failed = true;
     });
@@ -195,19 +194,19 @@ double PoolRate(AgentPool* pool, int threads, double seconds,
 
 // Requests per second of one thread that posts one request to every agent
 // of the pool and then collects the replies.
-double PostedRate(AgentPool* pool, double seconds, const std::vector<std::string>& paths) {
-  const int agents = agentPoolSize(pool);
-  std::vector<AgentTicket> tickets(static_cast<std::size_t>(agents));
-  AgentReply reply;
+double PostedRate(qoagent_pool* pool, double seconds, const std::vector<std::string>& paths) {
+  const int agents = qoagent_pool_size(pool);
+  std::vector<qoagent_ticket> tickets(static_cast<std::size_t>(agents));
+  qoagent_reply reply;
   const double rounds = Rate(seconds, [&](std::size_t i) {
     for (int a = 0; a < agents; ++a) {
       const std::string& path = paths[(i * agents + a) % paths.size()];
-      if (agentPoolPost(pool, AGENT_REQUEST_LSTAT, path.c_str(), &tickets[a]) != AGENT_CLIENT_OK) {
+      if (qoagent_pool_post(pool, QOAGENT_REQUEST_LSTAT, path.c_str(), &tickets[a]) != QOAGENT_OK) {
         return false;
       }
     }
     for (int a = 0; a < agents; ++a) {
-      if (agentPoolCollect(pool, &tickets[a], &reply) != AGENT_CLIENT_OK) return false;
+      if (qoagent_pool_collect(pool, &tickets[a], &reply) != QOAGENT_OK) return false;
     }
     return true;
   });
@@ -346,14 +345,14 @@ int main(int argc, char* argv[]) {
   std::printf("%-32s %18.2f   %18.2f\n", "agent / direct lstat (time)", median[0] / median[3],
               median[4] / median[7]);
 
-  AgentClientOptions options = {argv[1], 0, 5000, 0, 0};
+  qoagent_options options = {argv[1], 0, 5000, 0, 0};
   const int sizes[] = {1, 2, 4};
   std::vector<std::vector<double>> poolRates(3);
   std::vector<std::vector<double>> postedRates(3);
-  std::vector<AgentPool*> pools;
+  std::vector<qoagent_pool*> pools;
   for (int size : sizes) {
-    AgentPool* pool = nullptr;
-    if (agentPoolOpen(&options, size, &pool) != AGENT_CLIENT_OK) {
+    qoagent_pool* pool = nullptr;
+    if (qoagent_pool_open(&options, size, &pool) != QOAGENT_OK) {
       std::fprintf(stderr, "a pool of %d agents could not be opened\n", size);
       return 1;
     }
@@ -383,7 +382,7 @@ int main(int argc, char* argv[]) {
                 rate, rate / single);
     std::printf("pool of %d agents, 1 thread posts %10.0f /s  scaling %4.2f\n", sizes[p], posted,
                 posted / single);
-    if (agentPoolClose(pools[p]) != AGENT_CLIENT_OK) return 1;
+    if (qoagent_pool_close(pools[p]) != QOAGENT_OK) return 1;
   }
   return 0;
 }

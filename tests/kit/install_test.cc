@@ -40,10 +40,10 @@ TEST_F(InstallTest, InstallsProgramsLibrariesPrefixedHeadersAndManPages) {
        {"bin/qogenmsg", "bin/vexproc", "bin/vexproc-legacy", "bin/statagent", "bin/qomsgdump", "bin/vexdump",
         "bin/qostamp", "bin/qomsgpo", "bin/qomsgcheck", "bin/qomsgsig", "include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h",
         "include/qokit/unx/qonls.h", "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h",
-        "include/qokit/agent_segment.h", "include/qokit/agent_client.h", "include/qokit/agent_pool.h", "lib/libqomsg.a", "lib/libqohlp.a",
+        "include/qokit/qoagent_segment.h", "include/qokit/qoagent.h", "lib/libqomsg.a", "lib/libqohlp.a",
         "lib/libqokit_nls.a", "lib/libqokit_commutil.a", "lib/libqokit_agentclient.a",
         "lib/cmake/qokit/qokitConfig.cmake", "lib/pkgconfig/qokit.pc", "share/man/man1/qogenmsg.1",
-        "share/man/man1/qomsgdump.1", "share/man/man1/qomsgcheck.1", "share/man/man3/qomsg.3", "share/man/man3/qohlp.3", "share/man/man3/qokit_agentclient.3",
+        "share/man/man1/qomsgdump.1", "share/man/man1/qomsgcheck.1", "share/man/man3/qomsg.3", "share/man/man3/qohlp.3", "share/man/man3/qoagent.3",
         "share/man/man5/qomsg-object.5", "share/man/man5/qohelp.5"})
     EXPECT_TRUE(fs::exists(prefix_ / file)) << file;
   // Consumers put include/ on their path: only the prefix folder is there.

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "agent_client.h"
+#include <qokit/qoagent.h>
 #include "agent_process.h"
 #include "ipc_check.h"
 #include "temp_dir.h"
@@ -37,13 +37,13 @@ constexpr int kCloseTimeoutMs = 300;
 // What a bounded call may take beyond its bound on a loaded machine.
 constexpr auto kSlack = milliseconds(700);
 
-AgentClientOptions Options(unsigned flags = 0, int timeoutMs = kTimeoutMs) {
-  return AgentClientOptions{STATAGENT_PATH, 0, timeoutMs, kCloseTimeoutMs, flags};
+qoagent_options Options(unsigned flags = 0, int timeoutMs = kTimeoutMs) {
+  return qoagent_options{STATAGENT_PATH, 0, timeoutMs, kCloseTimeoutMs, flags};
 }
 
-AgentClient* OpenClient(const AgentClientOptions& options) {
-  AgentClient* client = nullptr;
-  EXPECT_EQ(agentClientOpen(&options, &client), AGENT_CLIENT_OK);
+qoagent_client* OpenClient(const qoagent_options& options) {
+  qoagent_client* client = nullptr;
+  EXPECT_EQ(qoagent_open(&options, &client), QOAGENT_OK);
   return client;
 }
 
@@ -53,9 +53,9 @@ bool ReapedByTheLibrary(pid_t agent) {
   const auto deadline = Clock::now() + std::chrono::seconds(5);
   while (Clock::now() < deadline) {
     if (waitpid(agent, nullptr, WNOHANG) < 0 && errno == ECHILD) return true;
-    const AgentClientOptions options = Options();
-    AgentClient* client = nullptr;
-    if (agentClientOpen(&options, &client) == AGENT_CLIENT_OK) agentClientClose(client);
+    const qoagent_options options = Options();
+    qoagent_client* client = nullptr;
+    if (qoagent_open(&options, &client) == QOAGENT_OK) qoagent_close(client);
     std::this_thread::sleep_for(milliseconds(20));
   }
   return false;
@@ -77,9 +77,9 @@ class HangTest : public ::testing::TestWithParam<Hang> {
   }
 
   // Makes the next request on `client` hang; returns the path to ask for.
-  std::string Hang(AgentClient* client) {
+  std::string Hang(qoagent_client* client) {
     if (GetParam() == Hang::kStoppedAgent) {
-      EXPECT_EQ(kill(agentClientPid(client), SIGSTOP), 0);
+      EXPECT_EQ(kill(qoagent_pid(client), SIGSTOP), 0);
       return "/";
     }
     return (mount_ / "hang").string();
@@ -132,55 +132,55 @@ class HangTest : public ::testing::TestWithParam<Hang> {
 };
 
 TEST_P(HangTest, RequestTimesOutAndCloseReturnsWithinItsBound) {
-  AgentClient* client = OpenClient(Options());
+  qoagent_client* client = OpenClient(Options());
   ASSERT_NE(client, nullptr);
-  const pid_t agent = agentClientPid(client);
+  const pid_t agent = qoagent_pid(client);
   const std::string path = Hang(client);
-  AgentReply reply = {};
+  qoagent_reply reply = {};
   auto start = Clock::now();
-  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, path.c_str(), &reply),
-            AGENT_CLIENT_TIMEOUT);
+  EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, path.c_str(), &reply),
+            QOAGENT_ERR_TIMEOUT);
   auto took = Clock::now() - start;
   EXPECT_GE(took, milliseconds(kTimeoutMs));
   EXPECT_LT(took, milliseconds(kTimeoutMs) + kSlack);
   // The late reply has not come: nothing else may be sent meanwhile.
-  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply), AGENT_CLIENT_NOT_READY);
+  EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply), QOAGENT_ERR_NOT_READY);
 
   start = Clock::now();
-  const int closed = agentClientClose(client);
+  const int closed = qoagent_close(client);
   took = Clock::now() - start;
   EXPECT_LT(took, milliseconds(kCloseTimeoutMs) + kSlack);
   // A stopped agent dies of SIGKILL; one in an uninterruptible call cannot.
-  EXPECT_EQ(closed, GetParam() == Hang::kStoppedAgent ? AGENT_CLIENT_OK : AGENT_CLIENT_ABANDONED);
+  EXPECT_EQ(closed, GetParam() == Hang::kStoppedAgent ? QOAGENT_OK : QOAGENT_ERR_ABANDONED);
   ReleaseFileSystem();
   EXPECT_TRUE(ReapedByTheLibrary(agent));
 }
 
 TEST_P(HangTest, RestartServesTheNextRequestFromAFreshAgent) {
-  AgentClient* client = OpenClient(Options(AGENT_CLIENT_RESTART));
+  qoagent_client* client = OpenClient(Options(QOAGENT_RESTART));
   ASSERT_NE(client, nullptr);
-  const pid_t stuck = agentClientPid(client);
-  const int stuckSet = agentClientSemId(client);
+  const pid_t stuck = qoagent_pid(client);
+  const int stuckSet = qoagent_sem_id(client);
   const std::string path = Hang(client);
-  AgentReply reply = {};
+  qoagent_reply reply = {};
   const auto start = Clock::now();
-  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, path.c_str(), &reply),
-            AGENT_CLIENT_TIMEOUT);
+  EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, path.c_str(), &reply),
+            QOAGENT_ERR_TIMEOUT);
   // The restart counts within the bound: it waits the close timeout at most
   // for the old agent and then for the new one to be ready.
   EXPECT_LT(Clock::now() - start, milliseconds(kTimeoutMs + kCloseTimeoutMs) + kSlack);
-  EXPECT_EQ(agentClientRestarts(client), 1u);
-  EXPECT_NE(agentClientPid(client), stuck);
+  EXPECT_EQ(qoagent_restarts(client), 1u);
+  EXPECT_NE(qoagent_pid(client), stuck);
   EXPECT_FALSE(SemaphoreSetExists(stuckSet));
 
   for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply), AGENT_CLIENT_OK);
+    ASSERT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply), QOAGENT_OK);
     EXPECT_EQ(reply.result, 0);
     EXPECT_TRUE(S_ISDIR(reply.record.st.st_mode));
   }
-  EXPECT_EQ(agentClientRestarts(client), 1u);
+  EXPECT_EQ(qoagent_restarts(client), 1u);
   const auto closing = Clock::now();
-  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_close(client), QOAGENT_OK);
   EXPECT_LT(Clock::now() - closing, milliseconds(kCloseTimeoutMs) + kSlack);
   ReleaseFileSystem();
   EXPECT_TRUE(ReapedByTheLibrary(stuck));
@@ -199,13 +199,13 @@ TEST(AgentLifeTest, KilledClientLeavesNoSegmentAndItsSetGoesAtTheNextOpen) {
   const pid_t client = fork();
   ASSERT_GE(client, 0);
   if (client == 0) {
-    const AgentClientOptions options = Options(0, 5000);
-    AgentClient* opened = nullptr;
+    const qoagent_options options = Options(0, 5000);
+    qoagent_client* opened = nullptr;
     int ids[3] = {-1, -1, -1};
-    if (agentClientOpen(&options, &opened) == AGENT_CLIENT_OK) {
-      ids[0] = agentClientPid(opened);
-      ids[1] = agentClientShmId(opened);
-      ids[2] = agentClientSemId(opened);
+    if (qoagent_open(&options, &opened) == QOAGENT_OK) {
+      ids[0] = qoagent_pid(opened);
+      ids[1] = qoagent_shm_id(opened);
+      ids[2] = qoagent_sem_id(opened);
     }
     pipe.Write(ids, sizeof ids);
     for (;;) pause();
@@ -223,34 +223,34 @@ TEST(AgentLifeTest, KilledClientLeavesNoSegmentAndItsSetGoesAtTheNextOpen) {
   EXPECT_FALSE(SegmentExists(ids[1])) << "the segment outlived both its users";
   EXPECT_TRUE(SemaphoreSetExists(ids[2]));
 
-  AgentClient* next = OpenClient(Options());
+  qoagent_client* next = OpenClient(Options());
   EXPECT_FALSE(SemaphoreSetExists(ids[2])) << "the next open left the dead client's set";
-  EXPECT_EQ(agentClientClose(next), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_close(next), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(client, 0));
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
 }
 
 TEST(AgentLifeTest, ForkCopyNeverTouchesTheParentsAgent) {
-  AgentClient* client = OpenClient(Options(AGENT_CLIENT_RESTART, 5000));
+  qoagent_client* client = OpenClient(Options(QOAGENT_RESTART, 5000));
   ASSERT_NE(client, nullptr);
-  const pid_t agent = agentClientPid(client);
-  const int set = agentClientSemId(client);
+  const pid_t agent = qoagent_pid(client);
+  const int set = qoagent_sem_id(client);
   const int child = StatusOfChild([&] {
-    AgentReply reply = {};
-    if (agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply) != AGENT_CLIENT_NOT_OWNER) {
+    qoagent_reply reply = {};
+    if (qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply) != QOAGENT_ERR_NOT_OWNER) {
       return 1;
     }
-    if (agentClientSend(client, AGENT_REQUEST_LSTAT, "/") != AGENT_CLIENT_NOT_OWNER) return 2;
-    return agentClientClose(client) == AGENT_CLIENT_OK ? 0 : 3;
+    if (qoagent_send(client, QOAGENT_REQUEST_LSTAT, "/") != QOAGENT_ERR_NOT_OWNER) return 2;
+    return qoagent_close(client) == QOAGENT_OK ? 0 : 3;
   });
   EXPECT_EQ(child, 0);
   EXPECT_EQ(kill(agent, 0), 0) << "the child's close ended the parent's agent";
   EXPECT_TRUE(SemaphoreSetExists(set));
-  AgentReply reply = {};
-  ASSERT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply), AGENT_CLIENT_OK);
+  qoagent_reply reply = {};
+  ASSERT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply), QOAGENT_OK);
   EXPECT_EQ(reply.result, 0);
-  EXPECT_EQ(agentClientRestarts(client), 0u);
-  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_restarts(client), 0u);
+  EXPECT_EQ(qoagent_close(client), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
 }
 
@@ -266,9 +266,9 @@ bool NextProcessGets(pid_t pid) {
 // The host collects every child itself; the agent's identifier then goes to
 // another process, which closing the client must leave alone.
 TEST(AgentLifeTest, HostThatReapsEveryChildKeepsItsOtherProcessesSafe) {
-  AgentClient* client = OpenClient(Options());
+  qoagent_client* client = OpenClient(Options());
   ASSERT_NE(client, nullptr);
-  const pid_t agent = agentClientPid(client);
+  const pid_t agent = qoagent_pid(client);
   ASSERT_EQ(kill(agent, SIGKILL), 0);
   int status = 0;
   pid_t reaped;
@@ -283,11 +283,11 @@ TEST(AgentLifeTest, HostThatReapsEveryChildKeepsItsOtherProcessesSafe) {
       for (;;) pause();
     }
   }
-  AgentReply reply = {};
-  EXPECT_EQ(agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply),
-            AGENT_CLIENT_AGENT_ENDED);
-  EXPECT_EQ(agentClientExitStatus(client), -1) << "the host collected the status first";
-  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  qoagent_reply reply = {};
+  EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply),
+            QOAGENT_ERR_AGENT_ENDED);
+  EXPECT_EQ(qoagent_exit_status(client), -1) << "the host collected the status first";
+  EXPECT_EQ(qoagent_close(client), QOAGENT_OK);
   if (decoy > 0) {
     EXPECT_EQ(waitpid(decoy, &status, WNOHANG), 0) << "the process that took the agent's "
                                                       "identifier was signalled";
@@ -317,9 +317,9 @@ std::vector<std::string> OpenDescriptors(pid_t process) {
 TEST(AgentLifeTest, AgentStartsClean) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);  // inheritable, as a careless host leaves them
-  AgentClient* client = OpenClient(Options());
+  qoagent_client* client = OpenClient(Options());
   ASSERT_NE(client, nullptr);
-  const pid_t agent = agentClientPid(client);
+  const pid_t agent = qoagent_pid(client);
   close(ends[1]);
   char byte;
   EXPECT_EQ(read(ends[0], &byte, 1), 0) << "the agent holds the pipe open";
@@ -336,14 +336,14 @@ TEST(AgentLifeTest, AgentStartsClean) {
   dir.Write("seven", "7 bytes");
   const int here = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
-  AgentReply reply = {};
-  const int result = agentClientRequest(client, AGENT_REQUEST_STAT, "seven", &reply);
+  qoagent_reply reply = {};
+  const int result = qoagent_request(client, QOAGENT_REQUEST_STAT, "seven", &reply);
   EXPECT_EQ(fchdir(here), 0);
   close(here);
-  ASSERT_EQ(result, AGENT_CLIENT_OK);
+  ASSERT_EQ(result, QOAGENT_OK);
   EXPECT_EQ(reply.result, 0);
   EXPECT_EQ(reply.record.st.st_size, 7);
-  EXPECT_EQ(agentClientClose(client), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_close(client), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
 }
 
@@ -356,18 +356,18 @@ TEST(AgentLifeTest, CtrlCToTheHostsGroupSparesTheAgent) {
     struct sigaction handled = {};
     handled.sa_handler = [](int) {};
     sigaction(SIGINT, &handled, nullptr);
-    const AgentClientOptions options = Options(0, 5000);
-    AgentClient* client = nullptr;
-    if (agentClientOpen(&options, &client) != AGENT_CLIENT_OK) return 1;
+    const qoagent_options options = Options(0, 5000);
+    qoagent_client* client = nullptr;
+    if (qoagent_open(&options, &client) != QOAGENT_OK) return 1;
     const pid_t self = getpid();
     pipe.Write(&self, sizeof self);
     kill(0, SIGINT);
     std::this_thread::sleep_for(milliseconds(100));
-    AgentReply reply = {};
-    const int result = agentClientRequest(client, AGENT_REQUEST_LSTAT, "/", &reply);
-    const int closed = agentClientClose(client);
-    if (result != AGENT_CLIENT_OK) return 2;
-    return closed == AGENT_CLIENT_OK ? 0 : 3;
+    qoagent_reply reply = {};
+    const int result = qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply);
+    const int closed = qoagent_close(client);
+    if (result != QOAGENT_OK) return 2;
+    return closed == QOAGENT_OK ? 0 : 3;
   });
   EXPECT_EQ(host, 0);
   pid_t hostPid = -1;

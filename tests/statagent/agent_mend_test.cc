@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "agent_process.h"
-#include "agent_segment.h"
+#include "qoagent_segment.h"
 #include "ipc_check.h"
 
 namespace {
