@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "agent_process.h"
 #include "ipc_check.h"
 #include "segment_from_c.h"
 #include "temp_dir.h"
@@ -235,7 +236,13 @@ TEST_F(AgentClientTest, FailedOpenLeavesNothingBehind) {
     SCOPED_TRACE(row.name);
     qoagent_client* client = reinterpret_cast<qoagent_client*>(&dir_);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(qoagent_open(&row.options, &client), row.result);
+    int result;
+    {
+      // The start's bound is a deadline, however often the host is interrupted.
+      const BusyHost busy;
+      result = qoagent_open(&row.options, &client);
+    }
+    EXPECT_EQ(result, row.result);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(client, nullptr);
   }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
@@ -16,8 +17,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -136,6 +140,8 @@ TEST_P(HangTest, RequestTimesOutAndCloseReturnsWithinItsBound) {
   ASSERT_NE(client, nullptr);
   const pid_t agent = qoagent_pid(client);
   const std::string path = Hang(client);
+  // Bounds are deadlines: signals that interrupt the waits do not stretch them.
+  std::optional<BusyHost> busy(std::in_place);
   qoagent_reply reply = {};
   auto start = Clock::now();
   EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, path.c_str(), &reply),
@@ -149,6 +155,7 @@ TEST_P(HangTest, RequestTimesOutAndCloseReturnsWithinItsBound) {
   start = Clock::now();
   const int closed = qoagent_close(client);
   took = Clock::now() - start;
+  busy.reset();
   EXPECT_LT(took, milliseconds(kCloseTimeoutMs) + kSlack);
   // A stopped agent dies of SIGKILL; one in an uninterruptible call cannot.
   EXPECT_EQ(closed, GetParam() == Hang::kStoppedAgent ? QOAGENT_OK : QOAGENT_ERR_ABANDONED);
@@ -184,6 +191,67 @@ TEST_P(HangTest, RestartServesTheNextRequestFromAFreshAgent) {
   EXPECT_LT(Clock::now() - closing, milliseconds(kCloseTimeoutMs) + kSlack);
   ReleaseFileSystem();
   EXPECT_TRUE(ReapedByTheLibrary(stuck));
+}
+
+// `client | cat`: the host's output is a pipe, and whoever reads it waits for
+// every writer to close it. The client ends while its agent is stuck.
+TEST_P(HangTest, HostsOutputEndsWithTheClientWhileItsAgentIsStuck) {
+  Subreaper reaper;
+  Pipe output;
+  Pipe report;
+  const pid_t client = fork();
+  ASSERT_GE(client, 0);
+  if (client == 0) {
+    dup2(output.ends[1], 1);
+    dup2(output.ends[1], 2);
+    const qoagent_options options = Options();
+    qoagent_client* opened = nullptr;
+    if (qoagent_open(&options, &opened) != QOAGENT_OK) _exit(1);
+    const pid_t agent = qoagent_pid(opened);
+    report.Write(&agent, sizeof agent);
+    qoagent_reply reply = {};
+    const int result = qoagent_request(opened, QOAGENT_REQUEST_LSTAT, Hang(opened).c_str(), &reply);
+    std::printf("%s\n", qoagent_strerror(result));
+    std::fflush(stdout);
+    _exit(0);
+  }
+  output.CloseWriteEnd();
+  pid_t agent = -1;
+  ASSERT_TRUE(report.Read(&agent, sizeof agent));
+  std::string text;
+  EXPECT_TRUE(output.ReadToEnd(&text, 3000)) << "the host's output stayed open after the client";
+  EXPECT_EQ(text, std::string(qoagent_strerror(QOAGENT_ERR_TIMEOUT)) + "\n");
+  EXPECT_EQ(ExitStatusWithin(client, 1000), 0);
+  // The orphaned agent was adopted here; freed, it ends.
+  if (GetParam() == Hang::kStoppedAgent) kill(agent, SIGKILL);
+  ReleaseFileSystem();
+  EXPECT_NE(ExitStatusWithin(agent, 3000), -1);
+  qoagent_close(OpenClient(Options()));  // sweeps the client's set
+  EXPECT_TRUE(NoIpcLeftBy(client));
+}
+
+// More agents abandoned than any fixed table holds: once their calls return,
+// every one is reaped by a later call of the library.
+TEST_P(HangTest, EveryAbandonedAgentIsReapedHoweverMany) {
+  if (GetParam() == Hang::kStoppedAgent) {
+    GTEST_SKIP() << "a stopped agent dies of the close's SIGKILL; only a call in the kernel outlives it";
+  }
+  constexpr int kAgents = 70;
+  std::vector<pid_t> agents;
+  int abandoned = 0;
+  for (int i = 0; i < kAgents; ++i) {
+    const qoagent_options options = {STATAGENT_PATH, 0, 100, 20, 0};
+    qoagent_client* client = OpenClient(options);
+    ASSERT_NE(client, nullptr);
+    agents.push_back(qoagent_pid(client));
+    qoagent_reply reply = {};
+    EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, Hang(client).c_str(), &reply),
+              QOAGENT_ERR_TIMEOUT);
+    if (qoagent_close(client) == QOAGENT_ERR_ABANDONED) ++abandoned;
+  }
+  EXPECT_GT(abandoned, 64);
+  ReleaseFileSystem();
+  for (const pid_t agent : agents) EXPECT_TRUE(ReapedByTheLibrary(agent)) << agent;
 }
 
 INSTANTIATE_TEST_SUITE_P(Hangs, HangTest,
@@ -325,6 +393,12 @@ TEST(AgentLifeTest, AgentStartsClean) {
   EXPECT_EQ(read(ends[0], &byte, 1), 0) << "the agent holds the pipe open";
   close(ends[0]);
   EXPECT_EQ(OpenDescriptors(agent), (std::vector<std::string>{"0", "1", "2"}));
+  for (const char* fd : {"0", "1", "2"}) {
+    char target[64] = {};
+    const std::string name = "/proc/" + std::to_string(agent) + "/fd/" + fd;
+    EXPECT_GT(readlink(name.c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "/dev/null") << "descriptor " << fd;
+  }
   EXPECT_EQ(getpgid(agent), agent) << "the agent is not in a process group of its own";
   char cwd[64] = {};
   const std::string link = "/proc/" + std::to_string(agent) + "/cwd";
@@ -345,6 +419,89 @@ TEST(AgentLifeTest, AgentStartsClean) {
   EXPECT_EQ(reply.record.st.st_size, 7);
   EXPECT_EQ(qoagent_close(client), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
+}
+
+// An agent that ends at once is the same situation however the host treats
+// its children, and is told by one code: the host that ignores SIGCHLD has
+// it reaped by the kernel before the client may look.
+TEST(AgentLifeTest, AgentThatEndsAtOnceIsAlwaysAgentEnded) {
+  for (const bool ignoreChildren : {false, true}) {
+    SCOPED_TRACE(ignoreChildren ? "SIGCHLD ignored" : "SIGCHLD default");
+    const int others = StatusOfChild([&] {
+      if (ignoreChildren) signal(SIGCHLD, SIG_IGN);
+      int otherCodes = 0;
+      for (int i = 0; i < 20; ++i) {
+        const qoagent_options options = {"/bin/false", 0, 2000, 0, 0};
+        qoagent_client* client = nullptr;
+        if (qoagent_open(&options, &client) != QOAGENT_ERR_AGENT_ENDED) ++otherCodes;
+      }
+      return otherCodes;
+    });
+    EXPECT_EQ(others, 0);
+  }
+}
+
+// Each failure names its cause: the code, and errno where the code says so.
+TEST(AgentLifeTest, FailuresOfTheSystemCarryTheirErrno) {
+  TempDir dir;
+  const auto gone = dir.path() / "gone";
+  struct Row {
+    const char* name;
+    std::function<int()> fail;  // the code of the failing call, errno kept
+    int code;
+    int errNum;
+  } rows[] = {
+      {"relative path in a removed working directory",
+       [&] {
+         const qoagent_options options = Options(0, 5000);
+         qoagent_client* client = nullptr;
+         if (qoagent_open(&options, &client) != QOAGENT_OK) return 100;
+         std::filesystem::create_directory(gone);
+         if (chdir(gone.c_str()) != 0 || rmdir(gone.c_str()) != 0) return 101;
+         qoagent_reply reply = {};
+         const int result = qoagent_request(client, QOAGENT_REQUEST_STAT, "file", &reply);
+         const int failure = errno;
+         qoagent_close(client);
+         errno = failure;
+         return result;
+       },
+       QOAGENT_ERR_SYSTEM, ENOENT},
+      {"relative agent program in a removed working directory",
+       [&] {
+         std::filesystem::create_directory(gone);
+         if (chdir(gone.c_str()) != 0 || rmdir(gone.c_str()) != 0) return 101;
+         const qoagent_options options = {"statagent", 0, 5000, 0, 0};
+         qoagent_client* client = nullptr;
+         return qoagent_open(&options, &client);
+       },
+       QOAGENT_ERR_SYSTEM, ENOENT},
+      {"no descriptor left for the agent's handle",
+       [&] {
+         close_range(3, ~0u, 0);
+         const struct rlimit three = {3, 3};
+         if (setrlimit(RLIMIT_NOFILE, &three) != 0) return 102;
+         const qoagent_options options = Options(0, 5000);
+         qoagent_client* client = nullptr;
+         return qoagent_open(&options, &client);
+       },
+       QOAGENT_ERR_START, EMFILE},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Pipe report;
+    // The report goes out on descriptor 2, which even the row that closes
+    // every other descriptor keeps.
+    const int status = StatusOfChild([&] {
+      dup2(report.ends[1], 2);
+      const int result[2] = {row.fail(), errno};
+      return write(2, result, sizeof result) == sizeof result ? 0 : 1;
+    });
+    int result[2] = {0, 0};
+    ASSERT_EQ(status, 0);
+    ASSERT_TRUE(report.Read(result, sizeof result));
+    EXPECT_EQ(result[0], row.code) << qoagent_strerror(result[0]);
+    EXPECT_EQ(result[1], row.errNum) << std::strerror(result[1]);
+  }
 }
 
 // The host runs in a group of its own, handles SIGINT and sends it to its
