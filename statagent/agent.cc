@@ -31,7 +31,7 @@ pid_t startParent = 0;
 // Async-signal-safe only: getppid, alarm and _exit. Besides the alarm, the
 // kernel raises it when the parent ends (see WatchParent), so that an agent
 // whose wait never blocks stops at once instead of spinning until the alarm.
-extern "C" void Watchdog(int) {
+void Watchdog(int) {
   if (getppid() != startParent) _exit(kAgentParentGone);
   alarm(kWatchdogSeconds);
 }
