@@ -64,10 +64,12 @@ int qoagent_receive(qoagent_client* client, qoagent_reply* reply) {
 
 int qoagent_request(qoagent_client* client, int32_t request, const char* path,
                     qoagent_reply* reply) {
-  if (reply == nullptr) return QOAGENT_ERR_ARGUMENT;
-  const int sent = qoagent_send(client, request, path);
-  if (sent != QOAGENT_OK) return sent;
-  return qoagent_receive(client, reply);
+  if (client == nullptr || path == nullptr || reply == nullptr) return QOAGENT_ERR_ARGUMENT;
+  return Guarded([&]() -> int {
+    Client& self = *FromHandle(client);
+    const int sent = qokit::agent::SendRequest(self, request, path);
+    return sent != QOAGENT_OK ? sent : qokit::agent::ReceiveReply(self, reply);
+  });
 }
 
 int qoagent_post(qoagent_client* client, int32_t request) {
