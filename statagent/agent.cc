@@ -109,12 +109,16 @@ void LetWatchdogIn(bool in) {
 // Waits with the watchdog let in; false when the set is gone or unusable
 // (removed, invalid identifier, no permission, bad operation). A watchdog
 // that fell due while the agent was serving runs as soon as it is let in,
-// so even a wait that always succeeds at once cannot keep it out.
+// so even a wait that always succeeds at once cannot keep it out. A wait
+// that was interrupted or did not wait (IPC_NOWAIT) looks at the parent
+// itself too: a runtime that defers signal handlers to its own next call
+// (ThreadSanitizer does) would otherwise leave the watchdog pending for ever.
 bool WaitForRequest(const AgentSegment& segment) {
   LetWatchdogIn(true);
   for (;;) {
     struct sembuf op = segment.waitOp;
     if (semop(segment.semId, &op, 1) == 0) break;
+    if ((errno == EINTR || errno == EAGAIN) && getppid() != startParent) _exit(kAgentParentGone);
     if (errno != EINTR && errno != EAGAIN && errno != ENOMEM) return false;
   }
   LetWatchdogIn(false);

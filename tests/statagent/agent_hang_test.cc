@@ -237,16 +237,21 @@ TEST_P(HangTest, EveryAbandonedAgentIsReapedHoweverMany) {
     GTEST_SKIP() << "a stopped agent dies of the close's SIGKILL; only a call in the kernel outlives it";
   }
   constexpr int kAgents = 70;
+  // All stuck at once: every request is sent before any reply is awaited.
+  std::vector<qoagent_client*> clients;
+  for (int i = 0; i < kAgents; ++i) {
+    const qoagent_options options = {STATAGENT_PATH, 0, 1000, 20, 0};
+    clients.push_back(OpenClient(options));
+    ASSERT_NE(clients.back(), nullptr);
+    ASSERT_EQ(qoagent_send(clients.back(), QOAGENT_REQUEST_LSTAT, Hang(clients.back()).c_str()),
+              QOAGENT_OK);
+  }
   std::vector<pid_t> agents;
   int abandoned = 0;
-  for (int i = 0; i < kAgents; ++i) {
-    const qoagent_options options = {STATAGENT_PATH, 0, 100, 20, 0};
-    qoagent_client* client = OpenClient(options);
-    ASSERT_NE(client, nullptr);
+  for (qoagent_client* client : clients) {
     agents.push_back(qoagent_pid(client));
     qoagent_reply reply = {};
-    EXPECT_EQ(qoagent_request(client, QOAGENT_REQUEST_LSTAT, Hang(client).c_str(), &reply),
-              QOAGENT_ERR_TIMEOUT);
+    EXPECT_EQ(qoagent_receive(client, &reply), QOAGENT_ERR_TIMEOUT);
     if (qoagent_close(client) == QOAGENT_ERR_ABANDONED) ++abandoned;
   }
   EXPECT_GT(abandoned, 64);
