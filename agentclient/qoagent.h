@@ -8,10 +8,10 @@
  * (qoagent_pool) spreads requests over several agents and may be used by
  * any number of threads at once.
  *
- * Every function that returns int returns QOAGENT_OK (0) or a negative
- * QOAGENT_ERR_* code, which qoagent_strerror describes; where a code says so,
- * errno tells more. No function aborts the caller: running out of memory is
- * QOAGENT_ERR_NOMEM.
+ * The functions that act (open, request, send, receive, post, close and
+ * their pool forms) return QOAGENT_OK (0) or a negative QOAGENT_ERR_* code,
+ * which qoagent_strerror describes; where a code says so, errno tells more.
+ * No function aborts the caller: running out of memory is QOAGENT_ERR_NOMEM.
  *
  * The agent, the segment and the semaphore set, as this library uses them:
  *   - The segment is private (mode 0600) and is marked for removal before
