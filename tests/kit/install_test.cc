@@ -50,11 +50,11 @@ TEST_F(InstallTest, ComponentsHoldProgramsDevelopmentFilesAndDocumentation) {
         "share/man/man5/qohelp.5.gz", "share/doc/qokit/copyright", "share/doc/qokit/changelog.gz"}},
       {"Development",
        {"include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h", "include/qokit/unx/qonls.h",
-        "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h", "include/qokit/agent_segment.h",
-        "include/qokit/agent_client.h", "include/qokit/agent_pool.h", lib + "/libqomsg.a", lib + "/libqohlp.a",
+        "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h", "include/qokit/qoagent_segment.h",
+        "include/qokit/qoagent.h", lib + "/libqomsg.a", lib + "/libqohlp.a",
         lib + "/libqokit_nls.a", lib + "/libqokit_commutil.a", lib + "/libqokit_agentclient.a",
         lib + "/cmake/qokit/qokitConfig.cmake", lib + "/pkgconfig/qokit.pc", "share/man/man3/qomsg.3.gz",
-        "share/man/man3/qohlp.3.gz", "share/man/man3/qokit_agentclient.3.gz", "share/doc/qokit-dev/copyright"}},
+        "share/man/man3/qohlp.3.gz", "share/man/man3/qoagent.3.gz", "share/doc/qokit-dev/copyright"}},
       {"Documentation", {"share/doc/qokit-doc/README.md", "share/doc/qokit-doc/examples/kit/show.c"}},
   };
   for (const auto& c : components) {
