@@ -45,6 +45,7 @@ void ExpectConsistent() {
     }
     prev = s;
   }
+  EXPECT_EQ(msgState->symTail, prev) << "symTail is not the list's last record";
   std::size_t chained = 0;
   for (const MsgSymbol* head : msgState->symHash)
     for (const MsgSymbol* s = head; s != nullptr; s = s->hashNext) ++chained;

@@ -1,6 +1,6 @@
 // genobj end to end where a golden case cannot say it: the compile date that
-// the clock gives, an input too large to keep as a file, and a write that
-// fails under a file size limit. The byte-exact object files and the failure
+// the clock gives, an input too large to keep as a file, a write that fails
+// under a file size limit, and a source that is a pipe. The byte-exact object files and the failure
 // table are golden cases under tests/e2e/cases/qogenmsg-genobj-*.
 #include <gtest/gtest.h>
 
@@ -76,6 +76,22 @@ TEST(Genobj, FailedWriteKeepsTheOldObjectFile) {
   int entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
   EXPECT_EQ(entries, 3);
+}
+
+// Both passes read the same bytes, read once: a source that cannot be read
+// twice (a pipe) gives the object file a regular file gives.
+TEST(Genobj, ASourceThatIsAPipeCompilesAsAFileDoes) {
+  TempDir dir;
+  const std::string source = "1 I A \"Hello @1%s\"\n2 E B [Y] \"World\"\n";
+  dir.Write("a.msg", source);
+  ASSERT_EQ(Compile(dir, {"a.msg"}).status, 0);
+  RunOptions piped = InDir(dir.path(), source);
+  piped.environment = {"SOURCE_DATE_EPOCH=0"};
+  ASSERT_EQ(RunProgram(QOGENMSG_PATH, {"genobj", "s.h", "p.bin", "/dev/stdin"}, piped).status, 0);
+  RunOptions plain = InDir(dir.path());
+  plain.environment = {"SOURCE_DATE_EPOCH=0"};
+  ASSERT_EQ(RunProgram(QOGENMSG_PATH, {"genobj", "s.h", "f.bin", "a.msg"}, plain).status, 0);
+  EXPECT_EQ(dir.Read("p.bin"), dir.Read("f.bin"));
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "compiler_state.h"
+#include "source_text.h"
 
 using namespace qokit::msgcomp;
 
@@ -163,6 +166,32 @@ TEST(ReadMessage, OneSweepReadsPlainEntriesAsByteByByte) {
     ASSERT_EQ(swept.result, bytewise.result) << testing::PrintToString(sources);
     ASSERT_EQ(swept.errors, bytewise.errors) << testing::PrintToString(sources);
   }
+}
+
+// Lines are counted from the last place asked for, forwards or backwards,
+// and from where a reader says it has counted to; each answer is the count
+// of line feeds before the place, plus one.
+TEST(SourceText, LinesFromAnyPlaceInAnyOrder) {
+  std::mt19937 rng(9);
+  std::string bytes[3];
+  for (std::string& b : bytes)
+    for (std::size_t n = rng() % 400; n > 0; --n) b += "ab\n\n \r"[rng() % 6];
+  FILE* streams[3];
+  for (int i = 0; i < 3; ++i) {
+    streams[i] = fmemopen(bytes[i].data(), bytes[i].size(), "r");
+    if (bytes[i].empty()) streams[i] = std::tmpfile();
+  }
+  SourceText text;
+  ASSERT_EQ(text.Load(streams, 3), -1);
+  for (int i = 0; i < 2000; ++i) {
+    const int file = static_cast<int>(rng() % 3);
+    const std::size_t at = rng() % (bytes[file].size() + 1);
+    const long expected = 1 + static_cast<long>(std::count(bytes[file].begin(), bytes[file].begin() + static_cast<long>(at), '\n'));
+    ASSERT_EQ(text.LineOf(file, text.Begin(file) + at), expected) << file << " " << at;
+    ASSERT_EQ(std::string(text.Begin(file), text.End(file)), bytes[file]);
+    if (rng() % 5 == 0) text.Mark(file, text.Begin(file) + at, expected);
+  }
+  for (FILE* f : streams) std::fclose(f);
 }
 
 TEST(IsAllDigits, DigitsOnlyAndNonEmpty) {
