@@ -6,6 +6,23 @@
 
 namespace qokit::msgcomp {
 
+namespace {
+
+// A new chunk of `size` elements at the end of `chunks`; false when out of memory.
+template <typename T>
+bool AddChunk(std::vector<std::unique_ptr<T[]>>& chunks, size_t size) {
+  std::unique_ptr<T[]> chunk(new (std::nothrow) T[size]);
+  if (!chunk) return false;
+  try {
+    chunks.push_back(std::move(chunk));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 MsgSymbol* SymbolPool::New() {
   MsgSymbol* sym = nullptr;
   if (freeList_ != nullptr) {
@@ -14,13 +31,7 @@ MsgSymbol* SymbolPool::New() {
   } else {
     if (usedInLast_ == chunkSize_) {
       const size_t size = chunkSize_ == 0 ? 16 : std::min(2 * chunkSize_, kLargestChunk);
-      std::unique_ptr<MsgSymbol[]> chunk(new (std::nothrow) MsgSymbol[size]);
-      if (!chunk) return nullptr;
-      try {
-        chunks_.push_back(std::move(chunk));
-      } catch (const std::bad_alloc&) {
-        return nullptr;
-      }
+      if (!AddChunk(chunks_, size)) return nullptr;
       chunkSize_ = size;
       usedInLast_ = 0;
     }
@@ -38,13 +49,7 @@ void SymbolPool::Delete(MsgSymbol* sym) {
 unsigned char* SymbolPool::CopyText(const unsigned char* bytes, size_t length) {
   if (length > textRoom_) {
     const size_t size = std::max(length, kTextChunk);
-    std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[size]);
-    if (!chunk) return nullptr;
-    try {
-      texts_.push_back(std::move(chunk));
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
+    if (!AddChunk(texts_, size)) return nullptr;
     textRoom_ = size;
   }
   // Texts fill each chunk from its end down, so the room left is all that needs keeping.
