@@ -4,20 +4,23 @@
 #include <string>
 
 #include "catalog.h"
+#include "command_line.h"
 #include "file_bytes.h"
 #include "msgdump.h"
 #include "qokit/nls/nlsstr.h"
 #include "symbol_names.h"
-#include "tool_cli.h"
 #include "tool_messages.h"
 
 int main(int argc, char** argv) {
   nlsInit();
   const char* symfile = nullptr;
   const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile}};
-  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION, options};
-  const char* objfile = nullptr;
-  if (const int status = qokit::cli::ParseToolCommand(tool, argc, argv, objfile); status >= 0) return status;
+  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION};
+  qokit::cli::Operands operands;
+  if (const int status = qokit::cli::ParseCommandLine(tool, options, {argv + 1, argv + argc}, operands); status >= 0)
+    return status;
+  if (const int status = qokit::cli::OneOperand(tool, operands); status >= 0) return status;
+  const char* objfile = operands.words[0];
 
   std::map<long, std::string> names;
   if (symfile != nullptr && !qokit::dump::ReadSymbolNames(symfile, names)) {
