@@ -1,6 +1,7 @@
 #include "help_messages.h"
 
 #include <cstdarg>
+#include <cstring>
 
 #include "getfiles.h"
 #include "help_session.h"
@@ -43,14 +44,16 @@ void say_cannot_open_output(const char* file) {
 void say_help_file_too_large(const char* file) {
   help_report(stdout, "\n\nFile \"%s\" would exceed 4 GiB, beyond what its offsets can address.", file);
 }
-void say_help_file_incomplete(const char* file) {
-  help_report(stdout, "\n\nFile \"%s\" could not be written completely...\n", file);
+void say_help_file_incomplete(const char* file, int error_number) {
+  help_report(stdout, "\n\nFile \"%s\" could not be written completely: %s\n", file, std::strerror(error_number));
 }
 void say_no_table_memory() { help_report(stdout, "Unable to allocate memory for file prolog.\n"); }
 void say_cannot_open_listing(bool line_end) {
   help_report(stdout, "\n\nFile struct.doc can not be opened for output...%s", line_end ? "\n" : "");
 }
-void say_listing_incomplete() { help_report(stdout, "\n\nFile struct.doc could not be written completely...\n"); }
+void say_listing_incomplete(int error_number) {
+  help_report(stdout, "\n\nFile struct.doc could not be written completely: %s\n", std::strerror(error_number));
+}
 
 void list_link_heading(std::FILE* out) { help_report(out, "\n\nOutput File Link Entries\n"); }
 void list_link(std::FILE* out, int index, unsigned clntid, unsigned tocndx, unsigned butndx, bool three_wide) {

@@ -23,11 +23,12 @@ void say_cannot_open_input(const char* file);
 void say_output_is_input(const char* file);
 void say_cannot_open_output(const char* file);
 void say_help_file_too_large(const char* file);
-void say_help_file_incomplete(const char* file);
+// A write or close of the output failed: the file and the reason (errno).
+void say_help_file_incomplete(const char* file, int error_number);
 void say_no_table_memory();
 // The legacy program's report of an unopened listing has no line end.
 void say_cannot_open_listing(bool line_end);
-void say_listing_incomplete();
+void say_listing_incomplete(int error_number);
 
 // The structure listing. A link entry's last field has three columns in the
 // stored listing and is unpadded in the printed one.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "help_messages.h"
@@ -59,23 +60,26 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
     files.source.reset();
     return Flow::kEndRun;
   }
-  f1 = files.source.get();
-  f2 = files.help.stream();
+  helpState.f1 = files.source.get();
+  helpState.f2 = files.help.stream();
   help_output_start();
   return Flow::kGoOn;
 }
 
 bool closefiles(HelpFiles& files, const char* outfile) {
   files.source.reset();
-  f1 = nullptr;
-  f2 = nullptr;
+  helpState.f1 = nullptr;
+  helpState.f2 = nullptr;
   if (files.help.stream() == nullptr) return true;
   // A write that failed before the tables' rewind no longer shows in the
   // stream's error flag; the sticky status still has it.
-  if (help_output_too_large())
-    say_help_file_too_large(outfile);
-  if (!help_output_ok() || !files.help.Commit()) {
-    say_help_file_incomplete(outfile);
+  if (help_output_too_large()) say_help_file_too_large(outfile);
+  if (!help_output_ok()) {
+    say_help_file_incomplete(outfile, help_output_error());
+    return false;
+  }
+  if (!files.help.Commit()) {
+    say_help_file_incomplete(outfile, errno);
     return false;
   }
   return true;
