@@ -24,6 +24,31 @@ void help_report(std::FILE* to, const char* format, ...) {
   va_end(args);
 }
 
+void say_help(bool legacy) {
+  if (legacy) {
+    help_report(stdout, "%s",
+                "Usage: vexproc-legacy [SOURCE HELPFILE]\n"
+                "Compile a help source in the legacy tag syntax ($H, $S, $T and $E headings,\n"
+                "$W wrap regions) into a help file for older clients, and write its\n"
+                "structure listing to struct.doc in the current directory. Without both file\n"
+                "names the program asks for them.\n\n");
+  } else {
+    help_report(stdout, "%s",
+                "Usage: vexproc [SOURCE HELPFILE [LINESIZE]]\n"
+                "Compile a tagged help source ($H and $S heading lines) into a help file of\n"
+                "LINESIZE-byte lines (default 72), and print its structure listing, also\n"
+                "written to struct.doc in the current directory. Without both file names the\n"
+                "program asks for them and for the line length.\n\n");
+  }
+  help_report(stdout, "%s",
+              "  --help     show this help and exit\n"
+              "  --version  show the version and exit\n\n"
+              "Every fault is reported on standard output; the exit status is always 0.\n");
+}
+void say_version(const char* program, const char* version) {
+  help_report(stdout, "%s (qokit) %s\n", program, version);
+}
+
 void say_end_of_input() { help_report(stdout, "\n End of input.  Exiting program...\n"); }
 void say_name_too_long(const char* name) {
   help_report(stdout, "File name longer than %zu characters: %.40s...\n", kNameSize - 1, name);

@@ -11,6 +11,10 @@ namespace qokit::help {
 
 [[gnu::format(printf, 2, 3)]] void help_report(std::FILE* to, const char* format, ...);
 
+// Both programs: --help and --version.
+void say_help(bool legacy);
+void say_version(const char* program, const char* version);
+
 // Both programs: the dialogue.
 void say_end_of_input();
 void say_name_too_long(const char* name);
