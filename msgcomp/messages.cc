@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "insert_syntax.h"
 
@@ -56,6 +57,8 @@ void SayCompileFailed(bool asksForKey) {
 }
 
 void SayCannotOpenSource(const char* name) { Report("Unable to open source file \"%s\" for reading.\n", name); }
+void SayOpenReason(int error_number) { Report("Reason: %s\n", std::strerror(error_number)); }
+void SayNoEntries() { Report("No message entries in the source files.\n"); }
 void SayMissingOrInvalid(const char* what, const char* file, long line) {
   Report("Missing or invalid %s - file %s, line %d.\n", what, file, static_cast<int>(line));
 }

@@ -33,6 +33,9 @@ inline constexpr char kTextError[] = "message text string";
 inline constexpr char kResponseError[] = "response string";
 inline constexpr char kResponseEscapeError[] = "response text string";
 void SayCannotOpenSource(const char* name);
+// After SayCannotOpenSource when the name opened but is no file to read.
+void SayOpenReason(int error_number);
+void SayNoEntries();
 void SayMissingOrInvalid(const char* what, const char* file, long line);
 void SayPrematureEnd(const char* file);
 

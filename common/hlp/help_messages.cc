@@ -60,6 +60,7 @@ void say_are_these_correct() { help_report(stdout, "\n\nAre these correct?\nEnte
 void say_cannot_open_input(const char* file) {
   help_report(stdout, "\n\nFile \"%s\" can not be opened for input...", file);
 }
+void say_open_reason(int error_number) { help_report(stdout, "\nReason: %s\n", std::strerror(error_number)); }
 void say_output_is_input(const char* file) {
   help_report(stdout, "\n\nFile \"%s\" is the input file and can not be opened for output...", file);
 }

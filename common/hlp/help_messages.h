@@ -24,6 +24,8 @@ void say_are_these_correct();
 
 // Both programs: the files and the tables.
 void say_cannot_open_input(const char* file);
+// After say_cannot_open_input when the name opened but is no file to read.
+void say_open_reason(int error_number);
 void say_output_is_input(const char* file);
 void say_cannot_open_output(const char* file);
 void say_help_file_too_large(const char* file);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "file_bytes.h"
 #include "help_messages.h"
 #include "help_output.h"
 #include "help_tables.h"
@@ -40,9 +41,11 @@ bool copy_name(NameBuffer& target, const char* source) {
 bool same_names(const char* a, const char* b) { return nls.nlsStrCmp(a, b) == 0; }
 
 Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
-  files.source.reset(std::fopen(infile, "r"));
+  files.source.reset(io::OpenInputFile(infile, "r"));
   if (!files.source) {
     say_cannot_open_input(infile);
+    // A directory opens, but is no source.
+    if (errno == EISDIR) say_open_reason(errno);
     return Flow::kEndRun;
   }
   // Names are compared as typed, so "a.txt" and "./a.txt" pass that test;

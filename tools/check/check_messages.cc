@@ -207,6 +207,12 @@ void SayCannotOpen(Findings& out, const char* file, int error) {
   out.Fail("%s: cannot be read: %s", file, std::strerror(error));
 }
 
+void SayNoEntries(Findings& out, std::span<const char* const> files) {
+  std::string names;
+  for (const char* file : files) names.append(names.empty() ? "" : ", ").append(file);
+  out.Fail("no message entry in %s", names.c_str());
+}
+
 void SayNoMemory(Findings& out) { out.Fail("out of memory"); }
 
 void SayTooManySources(Findings& out, int limit) {

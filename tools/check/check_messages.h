@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,8 @@ void SayFormatCode(Findings& out, const Where& where, const char* kind, std::str
 void SayTooManyBlocks(Findings& out, const Where& where, long blocks, long limit);
 void SayCannotOpen(Findings& out, const char* file, int error);
 void SayTooManySources(Findings& out, int limit);
+// Sources without a single entry (empty, or only blanks and comments).
+void SayNoEntries(Findings& out, std::span<const char* const> files);
 void SayNoMemory(Findings& out);
 
 // What is legal but likely wrong.

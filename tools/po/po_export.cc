@@ -39,6 +39,10 @@ PoEntry HeaderEntry(bool pot) {
 int ExportPo(std::span<const char* const> sources, bool pot, std::string& out) {
   std::vector<msgcomp::SourceEntry> entries;
   if (msgcomp::ReadSourceEntries(sources, entries) != 0) return 1;
+  if (entries.empty()) {
+    SayNoEntries(sources);
+    return 1;
+  }
   out.clear();
   WritePoEntry(out, HeaderEntry(pot));
   // A symbol names one message and, apart, one meta-symbol.

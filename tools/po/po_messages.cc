@@ -77,6 +77,11 @@ void SayCannotWrite(const char* file, int error_number) {
   cli::Report(stderr, "qomsgpo: %s: cannot be written: %s\n", file, std::strerror(error_number));
 }
 
+void SayNoEntries(std::span<const char* const> sources) {
+  std::string names;
+  for (const char* file : sources) names.append(names.empty() ? "" : ", ").append(file);
+  cli::Report(stderr, "qomsgpo: no message entry in %s\n", names.c_str());
+}
 void SayExportTextFault(const Where& at, const FormatError& error) {
   Diagnose(true, at, "the text cannot be exported: %s", FaultText(error).c_str());
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 
 #include "diagnostics.h"
 #include "po_format.h"
@@ -22,6 +23,7 @@ void SayCannotRead(const char* file, int error_number);
 void SayCannotWrite(const char* file, int error_number);
 
 // Export.
+void SayNoEntries(std::span<const char* const> sources);
 void SayExportTextFault(const Where& at, const FormatError& error);
 void SayNotUtf8(const Where& at);
 void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line);
