@@ -1,7 +1,5 @@
 #include "help_session.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -10,6 +8,7 @@
 #include "help_output.h"
 #include "help_tables.h"
 #include "qokit/nls/nlsstr.h"
+#include "same_file.h"
 
 namespace qokit::help {
 
@@ -50,10 +49,7 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
   }
   // Names are compared as typed, so "a.txt" and "./a.txt" pass that test;
   // opening the source itself for output would destroy it.
-  struct stat in_stat {};
-  struct stat out_stat {};
-  if (fstat(fileno(files.source.get()), &in_stat) == 0 && stat(outfile, &out_stat) == 0 &&
-      in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino) {
+  if (io::IsSameFile(infile, outfile)) {
     say_output_is_input(outfile);
     files.source.reset();
     return Flow::kEndRun;

@@ -13,6 +13,7 @@
 #include "po_import.h"
 #include "po_messages.h"
 #include "replace_file.h"
+#include "same_file.h"
 
 namespace qokit::po {
 
@@ -55,6 +56,10 @@ int RunPoTool(int argc, char** argv, const char* version) {
   const std::vector<const char*>& words = operands.words;
   if (words.empty())
     return cli::UsageError(tool, is_export ? "export needs at least one message source" : "import needs a PO file");
+  for (const char* input : words) {
+    if (output != nullptr && io::IsSameFile(output, input))
+      return cli::UsageErrorF(tool, "the output %s would replace the input %s", output, input);
+  }
   const std::size_t sources = is_export ? words.size() : words.size() - 1;
   if (sources > msgcomp::kMaxSourceFiles)
     return cli::UsageErrorF(tool, "at most %d source files", msgcomp::kMaxSourceFiles);

@@ -14,6 +14,7 @@
 #include "msgstate.h"
 #include "msgsym.h"
 #include "replace_file.h"
+#include "same_file.h"
 #include "signature_header.h"
 #include "source_reader.h"
 #include "state_scope.h"
@@ -84,6 +85,10 @@ int RunSignatureCommand(int argc, char** argv) {
     return cli::UsageErrorF(tool, "SYMBOLFILE, HEADER, PREFIX and 1 to %d sources are needed",
                             msgcomp::kMaxSourceFiles);
   const char* header = words[1];
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i != 1 && i != 2 && io::IsSameFile(header, words[i]))
+      return cli::UsageErrorF(tool, "the header %s would replace the input %s", header, words[i]);
+  }
   msgcomp::CompilerStateScope scope;
   if (!scope.ok()) {
     SayStatus(SignatureHeaderStatus::kWriteFailed, header, {});
