@@ -3,9 +3,13 @@
 #include <cstdarg>
 #include <cstring>
 
+#include <string_view>
+
 #include "getfiles.h"
 #include "help_session.h"
+#include "help_syntax.h"
 #include "help_tables.h"
+#include "version_line.h"
 
 namespace qokit::help {
 
@@ -23,6 +27,8 @@ void help_report(std::FILE* to, const char* format, ...) {
   std::vfprintf(to, format, args);
   va_end(args);
 }
+
+namespace {
 
 void say_help(bool legacy) {
   if (legacy) {
@@ -45,8 +51,16 @@ void say_help(bool legacy) {
               "  --version  show the version and exit\n\n"
               "Every fault is reported on standard output; the exit status is always 0.\n");
 }
-void say_version(const char* program, const char* version) {
-  help_report(stdout, "%s (qokit) %s\n", program, version);
+static_assert(format::kDefaultLineSize == 72, "the help text names the default line length");
+
+}  // namespace
+
+bool said_help_or_version(int argc, char** argv, bool legacy, const char* version) {
+  const std::string_view only = argc == 2 ? argv[1] : "";
+  if (only == "--help") say_help(legacy);
+  const char* program = legacy ? "vexproc-legacy" : "vexproc";
+  if (only == "--version") std::fputs(format::VersionLine(program, version).c_str(), stdout);
+  return only == "--help" || only == "--version";
 }
 
 void say_end_of_input() { help_report(stdout, "\n End of input.  Exiting program...\n"); }

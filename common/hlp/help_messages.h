@@ -11,9 +11,9 @@ namespace qokit::help {
 
 [[gnu::format(printf, 2, 3)]] void help_report(std::FILE* to, const char* format, ...);
 
-// Both programs: --help and --version.
-void say_help(bool legacy);
-void say_version(const char* program, const char* version);
+// Both programs: --help or --version as the only argument (otherwise the
+// dialogue would start) prints the help or the version; true when it did.
+[[nodiscard]] bool said_help_or_version(int argc, char** argv, bool legacy, const char* version);
 
 // Both programs: the dialogue.
 void say_end_of_input();

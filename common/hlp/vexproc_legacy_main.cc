@@ -1,16 +1,9 @@
-#include <string_view>
-
 #include "help_messages.h"
 #include "qokit/nls/nlsstr.h"
 #include "vexproc_legacy.h"
 
 int main(int argc, char** argv) {
-  // Only as the one argument, which otherwise starts the dialogue.
-  const std::string_view only = argc == 2 ? argv[1] : "";
-  if (only == "--help" || only == "--version") {
-    only == "--help" ? qokit::help::say_help(true) : qokit::help::say_version("vexproc-legacy", QOKIT_VERSION);
-    return 0;
-  }
+  if (qokit::help::said_help_or_version(argc, argv, true, QOKIT_VERSION)) return 0;
   nlsInit();
   return qokit::help::vexproc_legacy_main(argc, argv);
 }

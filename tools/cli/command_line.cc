@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "diagnostics.h"
+#include "version_line.h"
 
 namespace qokit::cli {
 
@@ -57,7 +58,7 @@ int ParseCommandLine(const ToolCommand& tool, std::span<const ToolOption> option
       return 0;
     }
     if (word == "--version") {
-      Report(stdout, "%s (qokit) %s\n", tool.name, tool.version);
+      std::fputs(format::VersionLine(tool.name, tool.version).c_str(), stdout);
       return 0;
     }
     const char* attached = nullptr;
@@ -77,9 +78,14 @@ int ParseCommandLine(const ToolCommand& tool, std::span<const ToolOption> option
   return -1;
 }
 
-int OneOperand(const ToolCommand& tool, const Operands& operands) {
+int ParseOneOperand(const ToolCommand& tool, std::span<const ToolOption> options, int argc, char** argv,
+                    const char*& operand) {
+  Operands operands;
+  if (const int status = ParseCommandLine(tool, options, {argv + 1, argv + argc}, operands); status >= 0)
+    return status;
   if (operands.words.empty()) return UsageError(tool, "missing operand");
   if (operands.words.size() > 1) return UsageErrorF(tool, "extra operand '%s'", operands.words[1]);
+  operand = operands.words[0];
   return -1;
 }
 

@@ -48,9 +48,10 @@ struct Operands {
 [[nodiscard]] int ParseCommandLine(const ToolCommand& tool, std::span<const ToolOption> options,
                                    std::span<char* const> args, Operands& operands);
 
-// For a tool of one operand: -1 when there is exactly one; otherwise the
-// usage error "missing operand" or "extra operand 'X'" (kUsageStatus).
-[[nodiscard]] int OneOperand(const ToolCommand& tool, const Operands& operands);
+// The same for a tool of exactly one operand, put in `operand`; a missing or
+// second one is the usage error "missing operand" or "extra operand 'X'".
+[[nodiscard]] int ParseOneOperand(const ToolCommand& tool, std::span<const ToolOption> options, int argc,
+                                  char** argv, const char*& operand);
 
 // Prints "PROGRAM: problem" and the line pointing at --help; returns kUsageStatus.
 int UsageError(const ToolCommand& tool, const char* problem);

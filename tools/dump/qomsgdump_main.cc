@@ -16,11 +16,8 @@ int main(int argc, char** argv) {
   const char* symfile = nullptr;
   const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile}};
   const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION};
-  qokit::cli::Operands operands;
-  if (const int status = qokit::cli::ParseCommandLine(tool, options, {argv + 1, argv + argc}, operands); status >= 0)
-    return status;
-  if (const int status = qokit::cli::OneOperand(tool, operands); status >= 0) return status;
-  const char* objfile = operands.words[0];
+  const char* objfile = nullptr;
+  if (const int status = qokit::cli::ParseOneOperand(tool, options, argc, argv, objfile); status >= 0) return status;
 
   std::map<long, std::string> names;
   if (symfile != nullptr && !qokit::dump::ReadSymbolNames(symfile, names)) {

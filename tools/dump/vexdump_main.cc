@@ -15,11 +15,8 @@ int main(int argc, char** argv) {
   bool legacy = false;
   const qokit::cli::ToolOption options[] = {{nullptr, "--legacy", nullptr, &legacy}};
   const qokit::cli::ToolCommand tool = {"vexdump", qokit::cli::kVexdumpUsage, QOKIT_VERSION};
-  qokit::cli::Operands operands;
-  if (const int status = qokit::cli::ParseCommandLine(tool, options, {argv + 1, argv + argc}, operands); status >= 0)
-    return status;
-  if (const int status = qokit::cli::OneOperand(tool, operands); status >= 0) return status;
-  const char* path = operands.words[0];
+  const char* path = nullptr;
+  if (const int status = qokit::cli::ParseOneOperand(tool, options, argc, argv, path); status >= 0) return status;
 
   std::string bytes;
   if (!qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxFileSize)) {

@@ -34,7 +34,6 @@ constexpr char kUsage[] =
     "Exit status: 0 on success, 1 when the sources or HEADER fail, 2 for usage\n"
     "errors.\n";
 
-
 void SayStatus(SignatureHeaderStatus status, const char* header, const std::string& culprit) {
   switch (status) {
     case SignatureHeaderStatus::kOk: break;
@@ -42,7 +41,9 @@ void SayStatus(SignatureHeaderStatus status, const char* header, const std::stri
     case SignatureHeaderStatus::kUnsoundText:
       cli::Report(stderr, "qomsgsig: message %s has no argument signature.\n", culprit.c_str());
       break;
-    case SignatureHeaderStatus::kNoMessages: cli::Report(stderr, "qomsgsig: the sources hold no numbered message.\n"); break;
+    case SignatureHeaderStatus::kNoMessages:
+      cli::Report(stderr, "qomsgsig: the sources hold no numbered message.\n");
+      break;
     case SignatureHeaderStatus::kBadPrefix: cli::Report(stderr, "qomsgsig: the prefix is not a C identifier.\n"); break;
     case SignatureHeaderStatus::kBadSymbol:
       cli::Report(stderr, "qomsgsig: symbol %s is not a C identifier.\n", culprit.c_str());
