@@ -76,7 +76,8 @@ std::vector<Step> FollowUserSection(const fs::path& source, const fs::path& pref
 // text-only edit reruns them once and rebuilds no user of the headers; an idle
 // make does nothing; a deleted header is made again.
 void ExpectMakefileRecipeWorks(const fs::path& prefix) {
-  ASSERT_TRUE(fs::exists(prefix / "lib/pkgconfig/qokit.pc"));
+  const fs::path pkgconfig = prefix / QOKIT_INSTALL_LIBDIR / "pkgconfig";
+  ASSERT_TRUE(fs::exists(pkgconfig / "qokit.pc"));
   const std::string readme = ReadmeText();
   std::smatch recipe;
   ASSERT_TRUE(std::regex_search(readme, recipe, std::regex("```make\n([^`]*)```"))) << "no make block in the README";
@@ -86,7 +87,7 @@ void ExpectMakefileRecipeWorks(const fs::path& prefix) {
   app.Write("app.c",
             "#include <stdio.h>\n#include \"app_msgs_sig.h\"\n"
             "int main(void) { printf(\"%d %d\\n\", HELLO, app_msgs_signature_count); return 0; }\n");
-  const std::vector<std::string> env = {"PKG_CONFIG_PATH=" + (prefix / "lib/pkgconfig").string()};
+  const std::vector<std::string> env = {"PKG_CONFIG_PATH=" + pkgconfig.string()};
   const auto make = [&] { return Exec({"make", "-j4"}, app.path(), env); };
   const auto tool_runs = [](const RunResult& r) {
     std::size_t runs = 0;
