@@ -76,8 +76,11 @@ std::vector<Step> FollowUserSection(const fs::path& source, const fs::path& pref
 // text-only edit reruns them once and rebuilds no user of the headers; an idle
 // make does nothing; a deleted header is made again.
 void ExpectMakefileRecipeWorks(const fs::path& prefix) {
-  const fs::path pkgconfig = prefix / QOKIT_INSTALL_LIBDIR / "pkgconfig";
-  ASSERT_TRUE(fs::exists(pkgconfig / "qokit.pc"));
+  // The user's build chose its own library folder (lib, or the multiarch one).
+  fs::path pkgconfig;
+  for (const auto& entry : fs::recursive_directory_iterator(prefix / "lib"))
+    if (entry.path().filename() == "qokit.pc") pkgconfig = entry.path().parent_path();
+  ASSERT_FALSE(pkgconfig.empty()) << "no qokit.pc installed";
   const std::string readme = ReadmeText();
   std::smatch recipe;
   ASSERT_TRUE(std::regex_search(readme, recipe, std::regex("```make\n([^`]*)```"))) << "no make block in the README";
@@ -90,7 +93,7 @@ void ExpectMakefileRecipeWorks(const fs::path& prefix) {
   const std::vector<std::string> env = {"PKG_CONFIG_PATH=" + pkgconfig.string()};
   // The client finds the kit's shared libraries, where it links them, in the prefix.
   const auto run_app = [&] {
-    return Exec({(app / "app").string()}, {}, {"LD_LIBRARY_PATH=" + (prefix / QOKIT_INSTALL_LIBDIR).string()}).out;
+    return Exec({(app / "app").string()}, {}, {"LD_LIBRARY_PATH=" + pkgconfig.parent_path().string()}).out;
   };
   const auto make = [&] { return Exec({"make", "-j4"}, app.path(), env); };
   const auto tool_runs = [](const RunResult& r) {
