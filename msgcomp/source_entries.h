@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ struct SourceEntry {
 // takes them. 0, or 1 after the parser's message (nothing is kept then).
 // At most kMaxSourceFiles names.
 [[nodiscard]] int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntry>& entries);
+
+// The same, one entry at a time, for a caller that need not hold them all:
+// `visit` sees each entry in turn (it may move from it). 0, or 1 after the
+// parser's message, when the entries visited so far are all there were.
+[[nodiscard]] int VisitSourceEntries(std::span<const char* const> names,
+                                     const std::function<void(SourceEntry&)>& visit);
 
 // What keeps an entry from being written as a source that the parser reads
 // back as the same entry: a symbol it does not read as one, a response over

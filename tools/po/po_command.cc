@@ -49,9 +49,15 @@ int RunPoTool(int argc, char** argv, const char* version) {
     return cli::UsageErrorF(tool, "unknown subcommand: %s", args[0]);
   }
   const char* output = nullptr;
-  bool pot = false;
-  const cli::ToolOption export_options[] = {{"-o", nullptr, &output}, {nullptr, "--pot", nullptr, &pot}};
-  const std::span<const cli::ToolOption> options(export_options, is_export ? 2 : 1);
+  ExportOptions export_options;
+  ImportOptions import_options;
+  const cli::ToolOption export_table[] = {{"-o", nullptr, &output},
+                                          {nullptr, "--pot", nullptr, &export_options.pot},
+                                          {nullptr, "--no-context", nullptr, &export_options.no_context}};
+  const cli::ToolOption import_table[] = {{"-o", nullptr, &output},
+                                          {nullptr, "--keep-going", nullptr, &import_options.keep_going}};
+  const std::span<const cli::ToolOption> options = is_export ? std::span<const cli::ToolOption>(export_table)
+                                                             : std::span<const cli::ToolOption>(import_table);
   if (const int status = cli::ParseCommandLine(tool, options, args.subspan(1), operands); status >= 0) return status;
   const std::vector<const char*>& words = operands.words;
   if (words.empty())
@@ -65,7 +71,8 @@ int RunPoTool(int argc, char** argv, const char* version) {
     return cli::UsageErrorF(tool, "at most %d source files", msgcomp::kMaxSourceFiles);
   std::string out;
   const std::span<const char* const> list(words);
-  const int result = is_export ? ExportPo(list, pot, out) : ImportPo(list[0], list.subspan(1), out);
+  const int result = is_export ? ExportPo(list, export_options, out)
+                               : ImportPo(list[0], list.subspan(1), import_options, out);
   if (result != 0) return 1;
   return WriteOutput(output, out) ? 0 : 1;
 }
