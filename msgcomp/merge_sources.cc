@@ -63,7 +63,7 @@ int MergeSources(const EnteredEntry& entered) {
   bool duplicates = false;
   RewindSources();
   // An entry of a real catalogue takes some 60 to 100 bytes.
-  ReserveSymbols(st.sourceText.Size() / 64);
+  ReserveSymbols(st.sourceBytes.Size() / 64);
   auto entry = std::make_unique<MessageRecord>();
   for (;;) {
     const int read = ReadMessage(*entry);
@@ -98,6 +98,13 @@ int MergeSources(const EnteredEntry& entered) {
     if (entry->msgNum > st.highMsgNum) st.highMsgNum = entry->msgNum;
     ++st.numSymbols;
     if (entered) entered(*merged.entered, *entry);
+  }
+  // Sources without a single entry (empty, or only blanks and comments) make
+  // no catalogue: with a symbol file every symbol would vanish from it.
+  if (st.numSymbols == 0 && st.metaList == nullptr) {
+    SayNoEntries();
+    ClearCounters();
+    return 1;
   }
   for (MsgSymbol* s = st.symList; s != nullptr;) {
     MsgSymbol* next = s->next;

@@ -11,7 +11,7 @@
 #include "msgsym_types.h"
 #include "name_index.h"
 #include "number_index.h"
-#include "source_text.h"
+#include "source_bytes.h"
 #include "symbol_pool.h"
 
 namespace qokit::msgcomp {
@@ -44,7 +44,7 @@ struct MsgCompilerState {
   MsgSymbol* symTail = nullptr;  // the last record of symList
   NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
   SymbolPool symPool;     // owns the MsgSymbol records
-  SourceText sourceText;  // the bytes of srcFiles, read once per run
+  SourceBytes sourceBytes;  // the bytes of srcFiles, read once per run
   SourceCursor cursor;    // the reader's position; curSourceFile and curSourceLine follow it on SyncSourcePosition
   // Null in qogenmsg (its fixed texts, stop at the first fault); see source_diagnostics.h.
   SourceDiagnostics* diagnostics = nullptr;

@@ -15,7 +15,7 @@ bool ReadPlainEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text
   if (cur.file >= msgState->numSrcFiles) return false;  // every source has ended
   const char* p = cur.at;  // the NUL after the source stops every run
   // Lines are counted along the way, from where the last count ended.
-  long lines = msgState->sourceText.LineOf(cur.file, p);
+  long lines = msgState->sourceBytes.LineOf(cur.file, p);
   auto skipSpaces = [&p, &lines] {
     for (; IsSpace(*p); ++p) lines += *p == '\n';
   };
@@ -89,7 +89,7 @@ bool ReadPlainEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text
   text[textLength] = '\0';
   *srcIndex = cur.file;
   *line = numberLine;
-  msgState->sourceText.Mark(cur.file, p, lines);
+  msgState->sourceBytes.Mark(cur.file, p, lines);
   cur.at = p;
   // At the end of the last source the byte-by-byte reader has looked past it.
   if (p == cur.end) EndOfAllSources(cur);

@@ -1,11 +1,13 @@
 #include "source_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "file_bytes.h"
 #include "messages.h"
 #include "msgstate.h"
 #include "plain_entry.h"
@@ -62,7 +64,7 @@ enum class Context { kBetween, kString, kResponse, kEntryDone, kEnd };
 bool AtLineStart() {
   const SourceCursor& c = Cursor();
   if (c.file >= msgState->numSrcFiles) return true;
-  const char* begin = msgState->sourceText.Begin(c.file);
+  const char* begin = msgState->sourceBytes.Begin(c.file);
   for (const char* p = c.at; p > begin;) {
     --p;
     if (*p == '\n') return true;
@@ -498,9 +500,11 @@ int OpenSources() {
   MsgCompilerState& st = *msgState;
   for (auto& slot : st.srcFiles) slot = nullptr;
   for (int i = 0; i < st.numSrcFiles; ++i) {
-    st.srcFiles[i] = std::fopen(st.srcFileNames[i], "r");
+    st.srcFiles[i] = io::OpenInputFile(st.srcFileNames[i], "r");
     if (st.srcFiles[i] == nullptr) {
       SayCannotOpenSource(st.srcFileNames[i]);
+      // A directory opens, but is no source.
+      if (errno == EISDIR) SayOpenReason(errno);
       CloseSources();
       return 1;
     }
@@ -514,21 +518,21 @@ void CloseSources() {
     if (st.srcFiles[i] != nullptr) std::fclose(st.srcFiles[i]);
     st.srcFiles[i] = nullptr;
   }
-  st.sourceText.Clear();
+  st.sourceBytes.Clear();
   st.cursor = SourceCursor{};
 }
 
 void RewindSources() {
   MsgCompilerState& st = *msgState;
   // Read once per run; every pass after the first scans the same bytes.
-  if (!st.sourceText.loaded()) {
-    const int failed = st.sourceText.Load(st.srcFiles, st.numSrcFiles);
+  if (!st.sourceBytes.loaded()) {
+    const int failed = st.sourceBytes.Load(st.srcFiles, st.numSrcFiles);
     if (failed >= 0) SayNoReadMemoryAndExit(st.srcFileNames[failed]);
   }
   st.cursor = SourceCursor{};
   if (st.numSrcFiles > 0) {
-    st.cursor.at = st.sourceText.Begin(0);
-    st.cursor.end = st.sourceText.End(0);
+    st.cursor.at = st.sourceBytes.Begin(0);
+    st.cursor.end = st.sourceBytes.End(0);
   } else {
     EndOfAllSources(st.cursor);
   }
@@ -543,7 +547,7 @@ int ReadMessage(MessageRecord& r) {
 
 int ReadMessage(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response,
                 int32_t* srcIndex, long* line) {
-  if (!msgState->sourceText.loaded()) RewindSources();
+  if (!msgState->sourceBytes.loaded()) RewindSources();
   return ReadEntry(msgNum, severity, symbol, text, response, srcIndex, line);
 }
 
@@ -551,7 +555,7 @@ void SetPlainEntrySweep(bool enabled) { plainEntrySweep = enabled; }
 
 void SyncSourcePosition() {
   MsgCompilerState& st = *msgState;
-  if (!st.sourceText.loaded()) return;
+  if (!st.sourceBytes.loaded()) return;
   const SourcePlace here = Here();
   st.curSourceFile = here.file;
   st.curSourceLine = here.line;

@@ -24,13 +24,13 @@ void FillCharClasses() {
 SourcePlace PlaceOf(SourcePoint point) {
   MsgCompilerState& st = *msgState;
   if (point.file >= st.numSrcFiles) return {st.numSrcFiles, 1};
-  return {point.file, st.sourceText.LineOf(point.file, point.at)};
+  return {point.file, st.sourceBytes.LineOf(point.file, point.at)};
 }
 
 SourcePlace EndOfSources() {
   MsgCompilerState& st = *msgState;
   const int32_t last = st.numSrcFiles - 1;
-  return {last, st.sourceText.LineOf(last, st.sourceText.End(last))};
+  return {last, st.sourceBytes.LineOf(last, st.sourceBytes.End(last))};
 }
 
 void EndOfAllSources(SourceCursor& c) {
@@ -47,8 +47,8 @@ int NextFromNextSource() {
       return -1;
     }
     ++c.file;
-    c.at = st.sourceText.Begin(c.file);
-    c.end = st.sourceText.End(c.file);
+    c.at = st.sourceBytes.Begin(c.file);
+    c.end = st.sourceBytes.End(c.file);
   }
   return static_cast<unsigned char>(*c.at++);
 }

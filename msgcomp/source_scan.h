@@ -2,7 +2,7 @@
 // locale in force, and the cursor that walks the sources as one stream of
 // bytes. Shared by the byte-by-byte reader (source_reader.cc) and the one
 // sweep over plain entries (plain_entry.cc); the sources' bytes are those of
-// msgState->sourceText, each source followed by a NUL that ends every run.
+// msgState->sourceBytes, each source followed by a NUL that ends every run.
 #pragma once
 
 #include <array>

@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "file_bytes.h"
 #include "qokit/qohlp.h"
 
 namespace qokit::reader {
 
 // Largest help file the reader loads into memory.
-inline constexpr std::size_t kMaxFileSize = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxFileSize = io::kMaxInputSize;
 
 struct LinkEntry {
   uint16_t clntid = 0;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "compiler_state.h"
-#include "source_text.h"
+#include "source_bytes.h"
 
 using namespace qokit::msgcomp;
 
@@ -171,7 +171,7 @@ TEST(ReadMessage, OneSweepReadsPlainEntriesAsByteByByte) {
 // Lines are counted from the last place asked for, forwards or backwards,
 // and from where a reader says it has counted to; each answer is the count
 // of line feeds before the place, plus one.
-TEST(SourceText, LinesFromAnyPlaceInAnyOrder) {
+TEST(SourceBytes, LinesFromAnyPlaceInAnyOrder) {
   std::mt19937 rng(9);
   std::string bytes[3];
   for (std::string& b : bytes)
@@ -181,7 +181,7 @@ TEST(SourceText, LinesFromAnyPlaceInAnyOrder) {
     streams[i] = fmemopen(bytes[i].data(), bytes[i].size(), "r");
     if (bytes[i].empty()) streams[i] = std::tmpfile();
   }
-  SourceText text;
+  SourceBytes text;
   ASSERT_EQ(text.Load(streams, 3), -1);
   for (int i = 0; i < 2000; ++i) {
     const int file = static_cast<int>(rng() % 3);

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "catalog.h"
+#include "command_line.h"
 #include "file_bytes.h"
 #include "msgdump.h"
 #include "qokit/nls/nlsstr.h"
 #include "symbol_names.h"
-#include "tool_cli.h"
 #include "tool_messages.h"
 
 int main(int argc, char** argv) {
@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
   bool maxInserts = false;
   const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile},
                                             {nullptr, "--max-inserts", nullptr, &maxInserts}};
-  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION, options};
+  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION};
   const char* objfile = nullptr;
-  if (const int status = qokit::cli::ParseToolCommand(tool, argc, argv, objfile); status >= 0) return status;
+  if (const int status = qokit::cli::ParseOneOperand(tool, options, argc, argv, objfile); status >= 0) return status;
 
   // The build functions ask this to tell whether a kept symbol file records too few inserts.
   if (maxInserts) {

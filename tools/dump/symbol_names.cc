@@ -1,6 +1,5 @@
 #include "symbol_names.h"
 
-#include <limits>
 
 #include "file_bytes.h"
 #include "symbol_file.h"
@@ -9,9 +8,7 @@ namespace qokit::dump {
 
 namespace {
 
-bool ReadWhole(const char* path, std::string& bytes) {
-  return io::ReadWholeFile(path, bytes, std::numeric_limits<std::size_t>::max());
-}
+bool ReadWhole(const char* path, std::string& bytes) { return io::ReadWholeFile(path, bytes); }
 
 const format::SpaceTable& Spaces() {
   static const format::SpaceTable spaces = format::LocaleSpaces();

@@ -1,4 +1,4 @@
-#include "source_text.h"
+#include "source_bytes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -22,7 +22,7 @@ long LineFeeds(const char* from, const char* to) {
 
 }  // namespace
 
-int SourceText::Load(std::FILE* const* streams, int count) {
+int SourceBytes::Load(std::FILE* const* streams, int count) {
   Clear();
   // Room for every source at once, so that none is copied again.
   std::size_t total = 0;
@@ -42,14 +42,14 @@ int SourceText::Load(std::FILE* const* streams, int count) {
   return -1;
 }
 
-void SourceText::Clear() {
+void SourceBytes::Clear() {
   bytes_ = io::ByteBuffer{};
   starts_.fill(0);
   loaded_ = false;
   markFile_ = -1;
 }
 
-long SourceText::LineOf(int file, const char* at) {
+long SourceBytes::LineOf(int file, const char* at) {
   if (file != markFile_) {
     markFile_ = file;
     markAt_ = Begin(file);

@@ -23,7 +23,7 @@ struct SourceCursor {
   const char* commentAt = nullptr;
 };
 
-class SourceText {
+class SourceBytes {
  public:
   // Reads every stream whole from its start (a stream that cannot seek, from
   // where it stands); a read error ends that source. -1, or the index of the
