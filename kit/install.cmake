@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 set(QOKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/qokit)
 
 install(TARGETS ${qokit_exported_programs} EXPORT qokitTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS ${qokit_exported_libraries} EXPORT qokitTargets
+install(TARGETS ${qokit_library_targets} EXPORT qokitTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 foreach(entry ${qokit_header_installs})

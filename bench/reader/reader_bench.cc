@@ -83,6 +83,9 @@ double Now() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
+// The formats come from the catalogues at run time, as in any client.
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+
 // What one library needs: open, and look up and format one message.
 struct Library {
   bool (*open)(const std::string& dir);

@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int star_value = size > 0 ? data[size - 1] % 24 - 4 : 0;
   const uint64_t seed = size > 1 ? data[size - 2] : 0;
   long count = 0;
-  for (long number = qomsg_next_number(catalog, 0); number != 0; number = qomsg_next_number(catalog, number)) {
+  for (long number = qomsg_next_number(catalog, 0); number != QOMSG_NONE; number = qomsg_next_number(catalog, number)) {
     CHECK(number >= info.min_msg_num && number <= info.max_msg_num);
     CheckMessage(catalog, number, star_value, seed);
     ++count;

@@ -67,7 +67,7 @@ TEST(QomsgReader, ReadsControlBlockAndMessages) {
 
   EXPECT_EQ(qomsg_next_number(cat.p, 0), 1);
   EXPECT_EQ(qomsg_next_number(cat.p, 1), 3);
-  EXPECT_EQ(qomsg_next_number(cat.p, 3), 0);
+  EXPECT_EQ(qomsg_next_number(cat.p, 3), QOMSG_NONE);
   for (long missing : {0L, 2L, 4L, -1L, 50000L}) EXPECT_EQ(qomsg_lookup(cat.p, missing, &m), QOMSG_ERR_NOT_FOUND);
 }
 
@@ -275,7 +275,7 @@ TEST(QomsgReader, OpensFilesAndReportsMissingOnes) {
 TEST(QomsgReader, EmptyCatalogueHasNoMessages) {
   CatalogPtr cat;
   ASSERT_EQ(Open(Control(0, 0, 0, 0).bytes, cat), QOMSG_OK);
-  EXPECT_EQ(qomsg_next_number(cat.p, 0), 0);
+  EXPECT_EQ(qomsg_next_number(cat.p, 0), QOMSG_NONE);
 }
 
 TEST(QomsgReader, IndexCrossesIntoASecondBlockAtMessage33) {

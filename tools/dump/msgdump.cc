@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "compiled_text.h"
 #include "source_entries.h"
 #include "source_reader.h"
 #include "tool_messages.h"
@@ -11,8 +12,7 @@ namespace qokit::dump {
 namespace {
 
 // The text with "@n" before each insert, still unescaped.
-std::string SourceText(const qokit::reader::Message& message) {
-  const qokit::reader::CompiledText& text = message.text;
+std::string SourceText(const qokit::reader::CompiledText& text) {
   std::string source;
   for (std::size_t i = 0; i < text.pieces.size(); ++i) {
     source += text.pieces[i];
@@ -29,8 +29,14 @@ std::string SourceText(const qokit::reader::Message& message) {
 bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err) {
   bool faithful = true;
-  cli::WriteSourceHeading(out, catalog.info());
-  for (const qokit::reader::Message& m : catalog.messages()) {
+  cli::WriteSourceHeading(out, catalog.Info());
+  for (long number = format::NextMessageNumber(catalog.image(), 0); number > 0;
+       number = format::NextMessageNumber(catalog.image(), number)) {
+    format::MessageView m;
+    qokit::reader::CompiledText text;
+    std::string why;
+    // The catalogue's open checked every text, so each reads back.
+    if (!catalog.Find(number, m) || !format::ReadCompiledForm(m.compiled, text, why)) return false;
     const auto named = names.find(m.number);
     const std::string symbol =
         named != names.end() ? named->second : "MSG_" + std::to_string(m.number);
@@ -39,21 +45,20 @@ bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<lo
       line += " [";
       for (const char c : m.response) msgcomp::AppendSourceEscaped(line, c);
       line += "]";
-      if (m.response.find(']') != std::string::npos) {
+      if (m.response.find(']') != std::string_view::npos) {
         cli::SayResponseHoldsBracket(err, m.number);
         faithful = false;
       }
     }
-    const std::string text = SourceText(m);
-    for (std::size_t i = 0; i < m.text.pieces.size(); ++i) {
-      if (m.text.pieces[i].find('@') != std::string_view::npos) {
+    for (const std::string_view piece : text.pieces) {
+      if (piece.find('@') != std::string_view::npos) {
         cli::SayLiteralAt(err, m.number);
         faithful = false;
         break;
       }
     }
     line += ' ';
-    line += QuoteText(text);
+    line += QuoteText(SourceText(text));
     line += '\n';
     std::fputs(line.c_str(), out);
   }
