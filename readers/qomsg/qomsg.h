@@ -145,7 +145,8 @@ int qomsg_open_memory_checked(const void* data, size_t size, long expected_check
  * dir/<lang>/<name>.obj, with the base catalogue at dir/<name>.obj: the tags
  * of LANGUAGE, then of the first set of LC_ALL, LC_MESSAGES and LANG, each
  * ll_CC.codeset@mod tried as ll_CC@mod, ll_CC, ll@mod, ll; then the base. A
- * missing or refused candidate is passed over. opened_path receives the file
+ * missing or refused candidate is passed over; running out of memory ends
+ * the search with QOMSG_ERR_NOMEM. opened_path receives the file
  * opened; detail, after a success, the first refusal passed over (empty when
  * none), after a failure the base catalogue's fault. The locale C or POSIX
  * wants the base only. Reads the environment with getenv: safe in several
