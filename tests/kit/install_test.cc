@@ -41,7 +41,8 @@ TEST_F(InstallTest, InstallsProgramsLibrariesPrefixedHeadersAndManPages) {
         "bin/qostamp", "bin/qomsgpo", "bin/qomsgcheck", "bin/qomsgsig", "include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h",
         "include/qokit/unx/qonls.h", "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h",
         "include/qokit/agent_segment.h", "include/qokit/agent_client.h", "include/qokit/agent_pool.h", "lib/libqomsg.a", "lib/libqohlp.a",
-        "lib/libqokit_nls.a", "lib/libqokit_commutil.a", "lib/libqokit_agentclient.a",
+        "lib/libqokit_nls.a", "lib/libqokit_commutil.a", "lib/libqokit_agentclient.a", "lib/libqomsg.so",
+        "lib/libqomsg.so.1", "lib/libqohlp.so.1", "lib/libqokit_nls.so.1", "lib/libqokit_commutil.so.1",
         "lib/cmake/qokit/qokitConfig.cmake", "lib/pkgconfig/qokit.pc", "share/man/man1/qogenmsg.1",
         "share/man/man1/qomsgdump.1", "share/man/man1/qomsgcheck.1", "share/man/man3/qomsg.3", "share/man/man3/qohlp.3", "share/man/man3/qokit_agentclient.3",
         "share/man/man5/qomsg-object.5", "share/man/man5/qohelp.5"})
@@ -162,7 +163,24 @@ TEST_F(InstallTest, PkgConfigAndAPlainMakefileBuildAClient) {
   const RunResult built = Exec({"make", "-C", src_.string(), "CFLAGS=" QOKIT_CONSUMER_FLAGS,
                                 "LDFLAGS=" QOKIT_CONSUMER_FLAGS}, {}, {env});
   ASSERT_EQ(built.status, 0) << Describe(built);
-  ExpectConsumerRuns(src_, "Consumer sees 3 of four.");
+  // The linker takes the shared libraries, which the prefix holds outside
+  // the loader's path.
+  ExpectConsumerRuns(src_, "Consumer sees 3 of four.", {"LD_LIBRARY_PATH=" + (prefix_ / "lib").string()});
+}
+
+// qokit::qomsg and the other library targets are the shared libraries when
+// the consumer sets BUILD_SHARED_LIBS, the archives otherwise.
+TEST_F(InstallTest, BuildSharedLibsChoosesTheSharedLibraries) {
+  for (const bool shared : {false, true}) {
+    SCOPED_TRACE(shared ? "shared" : "static");
+    const fs::path build = dir_ / (shared ? "shared" : "static");
+    const RunResult built = Build(build, QOKIT_GENERATOR, {shared ? "-DBUILD_SHARED_LIBS=ON" : "-DBUILD_SHARED_LIBS=OFF"});
+    ASSERT_EQ(built.status, 0) << Describe(built);
+    const RunResult dynamic = Exec({"readelf", "-d", (build / "consumer").string()});
+    EXPECT_EQ(dynamic.out.find("[libqomsg.so.1]") != std::string::npos, shared) << dynamic.out;
+    EXPECT_EQ(dynamic.out.find("[libqohlp.so.1]") != std::string::npos, shared) << dynamic.out;
+    ExpectConsumerRuns(build, "Consumer sees 3 of four.");
+  }
 }
 
 // SOURCE_DATE_EPOCH fixes the compile time: two builds in different folders

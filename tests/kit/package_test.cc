@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 constexpr const char* kPackagedFiles[] = {
     "usr/bin/qogenmsg", "usr/bin/vexproc", "usr/bin/vexproc-legacy", "usr/bin/statagent", "usr/bin/qomsgdump",
     "usr/bin/vexdump", "usr/bin/qostamp", "usr/bin/qomsgpo", "usr/bin/qomsgcheck", "usr/bin/qomsgsig", "usr/include/qokit/qomsg.h", "usr/include/qokit/nls/nlsstr.h",
-    "usr/lib/libqomsg.a", "usr/lib/libqokit_agentclient.a", "usr/lib/cmake/qokit/qokitConfig.cmake",
+    "usr/lib/libqomsg.a", "usr/lib/libqokit_agentclient.a", "usr/lib/libqomsg.so.1.0.0", "usr/lib/libqohlp.so.1.0.0",
+    "usr/lib/cmake/qokit/qokitConfig.cmake",
     "usr/lib/pkgconfig/qokit.pc", "usr/share/man/man1/qogenmsg.1", "usr/share/man/man3/qomsg.3",
     "usr/share/man/man5/qomsg-source.5"};
 
