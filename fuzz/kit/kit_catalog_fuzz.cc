@@ -8,7 +8,8 @@
 // leaves an empty text. And every message that opens is one printf reads as
 // the reader does: the arguments glibc's printf takes from its compiled form
 // are the inserts' (count, order, type, stars), and the reader prints
-// exactly what snprintf prints for it in positional form.
+// exactly what snprintf prints for it in positional form, through the
+// argument array and through the variadic call alike.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,6 +70,10 @@ void CheckMessage(const qomsg_catalog* catalog, long number, int star_value, uin
     CHECK(qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size()) == length);
   }
   CHECK(std::strlen(full.data()) <= static_cast<size_t>(length));
+  // The variadic call, which hands an in-order text to vsnprintf whole, prints the same.
+  std::string through_varargs;
+  CHECK(oracle::VariadicFormat(catalog, number, args, through_varargs) == length);
+  CHECK(through_varargs == std::string(full.data(), static_cast<size_t>(length)));
   std::vector<char> small(1 + static_cast<size_t>(length) / 2, '\x7f');
   CHECK(qomsg_format_args(catalog, number, small.data(), small.size(), args.data(), args.size()) == length);
   CHECK(small.back() == '\0');

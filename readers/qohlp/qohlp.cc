@@ -1,8 +1,6 @@
 // The C interface of the help file reader.
 #include "qokit/qohlp.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -10,6 +8,7 @@
 #include "detail.h"
 #include "file_bytes.h"
 #include "helpfile.h"
+#include "input.h"
 
 // A qohlp_file is a qokit::reader::HelpFile; the C name stays an incomplete
 // type, so no C++ name outside namespace qokit is defined.
@@ -33,6 +32,13 @@ int Open(qokit::io::OwnedBytes bytes, int layout, qohlp_file** out, char* detail
   if (rc != QOHLP_OK) return rc;
   *out = reinterpret_cast<qohlp_file*>(file.release());
   return QOHLP_OK;
+}
+
+int Opened(qokit::reader::Input input, qokit::io::OwnedBytes bytes, int layout, qohlp_file** out, char* detail,
+           std::size_t detail_size) {
+  if (input == qokit::reader::Input::kNoMemory) return QOHLP_ERR_NOMEM;
+  if (input == qokit::reader::Input::kUnreadable) return QOHLP_ERR_IO;
+  return Open(std::move(bytes), layout, out, detail, detail_size);
 }
 
 // TOC entry `index` of an open file; false when there is none.
@@ -72,27 +78,18 @@ int qohlp_open_file(const char* path, int layout, qohlp_file** out, char* detail
   if (out == nullptr) return QOHLP_ERR_ARGUMENT;
   *out = nullptr;
   qokit::io::OwnedBytes bytes;
-  if (path == nullptr || !qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxHelpFileSize)) {
-    const int rc = path != nullptr && errno == ENOMEM ? QOHLP_ERR_NOMEM : QOHLP_ERR_IO;
-    if (detail != nullptr && detail_size > 0)
-      std::snprintf(detail, detail_size, "cannot read %s: %s", path ? path : "(null)", std::strerror(errno));
-    return rc;
-  }
-  return Open(std::move(bytes), layout, out, detail, detail_size);
+  const qokit::reader::Input input =
+      qokit::reader::ReadInput(path, qokit::reader::kMaxHelpFileSize, bytes, detail, detail_size);
+  return Opened(input, std::move(bytes), layout, out, detail, detail_size);
 }
 
 int qohlp_open_memory(const void* data, size_t size, int layout, qohlp_file** out, char* detail,
                       size_t detail_size) {
   if (out == nullptr || (data == nullptr && size > 0)) return QOHLP_ERR_ARGUMENT;
   *out = nullptr;
-  qokit::io::OwnedBytes bytes{std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size > 0 ? size : 1]),
-                              size};
-  if (bytes.data == nullptr) {
-    qokit::reader::SetDetail(detail, detail_size, qohlp_strerror(QOHLP_ERR_NOMEM));
-    return QOHLP_ERR_NOMEM;
-  }
-  if (size > 0) std::memcpy(bytes.data.get(), data, size);
-  return Open(std::move(bytes), layout, out, detail, detail_size);
+  qokit::io::OwnedBytes bytes;
+  const qokit::reader::Input input = qokit::reader::CopyInput(data, size, bytes, detail, detail_size);
+  return Opened(input, std::move(bytes), layout, out, detail, detail_size);
 }
 
 void qohlp_close(qohlp_file* file) { delete reinterpret_cast<HelpFile*>(file); }

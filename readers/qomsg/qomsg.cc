@@ -1,7 +1,6 @@
 // The C interface of the message catalogue reader.
 #include "qokit/qomsg.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "detail.h"
 #include "file_bytes.h"
 #include "formatter.h"
+#include "input.h"
 #include "locale_search.h"
 #include "signature_check.h"
 
@@ -63,32 +63,30 @@ int Terminated(int rc, char* buf, std::size_t size) {
   return rc;
 }
 
+int Opened(qokit::reader::Input input, qokit::io::OwnedBytes bytes, const Expected* expected, qomsg_catalog** out,
+           char* detail, std::size_t detail_size) {
+  if (input == qokit::reader::Input::kNoMemory) return QOMSG_ERR_NOMEM;
+  if (input == qokit::reader::Input::kUnreadable) return QOMSG_ERR_IO;
+  return Open(std::move(bytes), expected, out, detail, detail_size);
+}
+
 int OpenFile(const char* path, const Expected* expected, qomsg_catalog** out, char* detail,
              std::size_t detail_size) {
   if (out == nullptr) return QOMSG_ERR_ARGUMENT;
   *out = nullptr;
   qokit::io::OwnedBytes bytes;
-  if (path == nullptr || !qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxFileSize)) {
-    const int rc = path != nullptr && errno == ENOMEM ? QOMSG_ERR_NOMEM : QOMSG_ERR_IO;
-    if (detail != nullptr && detail_size > 0)
-      std::snprintf(detail, detail_size, "cannot read %s: %s", path ? path : "(null)", std::strerror(errno));
-    return rc;
-  }
-  return Open(std::move(bytes), expected, out, detail, detail_size);
+  const qokit::reader::Input input =
+      qokit::reader::ReadInput(path, qokit::reader::kMaxFileSize, bytes, detail, detail_size);
+  return Opened(input, std::move(bytes), expected, out, detail, detail_size);
 }
 
 int OpenMemory(const void* data, std::size_t size, const Expected* expected, qomsg_catalog** out,
                char* detail, std::size_t detail_size) {
   if (out == nullptr || (data == nullptr && size > 0)) return QOMSG_ERR_ARGUMENT;
   *out = nullptr;
-  qokit::io::OwnedBytes bytes{std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size > 0 ? size : 1]),
-                              size};
-  if (bytes.data == nullptr) {
-    qokit::reader::SetDetail(detail, detail_size, qomsg_strerror(QOMSG_ERR_NOMEM));
-    return QOMSG_ERR_NOMEM;
-  }
-  if (size > 0) std::memcpy(bytes.data.get(), data, size);
-  return Open(std::move(bytes), expected, out, detail, detail_size);
+  qokit::io::OwnedBytes bytes;
+  const qokit::reader::Input input = qokit::reader::CopyInput(data, size, bytes, detail, detail_size);
+  return Opened(input, std::move(bytes), expected, out, detail, detail_size);
 }
 
 const qokit::format::MessageView* Find(const qomsg_catalog* catalog, long number,
