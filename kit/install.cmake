@@ -1,22 +1,29 @@
-# Installation of the whole kit: programs, libraries with their C headers, a
-# CMake package with imported targets and build functions, a pkg-config file,
-# the manual pages and the packages cpack makes of them.
+# Installation of the whole kit in three components, which `cmake --install
+# --component NAME` installs one at a time and cpack packs one Debian package
+# each from:
+#   Runtime        programs, shared libraries, manual pages of sections 1 and 5
+#   Development    C headers, static libraries, the CMake package, the
+#                  pkg-config file, manual pages of section 3
+#   Documentation  README, ARCHITECTURE and the example clients
 include(CMakePackageConfigHelpers)
 
 set(QOKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/qokit)
+set(QOKIT_PACKAGE_CONTACT "qokit developers <maintainers@users.noreply.c-seed-f6be07fc.example>"
+    CACHE STRING "Maintainer of the Debian packages cpack makes (name <address>)")
 
-install(TARGETS ${qokit_exported_programs} EXPORT qokitTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ${qokit_exported_programs} EXPORT qokitTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
 install(TARGETS ${qokit_library_targets} EXPORT qokitTargets
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)
 foreach(entry ${qokit_header_installs})
   string(REPLACE ":" ";" entry "${entry}")
   list(GET entry 0 source)
   list(GET entry 1 subdir)
-  install(FILES ${source} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qokit/${subdir})
+  install(FILES ${source} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qokit/${subdir} COMPONENT Development)
 endforeach()
 
-install(EXPORT qokitTargets NAMESPACE qokit:: DESTINATION ${QOKIT_CMAKE_DIR})
+install(EXPORT qokitTargets NAMESPACE qokit:: DESTINATION ${QOKIT_CMAKE_DIR} COMPONENT Development)
 configure_package_config_file(cmake/qokitConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/qokitConfig.cmake INSTALL_DESTINATION ${QOKIT_CMAKE_DIR})
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/qokitConfigVersion.cmake
@@ -24,30 +31,94 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/qokitConfigVersion.
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qokitConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/qokitConfigVersion.cmake
               cmake/qokitFunctions.cmake cmake/qokitRun.cmake
-        DESTINATION ${QOKIT_CMAKE_DIR})
+        DESTINATION ${QOKIT_CMAKE_DIR} COMPONENT Development)
 
 # The pkg-config file finds its prefix relative to itself, so the install
 # prefix may be chosen at install time.
 file(RELATIVE_PATH QOKIT_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 configure_file(cmake/qokit.pc.in ${CMAKE_CURRENT_BINARY_DIR}/qokit.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qokit.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qokit.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+        COMPONENT Development)
 
+# Manual pages are installed compressed (gzip -n: no name or time inside, so
+# two builds give the same bytes).
+find_program(QOKIT_GZIP gzip REQUIRED)
+set(compressed_pages "")
 foreach(section 1 3 5)
   file(GLOB pages ${CMAKE_CURRENT_SOURCE_DIR}/man/*.${section})
-  install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+  foreach(page ${pages})
+    get_filename_component(leaf ${page} NAME)
+    set(out ${CMAKE_CURRENT_BINARY_DIR}/man/${leaf}.gz)
+    add_custom_command(OUTPUT ${out} COMMAND ${QOKIT_GZIP} -9n -c ${page} > ${out} DEPENDS ${page} VERBATIM)
+    list(APPEND compressed_pages ${out})
+    if(section EQUAL 3)
+      set(component Development)
+    else()
+      set(component Runtime)
+    endif()
+    install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section} COMPONENT ${component})
+  endforeach()
 endforeach()
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/man)
+add_custom_target(qokit_man_pages ALL DEPENDS ${compressed_pages})
 
-# `cpack` in the build folder makes a Debian package and a tarball of the
-# install. The Debian dependencies are read off the programs by dpkg-shlibdeps.
+# Each Debian package carries the copyright and the changelog in its own
+# documentation folder.
+set(qokit_package_names qokit qokit-dev qokit-doc)
+set(qokit_package_components Runtime Development Documentation)
+configure_file(package/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+  COMMAND ${QOKIT_GZIP} -9n -c ${CMAKE_CURRENT_BINARY_DIR}/changelog > ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog VERBATIM)
+add_custom_target(qokit_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+foreach(package component IN ZIP_LISTS qokit_package_names qokit_package_components)
+  install(FILES package/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/ARCHITECTURE.md
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/qokit-doc COMPONENT Documentation)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/qokit-doc/examples
+        COMPONENT Documentation)
+
+# `cpack` in the build folder makes one Debian package per component (the
+# first line of each description is its synopsis) and a
+# tarball of the whole install that can be used as a prefix where it is
+# unpacked (package/cpack_options.cmake). The programs' Debian dependencies
+# are read off them by dpkg-shlibdeps.
 set(CPACK_PACKAGE_NAME qokit)
 set(CPACK_PACKAGE_VENDOR "qokit developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Build tools and run-time readers for the backup clients' messages, help and file status")
-set(CPACK_PACKAGE_CONTACT "qokit developers <qokit@localhost>")
+set(CPACK_PACKAGE_CONTACT "${QOKIT_PACKAGE_CONTACT}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB TGZ)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/package/cpack_options.cmake)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME qokit)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "message, help and file-status tools for backup clients
+The message catalogue compiler qogenmsg (message sources to a C header of
+message numbers and a binary message object file), the help-text compilers
+vexproc and vexproc-legacy, the file-status agent statagent that clients
+start to stat files without hanging on a dead file system, and the tools
+around them: qomsgcheck, qomsgpo (PO files for translators), qomsgsig,
+qomsgdump, vexdump and qostamp. Also the shared client libraries.")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME qokit-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "qokit (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "development files of the qokit client libraries
+C headers, static libraries, the CMake package (find_package(qokit) with the
+build functions qokit_add_messages, qokit_add_translations and
+qokit_add_help), the pkg-config file and the manual pages of the libraries
+that read message catalogues and help files and drive the file-status
+agent.")
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_NAME qokit-doc)
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_SECTION doc)
+set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DOCUMENTATION_DESCRIPTION "documentation and example clients of qokit
+The README with the build and use instructions, the architecture notes, and
+the bundled example clients of the message and help readers and of the
+file-status agent.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/build[^/]*/;/\\\\.git/")
 include(CPack)

@@ -8,25 +8,30 @@
 #include <cstdlib>
 
 #include <sys/ipc.h>
+#include <sys/prctl.h>
 #include <sys/sem.h>
 #include <sys/shm.h>
 #include <unistd.h>
 
-#include "agent_segment.h"
+#include "qoagent_segment.h"
 #include "request.h"
+#include "semctl_arg.h"
 
+namespace qokit::agent {
 namespace {
 
 constexpr unsigned kWatchdogSeconds = 2;
-constexpr unsigned short kRequestSemaphore = AGENT_SEM_REQUEST;
-constexpr unsigned short kReplySemaphore = AGENT_SEM_REPLY;
+constexpr unsigned short kRequestSemaphore = QOAGENT_SEM_REQUEST;
+constexpr unsigned short kReplySemaphore = QOAGENT_SEM_REPLY;
 
 // The parent as it was when the agent began. Any other parent means the
 // client has ended and the agent was adopted, by init or by a subreaper alike.
 pid_t startParent = 0;
 
-// Async-signal-safe only: getppid, alarm and _exit.
-extern "C" void Watchdog(int) {
+// Async-signal-safe only: getppid, alarm and _exit. Besides the alarm, the
+// kernel raises it when the parent ends (see WatchParent), so that an agent
+// whose wait never blocks stops at once instead of spinning until the alarm.
+void Watchdog(int) {
   if (getppid() != startParent) _exit(kAgentParentGone);
   alarm(kWatchdogSeconds);
 }
@@ -38,6 +43,12 @@ bool InstallWatchdog() {
   action.sa_flags = 0;
   return sigaction(SIGALRM, &action, nullptr) == 0;
 }
+
+// Asks the kernel for SIGALRM when the parent ends. It is sent when the
+// thread that started the agent ends, too; the watchdog then finds the
+// parent unchanged and only re-arms the alarm. Without it the alarm alone
+// still ends the agent.
+void WatchParent() { (void)prctl(PR_SET_PDEATHSIG, SIGALRM); }
 
 // Decimal, as strtol reads it; characters after the number are ignored. An
 // argument without digits would read as 0 and a hexadecimal one ("0x1f") as
@@ -57,19 +68,20 @@ bool ParseSegmentId(const char* text, int* shmId) {
   return true;
 }
 
-// True when the client has already ended: the agent was orphaned before it
-// could record its parent (which is then init, or a subreaper other than the
-// process that made the segment, with no process but the agent attached to
-// the segment any more), or during start-up.
+// True when the client has already ended: during start-up (the parent has
+// changed), or before the agent could record its parent (which is then init
+// or a subreaper, not the process that made the segment, and no process but
+// the agent has the segment attached any more). A parent that is 1 is no
+// sign by itself: a client may be the first process of a PID namespace.
 bool ClientGoneAtStart(const struct shmid_ds& segment) {
   const pid_t parent = getppid();
-  if (parent == 1 || parent != startParent) return true;
+  if (parent != startParent) return true;
   return parent != segment.shm_cpid && segment.shm_nattch <= 1;
 }
 
 // semId is read from the segment at every use: the client may replace the set.
 int SetSemaphore(const AgentSegment& segment, unsigned short number, int value) {
-  AgentSemun argument = {};
+  SemArgument argument = {};
   argument.val = value;
   return semctl(segment.semId, number, SETVAL, argument);
 }
@@ -97,12 +109,16 @@ void LetWatchdogIn(bool in) {
 // Waits with the watchdog let in; false when the set is gone or unusable
 // (removed, invalid identifier, no permission, bad operation). A watchdog
 // that fell due while the agent was serving runs as soon as it is let in,
-// so even a wait that always succeeds at once cannot keep it out.
+// so even a wait that always succeeds at once cannot keep it out. A wait
+// that was interrupted or did not wait (IPC_NOWAIT) looks at the parent
+// itself too: a runtime that defers signal handlers to its own next call
+// (ThreadSanitizer does) would otherwise leave the watchdog pending for ever.
 bool WaitForRequest(const AgentSegment& segment) {
   LetWatchdogIn(true);
   for (;;) {
     struct sembuf op = segment.waitOp;
     if (semop(segment.semId, &op, 1) == 0) break;
+    if ((errno == EINTR || errno == EAGAIN) && getppid() != startParent) _exit(kAgentParentGone);
     if (errno != EINTR && errno != EAGAIN && errno != ENOMEM) return false;
   }
   LetWatchdogIn(false);
@@ -117,12 +133,13 @@ int RunAgent(int argc, char* argv[]) {
   startParent = getppid();
   if (!InstallWatchdog()) return kAgentFailure;
   LetWatchdogIn(false);
+  WatchParent();
   int shmId = 0;
   if (argc < 2 || !ParseSegmentId(argv[1], &shmId)) return kAgentFailure;
   void* address = shmat(shmId, nullptr, 0);
   if (address == reinterpret_cast<void*>(-1)) return kAgentFailure;
   struct shmid_ds info = {};
-  if (shmctl(shmId, IPC_STAT, &info) != 0 || info.shm_segsz < AGENT_SEGMENT_MIN_SIZE) {
+  if (shmctl(shmId, IPC_STAT, &info) != 0 || info.shm_segsz < QOAGENT_SEGMENT_MIN_SIZE) {
     return kAgentFailure;
   }
   if (ClientGoneAtStart(info)) return kAgentParentGone;
@@ -142,3 +159,5 @@ int RunAgent(int argc, char* argv[]) {
     if (!ResetRequestSemaphore(segment)) return kAgentFailure;
   }
 }
+
+}  // namespace qokit::agent

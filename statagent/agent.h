@@ -2,6 +2,8 @@
 // requests until the parent process has gone.
 #pragma once
 
+namespace qokit::agent {
+
 // Exit statuses of the agent. It never ends with 0: it serves until its
 // parent has gone or it meets a failure.
 inline constexpr int kAgentParentGone = 1;
@@ -14,3 +16,5 @@ inline constexpr int kAgentFailure = 255;
 // set, an unlisted request code); a parent that goes while the agent waits
 // ends the process with kAgentParentGone from the watchdog.
 [[nodiscard]] int RunAgent(int argc, char* argv[]);
+
+}  // namespace qokit::agent

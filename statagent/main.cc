@@ -1,3 +1,3 @@
 #include "agent.h"
 
-int main(int argc, char* argv[]) { return RunAgent(argc, argv); }
+int main(int argc, char* argv[]) { return qokit::agent::RunAgent(argc, argv); }

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 
-#include "agent_segment.h"
+#include "qoagent_segment.h"
+
+namespace qokit::agent {
 
 enum class RequestOutcome {
   kAnswered,  // result, errNum and statBuf hold the reply
@@ -15,3 +17,5 @@ enum class RequestOutcome {
 // bytes long. A path with no terminator before the end of the segment is
 // answered with result -1 and ENAMETOOLONG instead of being read past it.
 [[nodiscard]] RequestOutcome ServeRequest(AgentSegment& segment, std::size_t segmentSize);
+
+}  // namespace qokit::agent

@@ -7,41 +7,42 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include <qokit/agent_client.h>
+#include <qokit/qoagent.h>
 
 int main(int argc, char** argv) {
-  AgentClientOptions options;
-  AgentClient* client = NULL;
+  qoagent_options options;
+  qoagent_client* client = NULL;
   int i, result, status = 0;
   if (argc < 3) {
     fprintf(stderr, "usage: %s <statagent-program> <path>...\n", argv[0]);
     return 2;
   }
   memset(&options, 0, sizeof options);
-  options.agentPath = argv[1];
-  options.timeoutMs = 2000;
-  options.flags = AGENT_CLIENT_RESTART;
-  if (agentClientOpen(&options, &client) != AGENT_CLIENT_OK) {
-    fprintf(stderr, "cannot start the status agent %s\n", argv[1]);
+  options.agent_path = argv[1];
+  options.timeout_ms = 2000;
+  options.flags = QOAGENT_RESTART;
+  result = qoagent_open(&options, &client);
+  if (result != QOAGENT_OK) {
+    fprintf(stderr, "cannot start the status agent %s: %s\n", argv[1], qoagent_strerror(result));
     return 1;
   }
   for (i = 2; i < argc; ++i) {
-    AgentReply stat, lstat, fs;
-    result = agentClientRequest(client, AGENT_REQUEST_STAT, argv[i], &stat);
-    if (result == AGENT_CLIENT_OK) result = agentClientRequest(client, AGENT_REQUEST_LSTAT, argv[i], &lstat);
-    if (result == AGENT_CLIENT_OK) result = agentClientRequest(client, AGENT_REQUEST_STATFS, argv[i], &fs);
-    if (result == AGENT_CLIENT_TIMEOUT) {
+    qoagent_reply stat, lstat, fs;
+    result = qoagent_request(client, QOAGENT_REQUEST_STAT, argv[i], &stat);
+    if (result == QOAGENT_OK) result = qoagent_request(client, QOAGENT_REQUEST_LSTAT, argv[i], &lstat);
+    if (result == QOAGENT_OK) result = qoagent_request(client, QOAGENT_REQUEST_STATFS, argv[i], &fs);
+    if (result == QOAGENT_ERR_TIMEOUT) {
       printf("%s: no answer from its file system, skipped\n", argv[i]);
       status = 1;
       continue;
     }
-    if (result != AGENT_CLIENT_OK) {
-      fprintf(stderr, "the status agent failed (%d)\n", result);
+    if (result != QOAGENT_OK) {
+      fprintf(stderr, "the status agent failed: %s\n", qoagent_strerror(result));
       status = 1;
       break;
     }
     if (stat.result != 0) {
-      printf("%s: %s\n", argv[i], strerror(stat.errNum));
+      printf("%s: %s\n", argv[i], strerror(stat.err_num));
       continue;
     }
     printf("%s: %s, %lld bytes, mode %04o%s; file system block size %ld\n", argv[i],
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
            fs.result == 0 ? (long)fs.record.fs.f_bsize : -1L);
   }
   /* An agent still stuck in a call is abandoned; that is no failure here. */
-  result = agentClientClose(client);
-  if (result != AGENT_CLIENT_OK && result != AGENT_CLIENT_ABANDONED) status = 1;
+  result = qoagent_close(client);
+  if (result != QOAGENT_OK && result != QOAGENT_ERR_ABANDONED) status = 1;
   return status;
 }

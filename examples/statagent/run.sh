@@ -8,5 +8,5 @@ out=$2
 mkdir -p "$out"
 echo "backup me" > "$out/data.txt"
 ln -sf data.txt "$out/link.txt"
-"$build/statagent/agent-stat" "$build/bin/statagent" \
+"$build/agentclient/agent-stat" "$build/bin/statagent" \
   "$out/data.txt" "$out/link.txt" "$out" "$out/missing.txt"

@@ -16,13 +16,16 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
-#include "agent_segment.h"
+#include "qoagent_segment.h"
 #include "fuzz_check.h"
 #include "request.h"
 
 namespace {
 
-constexpr size_t kPathOffset = offsetof(AgentSegment, path);
+using qokit::agent::RequestOutcome;
+using qokit::agent::ServeRequest;
+
+constexpr size_t kPathOffset = QOAGENT_PATH_OFFSET;
 
 // The status call made directly: its result and error number.
 std::pair<int, int> Direct(int32_t request, const char* path) {
@@ -30,9 +33,9 @@ std::pair<int, int> Direct(int32_t request, const char* path) {
   struct statfs fs {};
   errno = 0;
   int result;
-  if (request == AGENT_REQUEST_STATFS) {
+  if (request == QOAGENT_REQUEST_STATFS) {
     result = statfs(path, &fs);
-  } else if (request == AGENT_REQUEST_STAT) {
+  } else if (request == QOAGENT_REQUEST_STAT) {
     result = stat(path, &st);
   } else {
     result = lstat(path, &st);
@@ -44,7 +47,7 @@ std::pair<int, int> Direct(int32_t request, const char* path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider provider(data, size);
-  const int32_t codes[] = {AGENT_REQUEST_STATFS, AGENT_REQUEST_STAT, AGENT_REQUEST_LSTAT,
+  const int32_t codes[] = {QOAGENT_REQUEST_STATFS, QOAGENT_REQUEST_STAT, QOAGENT_REQUEST_LSTAT,
                            provider.ConsumeIntegral<int32_t>()};
   const int32_t request = codes[provider.ConsumeIntegralInRange<int>(0, 3)];
   const std::string pathBytes = provider.ConsumeRemainingBytesAsString();
@@ -60,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const RequestOutcome outcome = ServeRequest(*segment, memory.size());
   const bool listed =
-      request == AGENT_REQUEST_STATFS || request == AGENT_REQUEST_STAT || request == AGENT_REQUEST_LSTAT;
+      request == QOAGENT_REQUEST_STATFS || request == QOAGENT_REQUEST_STAT || request == QOAGENT_REQUEST_LSTAT;
   if (!listed) {
     CHECK(outcome == RequestOutcome::kUnlisted);
     CHECK(memory == before);

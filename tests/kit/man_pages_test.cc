@@ -34,7 +34,7 @@ TEST(ManPages, PassMandocLint) {
 
 TEST(ManPages, CoverEveryProgramLibraryAndFormat) {
   for (const char* page : {"qogenmsg.1", "vexproc.1", "vexproc-legacy.1", "statagent.1", "qomsgdump.1", "vexdump.1",
-                           "qostamp.1", "qomsgpo.1", "qomsgcheck.1", "qomsgsig.1", "qomsg.3", "qohlp.3", "qokit_agentclient.3", "qomsg-source.5",
+                           "qostamp.1", "qomsgpo.1", "qomsgcheck.1", "qomsgsig.1", "qomsg.3", "qohlp.3", "qoagent.3", "qomsg-source.5",
                            "qomsg-object.5", "qohelp.5"})
     EXPECT_TRUE(fs::exists(kManDir / page)) << page;
 }

@@ -47,12 +47,12 @@ std::string MakeLocale(const fs::path& root, const LocaleSpec& spec) {
   // Made aside and renamed into place, so a parallel test never sees half a
   // locale. -c: SHIFT_JIS and BIG5 are not ASCII-compatible, which localedef
   // only warns about.
-  const fs::path aside = root / ("." + std::string(spec.name) + "." + std::to_string(getpid()));
+  const fs::path aside = root / std::string(".").append(spec.name).append(".").append(std::to_string(getpid()));
   const RunResult made =
       RunProgram("/usr/bin/env", {"localedef", "-c", "-i", spec.source, "-f", spec.charmap, aside.string()});
   if (!fs::exists(aside / "LC_CTYPE")) {
     fs::remove_all(aside, ec);
-    return "localedef gave status " + std::to_string(made.status) + ": " + made.err;
+    return std::string("localedef gave status ").append(std::to_string(made.status)).append(": ").append(made.err);
   }
   fs::rename(aside, root / spec.name, ec);
   fs::remove_all(aside, ec);  // left over when a parallel test was first

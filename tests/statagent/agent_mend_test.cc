@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "agent_process.h"
-#include "agent_segment.h"
+#include "qoagent_segment.h"
 #include "ipc_check.h"
 
 namespace {
@@ -23,7 +23,7 @@ constexpr std::size_t kSegmentSize = 4096;
 
 bool BecomesReady(int semId, int timeoutMs = 5000) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (SemaphoreValue(semId, 1) != 1) {
+  while (SemaphoreValue(semId, 1) < 1) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
@@ -80,27 +80,43 @@ TEST(AgentMendTest, TrailingCharactersAfterTheIdentifierAreIgnored) {
   EXPECT_EQ(ExitStatusWithin(agent, 0), -1) << "the agent should have been serving";
 }
 
-// The client is a child that starts the agent and ends at once; this process
-// adopts the agent, so its parent changes to a process other than 1.
-TEST(AgentMendTest, WaitThatAlwaysSucceedsStillEndsOnceTheParentHasGone) {
-  Subreaper reaper;
-  ScopedSegment segment(kSegmentSize);
-  ScopedSemaphoreSet set(2);
-  ASSERT_NE(segment.bytes(), nullptr);
-  // All zero but the set: the wait for semaphore 0 to be zero always succeeds
-  // at once, and every request is a statfs of "".
-  reinterpret_cast<AgentSegment*>(segment.bytes())->semId = set.id();
-  Pipe pipe;
-  const int client = StatusOfChild([&] {
-    const pid_t agent = SpawnProgram(STATAGENT_PATH, {std::to_string(segment.id())});
-    // Ready means the agent has recorded this process as its parent.
-    return BecomesReady(set.id()) && pipe.Write(&agent, sizeof agent) ? 0 : 1;
-  });
-  ASSERT_EQ(client, 0);
-  pid_t agent = -1;
-  ASSERT_TRUE(pipe.Read(&agent, sizeof agent));
-  ASSERT_GT(agent, 0);
-  EXPECT_EQ(ExitStatusWithin(agent, 3500), 1);
+// The client is a child that starts the agent, lets it run a while and ends;
+// this process adopts the agent, so its parent changes to a process other
+// than 1. A wait that never blocks makes the agent serve without pause; it
+// must stop as soon as its parent has gone, not at its next 2-second check.
+TEST(AgentMendTest, AgentWhoseWaitNeverBlocksEndsAtOnceWhenTheParentHasGone) {
+  const struct {
+    const char* name;
+    struct sembuf waitOp;
+  } rows[] = {
+      {"wait for the request semaphore to be zero", {0, 0, 0}},
+      {"add to the reply semaphore", {1, 1, 0}},
+      {"take the wake semaphore without waiting", {2, -1, IPC_NOWAIT}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Subreaper reaper;
+    ScopedSegment segment(kSegmentSize);
+    ScopedSemaphoreSet set(3);
+    ASSERT_NE(segment.bytes(), nullptr);
+    // All zero but the set and the wait: every request is a statfs of "".
+    auto& view = *reinterpret_cast<AgentSegment*>(segment.bytes());
+    view.semId = set.id();
+    view.waitOp = row.waitOp;
+    Pipe pipe;
+    const int client = StatusOfChild([&] {
+      const pid_t agent = SpawnProgram(STATAGENT_PATH, {std::to_string(segment.id())});
+      // Ready means the agent has recorded this process as its parent.
+      const bool ready = BecomesReady(set.id()) && pipe.Write(&agent, sizeof agent);
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      return ready ? 0 : 1;
+    });
+    ASSERT_EQ(client, 0);
+    pid_t agent = -1;
+    ASSERT_TRUE(pipe.Read(&agent, sizeof agent));
+    ASSERT_GT(agent, 0);
+    EXPECT_EQ(ExitStatusWithin(agent, 500), 1);
+  }
 }
 
 // The client makes its own segment and set and starts the agent through a

@@ -1,6 +1,6 @@
 // The pool of agents under concurrent threads, with posted requests, and
 // with one agent hanging.
-#include "agent_pool.h"
+#include <qokit/qoagent.h>
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,8 +17,8 @@
 
 namespace {
 
-AgentClientOptions Options(unsigned flags = 0, int timeoutMs = 5000) {
-  return AgentClientOptions{STATAGENT_PATH, 0, timeoutMs, 300, flags};
+qoagent_options Options(unsigned flags = 0, int timeoutMs = 5000) {
+  return qoagent_options{STATAGENT_PATH, 0, timeoutMs, 300, flags};
 }
 
 // Files whose sizes tell them apart: file i holds i bytes.
@@ -33,9 +33,9 @@ std::vector<std::string> SizedFiles(const TempDir& dir, int count) {
 TEST(AgentPoolTest, ConcurrentThreadsEachGetTheirOwnReplies) {
   TempDir dir;
   const std::vector<std::string> paths = SizedFiles(dir, 37);
-  const AgentClientOptions options = Options();
-  AgentPool* pool = nullptr;
-  ASSERT_EQ(agentPoolOpen(&options, 3, &pool), AGENT_CLIENT_OK);
+  const qoagent_options options = Options();
+  qoagent_pool* pool = nullptr;
+  ASSERT_EQ(qoagent_pool_open(&options, 3, &pool), QOAGENT_OK);
   // More threads than agents, so that some wait for a free one.
   constexpr int kThreads = 5;
   constexpr int kRequests = 300;
@@ -45,9 +45,9 @@ TEST(AgentPoolTest, ConcurrentThreadsEachGetTheirOwnReplies) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < kRequests; ++i) {
         const int file = (t * 7 + i) % static_cast<int>(paths.size());
-        AgentReply reply = {};
-        if (agentPoolRequest(pool, AGENT_REQUEST_LSTAT, paths[file].c_str(), &reply) !=
-                AGENT_CLIENT_OK ||
+        qoagent_reply reply = {};
+        if (qoagent_pool_request(pool, QOAGENT_REQUEST_LSTAT, paths[file].c_str(), &reply) !=
+                QOAGENT_OK ||
             reply.result != 0 || reply.record.st.st_size != file) {
           ++wrong;
         }
@@ -56,41 +56,41 @@ TEST(AgentPoolTest, ConcurrentThreadsEachGetTheirOwnReplies) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(wrong.load(), 0);
-  EXPECT_EQ(agentPoolClose(pool), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_pool_close(pool), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
 }
 
 TEST(AgentPoolTest, OneThreadPostsToEveryAgentAndCollectsLater) {
   TempDir dir;
   const std::vector<std::string> paths = SizedFiles(dir, 4);
-  const AgentClientOptions options = Options();
-  AgentPool* pool = nullptr;
-  ASSERT_EQ(agentPoolOpen(&options, 3, &pool), AGENT_CLIENT_OK);
+  const qoagent_options options = Options();
+  qoagent_pool* pool = nullptr;
+  ASSERT_EQ(qoagent_pool_open(&options, 3, &pool), QOAGENT_OK);
   for (int round = 0; round < 3; ++round) {
-    AgentTicket tickets[3];
+    qoagent_ticket tickets[3];
     for (int i = 0; i < 3; ++i) {
-      ASSERT_EQ(agentPoolPost(pool, AGENT_REQUEST_STAT, paths[i].c_str(), &tickets[i]),
-                AGENT_CLIENT_OK);
+      ASSERT_EQ(qoagent_pool_post(pool, QOAGENT_REQUEST_STAT, paths[i].c_str(), &tickets[i]),
+                QOAGENT_OK);
     }
-    AgentTicket extra;
-    EXPECT_EQ(agentPoolPost(pool, AGENT_REQUEST_STAT, paths[3].c_str(), &extra),
-              AGENT_CLIENT_NOT_READY);
+    qoagent_ticket extra;
+    EXPECT_EQ(qoagent_pool_post(pool, QOAGENT_REQUEST_STAT, paths[3].c_str(), &extra),
+              QOAGENT_ERR_NOT_READY);
     for (int i = 2; i >= 0; --i) {
-      AgentReply reply = {};
-      ASSERT_EQ(agentPoolCollect(pool, &tickets[i], &reply), AGENT_CLIENT_OK);
+      qoagent_reply reply = {};
+      ASSERT_EQ(qoagent_pool_collect(pool, &tickets[i], &reply), QOAGENT_OK);
       EXPECT_EQ(reply.record.st.st_size, i);
-      EXPECT_EQ(agentPoolCollect(pool, &tickets[i], &reply), AGENT_CLIENT_BAD_ARGUMENT);
+      EXPECT_EQ(qoagent_pool_collect(pool, &tickets[i], &reply), QOAGENT_ERR_ARGUMENT);
     }
   }
-  EXPECT_EQ(agentPoolClose(pool), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_pool_close(pool), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
 }
 
 TEST(AgentPoolTest, HangingAgentIsReplacedWhileTheOthersServe) {
-  const AgentClientOptions options = Options(AGENT_CLIENT_RESTART, 300);
-  AgentPool* pool = nullptr;
-  ASSERT_EQ(agentPoolOpen(&options, 2, &pool), AGENT_CLIENT_OK);
-  ASSERT_EQ(kill(agentClientPid(agentPoolClient(pool, 0)), SIGSTOP), 0);
+  const qoagent_options options = Options(QOAGENT_RESTART, 300);
+  qoagent_pool* pool = nullptr;
+  ASSERT_EQ(qoagent_pool_open(&options, 2, &pool), QOAGENT_OK);
+  ASSERT_EQ(kill(qoagent_pid(qoagent_pool_client(pool, 0)), SIGSTOP), 0);
   std::atomic<int> served{0};
   std::atomic<int> timedOut{0};
   std::atomic<int> other{0};
@@ -98,11 +98,11 @@ TEST(AgentPoolTest, HangingAgentIsReplacedWhileTheOthersServe) {
   for (int t = 0; t < 3; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < 50; ++i) {
-        AgentReply reply = {};
-        const int result = agentPoolRequest(pool, AGENT_REQUEST_LSTAT, "/", &reply);
-        if (result == AGENT_CLIENT_OK && reply.result == 0) {
+        qoagent_reply reply = {};
+        const int result = qoagent_pool_request(pool, QOAGENT_REQUEST_LSTAT, "/", &reply);
+        if (result == QOAGENT_OK && reply.result == 0) {
           ++served;
-        } else if (result == AGENT_CLIENT_TIMEOUT) {
+        } else if (result == QOAGENT_ERR_TIMEOUT) {
           ++timedOut;
         } else {
           ++other;
@@ -114,9 +114,9 @@ TEST(AgentPoolTest, HangingAgentIsReplacedWhileTheOthersServe) {
   EXPECT_EQ(timedOut.load(), 1) << "only the request on the stopped agent times out";
   EXPECT_EQ(served.load(), 149);
   EXPECT_EQ(other.load(), 0);
-  EXPECT_EQ(agentClientRestarts(agentPoolClient(pool, 0)), 1u);
-  EXPECT_EQ(agentClientRestarts(agentPoolClient(pool, 1)), 0u);
-  EXPECT_EQ(agentPoolClose(pool), AGENT_CLIENT_OK);
+  EXPECT_EQ(qoagent_restarts(qoagent_pool_client(pool, 0)), 1u);
+  EXPECT_EQ(qoagent_restarts(qoagent_pool_client(pool, 1)), 0u);
+  EXPECT_EQ(qoagent_pool_close(pool), QOAGENT_OK);
   EXPECT_TRUE(NoIpcLeftBy(getpid()));
 }
 

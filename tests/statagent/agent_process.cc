@@ -3,7 +3,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sched.h>
 #include <sys/prctl.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +49,40 @@ int StatusOfChild(const std::function<int()>& body, int timeoutMs) {
   return ExitStatusWithin(child, timeoutMs);
 }
 
+Placed StartPlaced(Place place, const std::function<int()>& body) {
+  Pipe report;
+  Placed placed;
+  placed.waiter = fork();
+  if (placed.waiter < 0) return {};
+  if (placed.waiter == 0) {
+    pid_t pid = -1;
+    if (place == Place::kHere || unshare(CLONE_NEWPID) == 0) pid = fork();
+    if (pid == 0) _exit(body());
+    report.Write(&pid, sizeof pid);
+    _exit(pid > 0 ? ExitStatusWithin(pid, 60000) : 0);
+  }
+  if (!report.Read(&placed.pid, sizeof placed.pid) || placed.pid <= 0) {
+    ExitStatusWithin(placed.waiter, 10000);
+    return {};
+  }
+  return placed;
+}
+
+BusyHost::BusyHost() {
+  struct sigaction action = {};
+  action.sa_handler = [](int) {};
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGALRM, &action, nullptr);
+  const struct itimerval every10ms = {{0, 10000}, {0, 10000}};
+  setitimer(ITIMER_REAL, &every10ms, nullptr);
+}
+
+BusyHost::~BusyHost() {
+  const struct itimerval off = {};
+  setitimer(ITIMER_REAL, &off, nullptr);
+  signal(SIGALRM, SIG_DFL);
+}
+
 Subreaper::Subreaper() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
 Subreaper::~Subreaper() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
 
@@ -71,6 +107,26 @@ bool Pipe::Read(void* data, std::size_t size, int timeoutMs) {
     size -= static_cast<std::size_t>(got);
   }
   return true;
+}
+
+bool Pipe::ReadToEnd(std::string* text, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    struct pollfd ready = {ends[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1) return false;
+    char chunk[256];
+    const ssize_t got = read(ends[0], chunk, sizeof chunk);
+    if (got == 0) return true;
+    if (got < 0) return false;
+    text->append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+void Pipe::CloseWriteEnd() {
+  if (ends[1] >= 0) close(ends[1]);
+  ends[1] = -1;
 }
 
 bool Pipe::Write(const void* data, std::size_t size) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "agent_segment.h"
+#include "qoagent_segment.h"
 #include "ipc_check.h"
 #include "run_program.h"
 
@@ -42,7 +42,7 @@ TEST(AgentStartupTest, RefusedStartsEndWith255AndTouchNothing) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const std::size_t size =
-        row.segment == Segment::kTooSmall ? AGENT_SEGMENT_MIN_SIZE - 1 : AGENT_SEGMENT_MIN_SIZE;
+        row.segment == Segment::kTooSmall ? QOAGENT_SEGMENT_MIN_SIZE - 1 : QOAGENT_SEGMENT_MIN_SIZE;
     ScopedSegment segment(size);
     ScopedSemaphoreSet set(2);
     ASSERT_NE(segment.bytes(), nullptr);
@@ -52,7 +52,7 @@ TEST(AgentStartupTest, RefusedStartsEndWith255AndTouchNothing) {
     view.waitOp = {1, 0, 0};
     int id = segment.id();
     if (row.segment == Segment::kRemoved) {
-      ScopedSegment gone(AGENT_SEGMENT_MIN_SIZE);
+      ScopedSegment gone(QOAGENT_SEGMENT_MIN_SIZE);
       id = gone.id();
     }
     if (row.segment == Segment::kSetRemoved) {

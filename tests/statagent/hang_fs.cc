@@ -37,6 +37,9 @@ int main(int argc, char* argv[]) {
   struct fuse_operations operations = {};
   operations.getattr = GetAttr;
   operations.statfs = StatFs;
-  char* args[] = {argv[0], const_cast<char*>("-f"), argv[1], nullptr};
-  return fuse_main(3, args, &operations, nullptr);
+  // A thread per hung call, so that many agents can be stuck in the kernel
+  // at once rather than queued (a queued call dies of SIGKILL).
+  char* args[] = {argv[0], const_cast<char*>("-f"), const_cast<char*>("-o"),
+                  const_cast<char*>("max_threads=200"), argv[1], nullptr};
+  return fuse_main(5, args, &operations, nullptr);
 }

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "agent_client.h"
+#include "client_set.h"
 
 #include <sys/ipc.h>
 #include <sys/sem.h>
@@ -57,20 +57,20 @@ std::vector<int> SegmentsCreatedBy(pid_t creator) {
 }
 
 std::vector<int> ClientSetsCreatedBy(pid_t creator) {
+  using namespace qokit::agent;
   struct seminfo limits = {};
   const int highestIndex = semctl(0, 0, SEM_INFO, &limits);
   std::vector<int> found;
   for (int index = 0; index <= highestIndex; ++index) {
     struct semid_ds entry = {};
     const int id = semctl(index, 0, SEM_STAT, &entry);
-    if (id < 0 || entry.sem_nsems != AGENT_CLIENT_SET_SIZE) continue;
-    unsigned short values[AGENT_CLIENT_SET_SIZE] = {};
-    if (semctl(id, 0, GETALL, values) != 0 || values[AGENT_CLIENT_SEM_TAG] != AGENT_CLIENT_SET_TAG) {
-      continue;
+    if (id < 0 || entry.sem_nsems != kClientSetSize) continue;
+    // Only the creating process ever operates on the tag semaphore, so it
+    // is the last to have done so.
+    if (SemaphoreValue(id, kTagSemaphore) == kClientSetTag &&
+        semctl(id, kTagSemaphore, GETPID) == creator) {
+      found.push_back(id);
     }
-    const pid_t owner =
-        (values[AGENT_CLIENT_SEM_PID_HIGH] << 15) | values[AGENT_CLIENT_SEM_PID_LOW];
-    if (owner == creator) found.push_back(id);
   }
   return found;
 }

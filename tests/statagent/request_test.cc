@@ -13,8 +13,11 @@
 
 namespace {
 
+using qokit::agent::RequestOutcome;
+using qokit::agent::ServeRequest;
+
 constexpr std::size_t kSegmentSize = 512;
-constexpr std::size_t kPathRoom = kSegmentSize - offsetof(AgentSegment, path);
+constexpr std::size_t kPathRoom = kSegmentSize - QOAGENT_PATH_OFFSET;
 constexpr int32_t kUntouched = 0x5a5a5a5a;
 
 struct SegmentImage {
@@ -24,7 +27,7 @@ struct SegmentImage {
   void Ask(int32_t request, const std::string& path) {
     segment().request = request;
     ASSERT_LT(path.size(), kPathRoom);
-    std::memcpy(segment().path, path.c_str(), path.size() + 1);
+    std::memcpy(qoagent_segment_path(&segment()), path.c_str(), path.size() + 1);
     segment().result = kUntouched;
     segment().errNum = kUntouched;
   }
@@ -52,14 +55,14 @@ TEST_F(AgentRequestTest, ResultAndErrorNumberOfTheCall) {
     int32_t result;
     int errNum;  // checked when result is -1
   } rows[] = {
-      {AGENT_REQUEST_STAT, missing, -1, ENOENT},
-      {AGENT_REQUEST_LSTAT, missing, -1, ENOENT},
-      {AGENT_REQUEST_STATFS, missing, -1, ENOENT},
-      {AGENT_REQUEST_STAT, throughFile, -1, ENOTDIR},
-      {AGENT_REQUEST_STAT, "", -1, ENOENT},
-      {AGENT_REQUEST_STAT, dangling_, -1, ENOENT},
-      {AGENT_REQUEST_LSTAT, dangling_, 0, 0},
-      {AGENT_REQUEST_STATFS, target_, 0, 0},
+      {QOAGENT_REQUEST_STAT, missing, -1, ENOENT},
+      {QOAGENT_REQUEST_LSTAT, missing, -1, ENOENT},
+      {QOAGENT_REQUEST_STATFS, missing, -1, ENOENT},
+      {QOAGENT_REQUEST_STAT, throughFile, -1, ENOTDIR},
+      {QOAGENT_REQUEST_STAT, "", -1, ENOENT},
+      {QOAGENT_REQUEST_STAT, dangling_, -1, ENOENT},
+      {QOAGENT_REQUEST_LSTAT, dangling_, 0, 0},
+      {QOAGENT_REQUEST_STATFS, target_, 0, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path + " request " + std::to_string(row.request));
@@ -85,15 +88,15 @@ TEST_F(AgentRequestTest, PathMustEndInsideTheSegment) {
       {"no terminator at all", kSegmentSize, false, -1, ENAMETOOLONG},
       // The terminator lies beyond the size the agent was told: not looked at.
       {"terminator past a smaller mapping", kSegmentSize - 1, true, -1, ENAMETOOLONG},
-      {"no room for a path", offsetof(AgentSegment, path), true, -1, ENAMETOOLONG},
+      {"no room for a path", QOAGENT_PATH_OFFSET, true, -1, ENAMETOOLONG},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     SegmentImage image;
-    image.segment().request = AGENT_REQUEST_STAT;
+    image.segment().request = QOAGENT_REQUEST_STAT;
     // Slashes name the root however many there are.
-    std::memset(image.segment().path, '/', kPathRoom);
-    if (row.terminatedAtLastByte) image.segment().path[kPathRoom - 1] = '\0';
+    std::memset(qoagent_segment_path(&image.segment()), '/', kPathRoom);
+    if (row.terminatedAtLastByte) qoagent_segment_path(&image.segment())[kPathRoom - 1] = '\0';
     ASSERT_EQ(ServeRequest(image.segment(), row.segmentSize), RequestOutcome::kAnswered);
     EXPECT_EQ(image.segment().result, row.result);
     if (row.result == 0) {
@@ -114,7 +117,7 @@ TEST_F(AgentRequestTest, UnlistedCodesWriteNothing) {
     EXPECT_EQ(image.segment().result, kUntouched);
     EXPECT_EQ(image.segment().errNum, kUntouched);
     EXPECT_EQ(image.segment().statBuf.bytes[0], 0x77);
-    EXPECT_EQ(image.segment().statBuf.bytes[AGENT_STATUS_RECORD_SIZE - 1], 0x77);
+    EXPECT_EQ(image.segment().statBuf.bytes[QOAGENT_STATUS_RECORD_SIZE - 1], 0x77);
   }
 }
 

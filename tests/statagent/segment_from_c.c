@@ -1,7 +1,6 @@
 #include "segment_from_c.h"
 
-#include "agent_client.h"
-#include "agent_segment.h"
+#include <qokit/qoagent.h>
 
 size_t SegmentOffsetFromC(enum SegmentField field) {
   switch (field) {
@@ -11,7 +10,7 @@ size_t SegmentOffsetFromC(enum SegmentField field) {
     case kFieldResult: return offsetof(AgentSegment, result);
     case kFieldWaitOp: return offsetof(AgentSegment, waitOp);
     case kFieldStatBuf: return offsetof(AgentSegment, statBuf);
-    case kFieldPath: return offsetof(AgentSegment, path);
+    case kFieldPath: return QOAGENT_PATH_OFFSET;
     case kFieldCount: break;
   }
   return (size_t)-1;
@@ -19,17 +18,17 @@ size_t SegmentOffsetFromC(enum SegmentField field) {
 
 int StatFromC(const char* agentPath, const char* path, int* result, int* errNum,
               unsigned long long* inode) {
-  AgentClientOptions options = {agentPath, 0, 5000, 0, 0};
-  AgentClient* client = NULL;
-  AgentReply reply;
-  int status = agentClientOpen(&options, &client);
-  if (status != AGENT_CLIENT_OK) return status;
-  status = agentClientRequest(client, AGENT_REQUEST_STAT, path, &reply);
-  if (status == AGENT_CLIENT_OK) {
+  qoagent_options options = {agentPath, 0, 5000, 0, 0};
+  qoagent_client* client = NULL;
+  qoagent_reply reply;
+  int status = qoagent_open(&options, &client);
+  if (status != QOAGENT_OK) return status;
+  status = qoagent_request(client, QOAGENT_REQUEST_STAT, path, &reply);
+  if (status == QOAGENT_OK) {
     *result = reply.result;
-    *errNum = reply.errNum;
+    *errNum = reply.err_num;
     *inode = reply.record.st.st_ino;
   }
-  int closed = agentClientClose(client);
-  return status != AGENT_CLIENT_OK ? status : closed;
+  int closed = qoagent_close(client);
+  return status != QOAGENT_OK ? status : closed;
 }

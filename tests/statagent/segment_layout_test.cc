@@ -5,12 +5,12 @@
 #include <bit>
 #include <cstring>
 
-#include "agent_segment.h"
+#include "qoagent_segment.h"
 #include "segment_from_c.h"
 
 namespace {
 
-constexpr std::size_t kPathOffset = 32 + AGENT_STATUS_RECORD_SIZE;
+constexpr std::size_t kPathOffset = 32 + QOAGENT_STATUS_RECORD_SIZE;
 
 TEST(AgentSegmentLayoutTest, CAndCxxAgreeOnEveryOffset) {
   const std::size_t expected[kFieldCount] = {0, 4, 12, 16, 26, 32, kPathOffset};
@@ -39,16 +39,16 @@ TEST(AgentSegmentLayoutTest, FieldsSitAtTheirByteOffsets) {
   image[32] = 0xab;
   std::memcpy(image + kPathOffset, "/tmp", 5);
 
-  const auto& segment = *reinterpret_cast<const AgentSegment*>(image);
+  auto& segment = *reinterpret_cast<AgentSegment*>(image);
   EXPECT_EQ(segment.semId, 0x11223344);
-  EXPECT_EQ(segment.request, AGENT_REQUEST_LSTAT);
+  EXPECT_EQ(segment.request, QOAGENT_REQUEST_LSTAT);
   EXPECT_EQ(segment.errNum, 2);
   EXPECT_EQ(segment.result, -1);
   EXPECT_EQ(segment.waitOp.sem_num, 1);
   EXPECT_EQ(segment.waitOp.sem_op, -1);
   EXPECT_EQ(segment.waitOp.sem_flg, 0x0800);
   EXPECT_EQ(segment.statBuf.bytes[0], 0xab);
-  EXPECT_STREQ(segment.path, "/tmp");
+  EXPECT_STREQ(qoagent_segment_path(&segment), "/tmp");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
  * kit is on its include path, however it found the kit. */
 #if defined(__has_include)
 #if __has_include("qomsg.h") || __has_include("psstr.h") || __has_include("commutil.h") || \
-    __has_include("agent_client.h") || __has_include("insert_syntax.h")
+    __has_include("qoagent.h") || __has_include("qoagent_segment.h") || __has_include("insert_syntax.h")
 #error "a header of the kit is reachable without the qokit/ prefix"
 #endif
 #endif

@@ -1,9 +1,10 @@
 // A C++ client whose own namespaces are called qomsg and msgtext, names the
 // kit's libraries once used for their inner C++: it must link against the
-// readers, static or shared, and every call must reach its own definition.
+// readers and the agent client, static or shared, and every call must reach
+// its own definition.
 #include <string>
 
-#include "every_reader.h"
+#include "every_call.h"
 
 namespace qomsg {
 class Catalog {
@@ -19,5 +20,5 @@ std::string Format(const qomsg::Catalog& catalog) { return catalog.Load() + " fo
 
 int main() {
   if (msgtext::Format(qomsg::Catalog()) != "client catalogue formatted" || qomsg::Find(1) != 2) return 1;
-  return call_every_reader();
+  return call_every_reader() + call_the_agent(STATAGENT_PATH);
 }

@@ -1,9 +1,11 @@
 /* Calls every function of the readers on a catalogue and a help file made
- * in memory, as C or C++; 0 when each answers as it should. Shared by the
- * clashing clients, which also define names the kit must not. */
-#ifndef QOKIT_TESTS_EVERY_READER_H
-#define QOKIT_TESTS_EVERY_READER_H
+ * in memory, and the agent client's with an agent and a pool of one, as C or
+ * C++; 0 when each answers as it should. Shared by the clashing clients,
+ * which also define names the kit must not. */
+#ifndef QOKIT_TESTS_EVERY_CALL_H
+#define QOKIT_TESTS_EVERY_CALL_H
 
+#include <qokit/qoagent.h>
 #include <qokit/qohlp.h>
 #include <qokit/qomsg.h>
 #include <string.h>
@@ -87,6 +89,34 @@ static int call_every_reader(void) {
   failures += qohlp_get_line(help, 0, 0, &text, &length) != QOHLP_OK || length != 7;
   failures += qohlp_get_bytes(help, 0, &text, &length) != QOHLP_OK || length != 8;
   qohlp_close(help);
+  return failures;
+}
+
+static int call_the_agent(const char* agent_path) {
+  qoagent_options options;
+  qoagent_client* client = NULL;
+  qoagent_pool* pool = NULL;
+  qoagent_reply reply;
+  qoagent_ticket ticket;
+  int failures = 0;
+  memset(&options, 0, sizeof options);
+  options.agent_path = agent_path;
+  failures += strcmp(qoagent_version(), qomsg_version()) != 0;
+  failures += strcmp(qoagent_strerror(QOAGENT_ERR_NOMEM), "out of memory") != 0;
+  if (qoagent_open(&options, &client) != QOAGENT_OK) return 300;
+  failures += qoagent_segment_size(client) < QOAGENT_DEFAULT_SEGMENT_SIZE || qoagent_shm_id(client) < 0 ||
+              qoagent_sem_id(client) < 0 || qoagent_pid(client) <= 0 || qoagent_restarts(client) != 0;
+  failures += qoagent_request(client, QOAGENT_REQUEST_STAT, "/", &reply) != QOAGENT_OK || reply.result != 0;
+  failures += qoagent_send(client, QOAGENT_REQUEST_LSTAT, "/") != QOAGENT_OK;
+  failures += qoagent_receive(client, &reply) != QOAGENT_OK || reply.result != 0;
+  failures += qoagent_exit_status(client) != -1;
+  failures += qoagent_close(client) != QOAGENT_OK;
+  if (qoagent_pool_open(&options, 1, &pool) != QOAGENT_OK) return 400;
+  failures += qoagent_pool_size(pool) != 1 || qoagent_pool_client(pool, 0) == NULL;
+  failures += qoagent_pool_request(pool, QOAGENT_REQUEST_STATFS, "/", &reply) != QOAGENT_OK || reply.result != 0;
+  failures += qoagent_pool_post(pool, QOAGENT_REQUEST_STAT, "/", &ticket) != QOAGENT_OK;
+  failures += qoagent_pool_collect(pool, &ticket, &reply) != QOAGENT_OK || reply.result != 0;
+  failures += qoagent_pool_close(pool) != QOAGENT_OK;
   return failures;
 }
 
