@@ -67,7 +67,8 @@ TEST_F(InstallTest, ComponentsHoldProgramsDevelopmentFilesAndDocumentation) {
     ASSERT_EQ(install.status, 0) << Describe(install);
     for (const auto& other : components) {
       for (const std::string& file : other.files) {
-        EXPECT_EQ(fs::exists(alone / file), &other == &c) << file;
+        // A link name (libqomsg.so) is there even when what it names is not.
+        EXPECT_EQ(fs::exists(fs::symlink_status(alone / file)), &other == &c) << file;
         EXPECT_TRUE(fs::exists(prefix_ / file)) << file;
       }
     }
