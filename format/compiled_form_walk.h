@@ -25,14 +25,6 @@
 
 namespace qokit::format {
 
-// The conversion letters as a byte table, so finding the end of a
-// conversion costs one load per character.
-inline constexpr std::array<bool, 256> kIsConversionLetter = [] {
-  std::array<bool, 256> table{};
-  for (const char c : kConversionLetters) table[static_cast<unsigned char>(c)] = true;
-  return table;
-}();
-
 inline constexpr const char* kNotTerminated = "text not terminated exactly at its end";
 
 // The in-order form after its flag: `text` ends with its NUL. One scan finds

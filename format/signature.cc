@@ -55,8 +55,9 @@ bool FormSignature(const FormParts& parts, std::string& signature) {
 
 bool TakeSignatureSlot(std::string_view& signature, ArgumentSlot& slot) {
   if (signature.empty() || signature[0] != '%') return false;
-  const std::size_t letter = signature.find_first_of(kConversionLetters, 1);
-  if (letter == std::string_view::npos) return false;
+  std::size_t letter = 1;
+  while (letter < signature.size() && !kIsConversionLetter[static_cast<unsigned char>(signature[letter])]) ++letter;
+  if (letter == signature.size()) return false;
   const std::string_view entry = signature.substr(0, letter + 1);
   // "%" and a letter is its own entry and sound, whatever the letter.
   if (entry.size() != 2 && (SignatureEntry(entry) != entry || Judge(entry) != Verdict::kSound)) return false;

@@ -5,7 +5,9 @@
 //
 //   reader_bench generate DIR     writes bench.msg (qogenmsg), bench.po
 //                                 (msgfmt) and bench.cat.txt (gencat)
-//   reader_bench LIB DIR CALLS    LIB = qomsg, gettext, catgets or array
+//   reader_bench LIB DIR CALLS    LIB = qomsg, qomsg-checked (the open checks
+//                                 every message's signature), gettext,
+//                                 catgets or array
 //
 // A run opens the catalogue (bench_open: the open and the first lookup and
 // format, so a loader that works lazily pays its load there too), formats
@@ -93,11 +95,20 @@ struct Library {
 };
 
 std::vector<std::string> english, local;
+long checksum = 0;  // of the symbol mapping, as the companion header holds it
 char path[] = "/usr/share/doc";  // the string argument of every message
 
 qomsg_catalog* catalogue = nullptr;
 bool QomsgOpen(const std::string& dir) {
   return qomsg_open_file((dir + "/bench.obj").c_str(), &catalogue, nullptr, 0) == QOMSG_OK;
+}
+
+// A client built with the companion header opens its catalogue checked
+// against the signature of every message (each "%s%d" here).
+std::vector<qomsg_signature> signatures;
+bool QomsgCheckedOpen(const std::string& dir) {
+  return qomsg_open_checked((dir + "/bench.obj").c_str(), checksum, signatures.data(), signatures.size(),
+                            &catalogue, nullptr, 0) == QOMSG_OK;
 }
 int QomsgFormat(int n, char* buf, std::size_t size) { return qomsg_format(catalogue, n, buf, size, path, n); }
 
@@ -146,14 +157,14 @@ __attribute__((noinline)) long bench_calls(long first, long count) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "generate") == 0) return Generate(argv[2]);
   if (argc != 4) {
-    std::fprintf(stderr, "usage: reader_bench generate DIR | reader_bench qomsg|gettext|catgets|array DIR CALLS\n");
+    std::fprintf(stderr, "usage: reader_bench generate DIR | reader_bench qomsg|qomsg-checked|gettext|catgets|array DIR CALLS\n");
     return 2;
   }
   const std::string name = argv[1], dir = argv[2];
   const long calls = std::atol(argv[3]);
-  const Library libraries[] = {{QomsgOpen, QomsgFormat}, {GettextOpen, GettextFormat},
-                               {CatgetsOpen, CatgetsFormat}, {ArrayOpen, ArrayFormat}};
-  const char* const names[] = {"qomsg", "gettext", "catgets", "array"};
+  const Library libraries[] = {{QomsgOpen, QomsgFormat}, {QomsgCheckedOpen, QomsgFormat},
+                               {GettextOpen, GettextFormat}, {CatgetsOpen, CatgetsFormat}, {ArrayOpen, ArrayFormat}};
+  const char* const names[] = {"qomsg", "qomsg-checked", "gettext", "catgets", "array"};
   const Library* library = nullptr;
   for (std::size_t i = 0; i < std::size(names); ++i)
     if (name == names[i]) library = &libraries[i];
@@ -165,6 +176,13 @@ int main(int argc, char** argv) {
   for (int n = 1; n <= kMessages; ++n) {
     english[static_cast<std::size_t>(n)] = Text(n, true);
     local[static_cast<std::size_t>(n)] = Text(n, false);
+    signatures.push_back({n, "%s%d"});
+  }
+  if (std::FILE* header = std::fopen((dir + "/bench.h").c_str(), "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, header) != nullptr)
+      if (std::sscanf(line, "#define _MSGSYM_CHECKSUM %ld", &checksum) == 1) break;
+    std::fclose(header);
   }
   // gettext translates only outside the C locale; LANGUAGE=de picks the catalogue.
   std::setlocale(LC_ALL, "C.UTF-8");

@@ -2,7 +2,8 @@
 # The message reader against glibc's gettext and catgets and the floor (an
 # array of printf formats in the program) on one catalogue of 49,999
 # two-insert messages: the open (with the first message), the resident memory
-# it adds, and a lookup and format per call. Instructions are callgrind's
+# it adds, and a lookup and format per call. qomsg-checked opens as a client
+# built with the companion header does, checking every message's signature. Instructions are callgrind's
 # count (repeatable); wall times are the median of five runs.
 # Usage: run.sh <release-build-dir>
 set -e
@@ -36,12 +37,12 @@ wall() {
          END { print median(o), median(g), median(c) }'
 }
 
-printf "%-8s %9s %12s %8s %9s %11s %7s %9s %7s %8s\n" library file_KiB open_instr per_byte open_ms resident_KiB x_file \
+printf "%-13s %9s %12s %8s %9s %11s %7s %9s %7s %8s\n" library file_KiB open_instr per_byte open_ms resident_KiB x_file \
   call_instr x_floor ns_call
 floor=$(instructions array bench_calls)
-for lib in qomsg gettext catgets array; do
+for lib in qomsg qomsg-checked gettext catgets array; do
   case $lib in
-    qomsg) file=$work/bench.obj ;;
+    qomsg*) file=$work/bench.obj ;;
     gettext) file=$work/locale/de/LC_MESSAGES/bench.mo ;;
     catgets) file=$work/bench.cat ;;
     array) file=/dev/null ;;
@@ -52,8 +53,8 @@ for lib in qomsg gettext catgets array; do
   set -- $(wall $lib)
   echo "$lib $bytes $open $1 $2 $call $3 $floor $calls" | awk '{
     per_call = $6 / ($9 + 1000); floor_call = $8 / ($9 + 1000)
-    if ($1 == "array") printf "%-8s %9s %12s %8s %9s %11s %7s %9.0f %7.2f %8.1f\n", $1, "-", $3, "-", "-", $5, "-",
+    if ($1 == "array") printf "%-13s %9s %12s %8s %9s %11s %7s %9.0f %7.2f %8.1f\n", $1, "-", $3, "-", "-", $5, "-",
                               per_call, per_call / floor_call, $7
-    else printf "%-8s %9.0f %12d %8.2f %9.3f %11d %7.2f %9.0f %7.2f %8.1f\n", $1, $2 / 1024, $3, $3 / $2, $4 / 1000,
+    else printf "%-13s %9.0f %12d %8.2f %9.3f %11d %7.2f %9.0f %7.2f %8.1f\n", $1, $2 / 1024, $3, $3 / $2, $4 / 1000,
                 $5, $5 * 1024 / $2, per_call, per_call / floor_call, $7 }'
 done

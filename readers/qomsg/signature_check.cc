@@ -14,12 +14,16 @@ using format::ArgumentSlot;
 using Kind = format::SignatureDifference::Kind;
 
 // The arguments of a signature, at most as many as a text can take; the
-// count goes on past those.
+// count goes on past those. Left uninitialised: a row of two arguments must
+// not pay for a hundred.
 struct Slots {
-  ArgumentSlot slot[format::kMaxArgumentNumber];
+  struct Slot {
+    int stars;
+    int type;
+  } slot[format::kMaxArgumentNumber];
   std::size_t count = 0;
   void Add(const ArgumentSlot& s) {
-    if (count < format::kMaxArgumentNumber) slot[count] = s;
+    if (count < format::kMaxArgumentNumber) slot[count] = {s.stars, s.type};
     ++count;
   }
 };
