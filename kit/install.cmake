@@ -77,8 +77,9 @@ foreach(package component IN ZIP_LISTS qokit_package_names qokit_package_compone
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/ARCHITECTURE.md
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/qokit-doc COMPONENT Documentation)
+# examples/translate builds against the source tree it lies in: not an installed example.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/qokit-doc/examples
-        COMPONENT Documentation)
+        COMPONENT Documentation PATTERN translate EXCLUDE)
 
 # `cpack` in the build folder makes one Debian package per component (the
 # first line of each description is its synopsis) and a

@@ -24,8 +24,7 @@ void AppendStringChar(std::string& out, char c) {
 
 }  // namespace
 
-int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntry>& entries) {
-  entries.clear();
+int VisitSourceEntries(std::span<const char* const> names, const std::function<void(SourceEntry&)>& visit) {
   CompilerStateScope scope;
   if (!scope.ok()) return 1;
   MsgCompilerState& state = scope.state();
@@ -36,11 +35,18 @@ int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntr
     RewindSources();
     MessageRecord record;
     while ((result = ReadMessage(record)) == 0) {
-      entries.push_back(SourceEntry{record.msgNum, record.severity, record.symbol, record.text, record.response,
-                                    record.srcIndex, record.line});
+      SourceEntry entry{record.msgNum, record.severity, record.symbol, record.text, record.response, record.srcIndex,
+                        record.line};
+      visit(entry);
     }
     result = result < 0 ? 0 : 1;
   }
+  return result;
+}
+
+int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntry>& entries) {
+  entries.clear();
+  const int result = VisitSourceEntries(names, [&](SourceEntry& entry) { entries.push_back(std::move(entry)); });
   if (result != 0) entries.clear();
   return result;
 }

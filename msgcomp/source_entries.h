@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,6 +24,12 @@ struct SourceEntry {
 // takes them. 0, or 1 after the parser's message (nothing is kept then).
 // At most kMaxSourceFiles names.
 [[nodiscard]] int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntry>& entries);
+
+// The same, one entry at a time, for a caller that need not hold them all:
+// `visit` sees each entry in turn (it may move from it). 0, or 1 after the
+// parser's message, when the entries visited so far are all there were.
+[[nodiscard]] int VisitSourceEntries(std::span<const char* const> names,
+                                     const std::function<void(SourceEntry&)>& visit);
 
 // Appends one byte of a text or response in source form: the escape for a
 // byte a source string cannot hold as it is, else the byte.

@@ -91,7 +91,7 @@ void CheckImportWithBase(const std::string& po_path, const std::string& base_pat
                          const std::vector<MessageRecord>& base) {
   const char* const names[] = {base_path.c_str()};
   std::string out;
-  if (qokit::po::ImportPo(po_path.c_str(), names, out) != 0) return;
+  if (qokit::po::ImportPo(po_path.c_str(), names, {}, out) != 0) return;
   std::vector<MessageRecord> records;
   CHECK(ParseSource(out, records));
   CHECK(records.size() == base.size());
@@ -110,7 +110,7 @@ void CheckImportWithBase(const std::string& po_path, const std::string& base_pat
 
 void CheckImportAlone(const std::string& po_path) {
   std::string out;
-  if (qokit::po::ImportPo(po_path.c_str(), {}, out) != 0) return;
+  if (qokit::po::ImportPo(po_path.c_str(), {}, {}, out) != 0) return;
   std::vector<MessageRecord> records;
   CHECK(ParseSource(out, records));
 }

@@ -2,7 +2,7 @@
 #
 #   qokit_add_messages(<name> HEADER <symbol file> OBJECT <object file>
 #                      SOURCES <message source>... [SIGNATURES <companion>]
-#                      [PREFIX <identifier>])
+#                      [PREFIX <identifier>] [TEMPLATE_NO_CONTEXT])
 #     Checks the sources with `qomsgcheck` (warnings are shown, errors fail
 #     the build), then runs `qogenmsg gensym` and `qogenmsg genobj`. <name> is
 #     an INTERFACE library: linking it puts the symbol file's directory on the
@@ -13,25 +13,35 @@
 #     from a stale value. Beside it `qomsgsig` writes the companion header
 #     (default <symbol file name>_sig.h, names prefixed with the symbol
 #     file's name made an identifier): format-checked call macros and the
-#     argument signatures for qomsg_open_checked.
+#     argument signatures for qomsg_open_checked. The target <name>_pot
+#     writes <object name>.pot, the template for translators, into the binary
+#     directory; its "#:" lines name the sources relative to the current
+#     source directory, so the template is the same in every checkout. With
+#     TEMPLATE_NO_CONTEXT it has no msgctxt, as a gettext project's template
+#     (`qomsgpo export --no-context`), so msgmerge goes on matching the PO
+#     files of a project that came from gettext.
 #
-#   qokit_add_translations(TARGET <messages> LANGUAGES <lang>...
-#                          [PO_DIR <dir>] [SOURCES_DIR <dir>]
+#   qokit_add_translations(TARGET <messages> [LANGUAGES <lang>...]
+#                          [PO_DIR <dir>] [SOURCES_DIR <dir>] [KEEP_GOING]
 #                          [DESTINATION <dir> | NO_INSTALL] [CATALOGUE_DIR <dir>])
 #     Builds one object file per language from <PO_DIR>/<lang>.po (imported
 #     by `qomsgpo import` against the base sources) or else from
 #     <SOURCES_DIR>/<lang>.msg, against the symbol file of the
-#     qokit_add_messages target <messages>. `qomsgcheck` compares every
+#     qokit_add_messages target <messages>. Without LANGUAGES every *.po of
+#     PO_DIR and *.msg of SOURCES_DIR is a language (none yet is fine; a file
+#     added later is found when the build runs). `qomsgcheck` compares every
 #     translation with the base sources: a missing or extra message, another
 #     number or another argument signature fails the build with its
-#     diagnostics. The catalogues form one tree, in the build at CATALOGUE_DIR
-#     (default <messages>-catalogues in the binary directory) and installed at
-#     DESTINATION (default <datadir>/<project>):
+#     diagnostics, and so does a translation the import refuses, unless
+#     KEEP_GOING, with which the base text stands in for it (a warning). A
+#     language whose import, check or compile fails leaves no object file,
+#     so nothing stale is installed. The catalogues form one tree, in the
+#     build at CATALOGUE_DIR (default <messages>-catalogues in the binary
+#     directory) and installed at DESTINATION (default <datadir>/<project>):
 #         <tree>/<name>.obj         the base language
 #         <tree>/<lang>/<name>.obj  each translation
 #     where <name> is the base object file's name without its extension. The
-#     target <messages>_translations builds them; <messages>_pot writes
-#     <name>.pot, the template for translators, into the binary directory.
+#     target <messages>_translations builds them.
 #
 #   qokit_add_help(<name> SOURCE <tagged source> OUTPUT <help file>
 #                  [LINE_SIZE <n>] [LEGACY])
@@ -76,7 +86,7 @@ function(_qokit_absolute out path base)
 endfunction()
 
 function(qokit_add_messages name)
-  cmake_parse_arguments(M "" "HEADER;OBJECT;SIGNATURES;PREFIX" "SOURCES" ${ARGN})
+  cmake_parse_arguments(M "TEMPLATE_NO_CONTEXT" "HEADER;OBJECT;SIGNATURES;PREFIX" "SOURCES" ${ARGN})
   if(NOT M_HEADER OR NOT M_OBJECT OR NOT M_SOURCES)
     message(FATAL_ERROR "qokit_add_messages(${name}): HEADER, OBJECT and SOURCES are required")
   endif()
@@ -140,6 +150,27 @@ function(qokit_add_messages name)
     VERBATIM)
   add_custom_target(${name}_compile ALL DEPENDS "${stamp}" "${object}")
   add_dependencies(${name}_compile ${compiler} ${checker} ${signer} ${stamper})
+  # The template for translators, from the sources named as in the source tree.
+  _qokit_program(porter qomsgpo)
+  get_filename_component(catalogue "${object}" NAME_WE)
+  set(pot "${CMAKE_CURRENT_BINARY_DIR}/${catalogue}.pot")
+  set(relative_sources "")
+  foreach(src ${sources})
+    file(RELATIVE_PATH rel "${CMAKE_CURRENT_SOURCE_DIR}" "${src}")
+    list(APPEND relative_sources "${rel}")
+  endforeach()
+  string(REPLACE ";" "|" relative_list "${relative_sources}")
+  add_custom_command(
+    OUTPUT "${pot}"
+    COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=template -D "QOKIT_PORTER=$<TARGET_FILE:${porter}>"
+            -D "QOKIT_SOURCES=${relative_list}" -D "QOKIT_OUTPUT=${pot}"
+            -D "QOKIT_NO_CONTEXT=${M_TEMPLATE_NO_CONTEXT}" -P "${run_script}"
+    DEPENDS ${sources} ${porter} "${run_script}"
+    WORKING_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}"
+    COMMENT "Writing the translation template ${catalogue}.pot"
+    VERBATIM)
+  add_custom_target(${name}_pot DEPENDS "${pot}")
+
   add_library(${name} INTERFACE)
   target_include_directories(${name} INTERFACE "${header_dir}")
   add_dependencies(${name} ${name}_compile)
@@ -149,10 +180,36 @@ function(qokit_add_messages name)
 endfunction()
 
 function(qokit_add_translations)
-  cmake_parse_arguments(T "NO_INSTALL" "TARGET;PO_DIR;SOURCES_DIR;DESTINATION;CATALOGUE_DIR" "LANGUAGES" ${ARGN})
+  cmake_parse_arguments(T "NO_INSTALL;KEEP_GOING" "TARGET;PO_DIR;SOURCES_DIR;DESTINATION;CATALOGUE_DIR" "LANGUAGES"
+                        ${ARGN})
   set(fn "qokit_add_translations(${T_TARGET})")
-  if(NOT T_TARGET OR NOT T_LANGUAGES OR (NOT T_PO_DIR AND NOT T_SOURCES_DIR))
-    message(FATAL_ERROR "${fn}: TARGET, LANGUAGES and PO_DIR or SOURCES_DIR are required")
+  if(NOT T_TARGET OR (NOT T_PO_DIR AND NOT T_SOURCES_DIR))
+    message(FATAL_ERROR "${fn}: TARGET and PO_DIR or SOURCES_DIR are required")
+  endif()
+  if(T_PO_DIR)
+    _qokit_absolute(po_dir "${T_PO_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  endif()
+  if(T_SOURCES_DIR)
+    _qokit_absolute(src_dir "${T_SOURCES_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  endif()
+  # Without a list, every file there is a language; the build looks again
+  # each time it runs, so a PO file put there later is built.
+  if(NOT T_LANGUAGES)
+    set(found "")
+    if(T_PO_DIR)
+      file(GLOB found_po CONFIGURE_DEPENDS "${po_dir}/*.po")
+      list(APPEND found ${found_po})
+    endif()
+    if(T_SOURCES_DIR)
+      file(GLOB found_msg CONFIGURE_DEPENDS "${src_dir}/*.msg")
+      list(APPEND found ${found_msg})
+    endif()
+    foreach(file ${found})
+      get_filename_component(lang "${file}" NAME_WE)
+      list(APPEND T_LANGUAGES "${lang}")
+    endforeach()
+    list(REMOVE_DUPLICATES T_LANGUAGES)
+    list(SORT T_LANGUAGES)
   endif()
   if(NOT TARGET ${T_TARGET})
     message(FATAL_ERROR "${fn}: ${T_TARGET} is not a target of qokit_add_messages")
@@ -205,14 +262,12 @@ function(qokit_add_translations)
     set(po "")
     set(translated "")
     if(T_PO_DIR)
-      _qokit_absolute(po_dir "${T_PO_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
       if(EXISTS "${po_dir}/${lang}.po")
         set(po "${po_dir}/${lang}.po")
         set(translated "${CMAKE_CURRENT_BINARY_DIR}/${T_TARGET}.${lang}.msg")
       endif()
     endif()
     if(NOT po AND T_SOURCES_DIR)
-      _qokit_absolute(src_dir "${T_SOURCES_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
       if(EXISTS "${src_dir}/${lang}.msg")
         set(translated "${src_dir}/${lang}.msg")
       endif()
@@ -237,7 +292,7 @@ function(qokit_add_translations)
               -D "QOKIT_CHECKER=$<TARGET_FILE:${checker}>" -D "QOKIT_PORTER=$<TARGET_FILE:${porter}>"
               -D "QOKIT_STAMPER=$<TARGET_FILE:${stamper}>" -D "QOKIT_HEADER=${header}"
               -D "QOKIT_SOURCES=${base_list}" -D "QOKIT_PO=${po}" -D "QOKIT_TRANSLATED=${translated}"
-              -D "QOKIT_OBJECT=${out}" -P "${run_script}"
+              -D "QOKIT_OBJECT=${out}" -D "QOKIT_KEEP_GOING=${T_KEEP_GOING}" -P "${run_script}"
       DEPENDS "${input}" ${base_sources} "${base_stamp}" ${tools} "${run_script}"
       WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
       COMMENT "Compiling the ${lang} messages of ${T_TARGET}"
@@ -250,16 +305,6 @@ function(qokit_add_translations)
   add_custom_target(${T_TARGET}_translations ALL DEPENDS ${outputs})
   add_dependencies(${T_TARGET}_translations ${T_TARGET}_compile ${tools})
   set_target_properties(${T_TARGET}_translations PROPERTIES QOKIT_CATALOGUE_DIR "${tree}")
-
-  set(pot "${CMAKE_CURRENT_BINARY_DIR}/${catalogue}.pot")
-  add_custom_command(
-    OUTPUT "${pot}"
-    COMMAND ${CMAKE_COMMAND} -D QOKIT_MODE=template -D "QOKIT_PORTER=$<TARGET_FILE:${porter}>"
-            -D "QOKIT_SOURCES=${base_list}" -D "QOKIT_OUTPUT=${pot}" -P "${run_script}"
-    DEPENDS ${base_sources} ${porter} "${run_script}"
-    COMMENT "Writing the translation template ${catalogue}.pot"
-    VERBATIM)
-  add_custom_target(${T_TARGET}_pot DEPENDS "${pot}")
 endfunction()
 
 function(qokit_add_help name)

@@ -25,11 +25,11 @@ function(_qokit_show)
   endif()
 endfunction()
 
-# Ends the step after a failed run; `cleanup` is removed first.
+# Ends the step after a failed run; the files of `cleanup` are removed first.
 function(_qokit_fail what cleanup)
   _qokit_show()
   if(cleanup)
-    file(REMOVE "${cleanup}")
+    file(REMOVE ${cleanup})
   endif()
   message(FATAL_ERROR "${what} failed (status ${_qokit_status})")
 endfunction()
@@ -83,20 +83,33 @@ elseif(QOKIT_MODE STREQUAL "messages")
   _qokit_stamp("${QOKIT_OBJECT}")
   file(TOUCH "${QOKIT_STAMP}")
 elseif(QOKIT_MODE STREQUAL "translation")
+  # Any failed step removes the language's object file (and the source the
+  # import made), so a catalogue of an earlier build is never installed in
+  # place of one that failed.
+  set(outputs "${QOKIT_OBJECT}")
   # A PO file becomes a message source first; the import reports what it
   # had to leave in the base language.
   if(QOKIT_PO)
-    _qokit_step("qomsgpo import" "${QOKIT_TRANSLATED}" TRUE
-                "${QOKIT_PORTER}" import -o "${QOKIT_TRANSLATED}" "${QOKIT_PO}" ${sources})
+    list(APPEND outputs "${QOKIT_TRANSLATED}")
+    set(keep_going "")
+    if(QOKIT_KEEP_GOING)
+      set(keep_going --keep-going)
+    endif()
+    _qokit_step("qomsgpo import" "${outputs}" TRUE
+                "${QOKIT_PORTER}" import ${keep_going} -o "${QOKIT_TRANSLATED}" "${QOKIT_PO}" ${sources})
   endif()
-  _qokit_step("qomsgcheck" "${QOKIT_OBJECT}" TRUE
+  _qokit_step("qomsgcheck" "${outputs}" TRUE
               "${QOKIT_CHECKER}" --base ${sources} -- "${QOKIT_TRANSLATED}")
-  _qokit_step("qogenmsg genobj" "${QOKIT_OBJECT}" FALSE
+  _qokit_step("qogenmsg genobj" "${outputs}" FALSE
               "${QOKIT_PROGRAM}" genobj "${QOKIT_HEADER}" "${QOKIT_OBJECT}" "${QOKIT_TRANSLATED}")
   _qokit_stamp("${QOKIT_OBJECT}")
 elseif(QOKIT_MODE STREQUAL "template")
+  set(style --pot)
+  if(QOKIT_NO_CONTEXT)
+    list(APPEND style --no-context)
+  endif()
   _qokit_step("qomsgpo export" "${QOKIT_OUTPUT}" TRUE
-              "${QOKIT_PORTER}" export --pot -o "${QOKIT_OUTPUT}" ${sources})
+              "${QOKIT_PORTER}" export ${style} -o "${QOKIT_OUTPUT}" ${sources})
 elseif(QOKIT_MODE STREQUAL "help")
   set(lint "${QOKIT_CHECKER}" --help-source)
   if(QOKIT_LEGACY)

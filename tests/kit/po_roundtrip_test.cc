@@ -224,7 +224,7 @@ TEST(PoRoundTrip, TranslationEditedWithGettextImportsWithFuzzyEntriesInBaseText)
 
   r = Po({"import", "-o", "de.msg", "merged.po", "app.msg"}, dir);
   ASSERT_EQ(r.status, 0) << Describe(r);
-  EXPECT_EQ(r.err, "qomsgpo: merged.po: 4 translated, 2 untranslated, 1 fuzzy, 0 not expressible, 0 dropped; "
+  EXPECT_EQ(r.err, "qomsgpo: merged.po: 4 translated, 2 untranslated, 1 fuzzy, 0 not expressible, 0 refused, 0 dropped; "
                    "base text used for 3\n");
   const std::string with_base = Compile(dir, "app.h", {"de.msg"}, "de.obj");
   // Without the base the entries' own comments give the same catalogue.
@@ -362,6 +362,59 @@ TEST(PoRoundTrip, DebianTranslationMergedFromACompendiumPrintsAsTheTranslatorWro
     }
     EXPECT_GT(compared, 50);
     EXPECT_GT(with_conversions, 20);
+  }
+}
+
+// A gettext project's own PO files, unchanged: the base is written from
+// their msgids, and the import finds each translation by its msgid, with
+// no msgctxt, no template and no msgmerge in between. Every message the
+// catalogue prints is what glibc prints for the translator's own text.
+TEST(PoRoundTrip, GettextProjectsPoFilesImportUnchangedByMsgid) {
+  const fs::path data = fs::path(QOKIT_SOURCE_DIR) / "tests/kit/data/sed-po";
+  for (const char* language : {"de.po", "cs.po", "ru.po", "ko.po"}) {
+    SCOPED_TRACE(language);
+    const std::string po = ReadFileBytes(data / language);
+    const std::vector<kittest::PoEntry> debian = kittest::ParsePo(po);
+    std::vector<kittest::PoEntry> originals;
+    for (const kittest::PoEntry& e : debian) {
+      if (e.msgid_plural.empty()) originals.push_back({e.msgid, "", {e.msgid}});
+    }
+    const kittest::PoConversion base = kittest::ConvertPo(originals);
+    TempDir dir;
+    dir.Write("base.msg", base.source);
+    dir.Write(language, po);
+    RunResult r = Exec(QOGENMSG_PATH, {"regensym", "base.h", "base.msg"}, dir);
+    ASSERT_EQ(r.status, 0) << Describe(r);
+    r = Po({"import", "--keep-going", "-o", "lang.msg", language, "base.msg"}, dir);
+    ASSERT_EQ(r.status, 0) << Describe(r);
+    std::printf("%s: %zu messages in the base; %s", language, base.messages.size(),
+                r.err.substr(r.err.rfind("qomsgpo: ")).c_str());
+    // Nothing is refused, and only what the format cannot carry stays in English.
+    EXPECT_NE(r.err.find(" 0 fuzzy, "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" 0 refused, "), std::string::npos) << r.err;
+    Compile(dir, "base.h", {"lang.msg"}, "lang.obj");
+
+    CatalogPtr cat;
+    char detail[256];
+    ASSERT_EQ(qomsg_open_file((dir / "lang.obj").c_str(), &cat.p, detail, sizeof detail), QOMSG_OK) << detail;
+    int compared = 0;
+    for (const kittest::ConvertedMessage& m : base.messages) {
+      std::string translation;
+      for (const kittest::PoEntry& e : debian) {
+        if (e.msgid == m.translation && e.msgid_plural.empty()) translation = e.msgstr[0];
+      }
+      if (translation.empty() || translation.find('@') != std::string::npos) continue;
+      std::string expected = translation;
+      if (m.is_format) {
+        ASSERT_GE(oracle::Snprintf(translation, m.args, expected), 0) << translation;
+      }
+      std::vector<char> buf(expected.size() + 64);
+      const int n = qomsg_format_args(cat.p, m.number, buf.data(), buf.size(), m.args.data(), m.args.size());
+      ASSERT_GE(n, 0) << translation;
+      EXPECT_EQ(std::string(buf.data(), static_cast<std::size_t>(n)), expected);
+      ++compared;
+    }
+    EXPECT_GT(compared, 50);
   }
 }
 

@@ -48,13 +48,14 @@ class CheckRun {
   CheckRun& operator=(const CheckRun&) = delete;
 
   // Writes the sources and lints them; false when they could not be read.
-  bool Lint(const Sources& sources, qokit::check::Findings& findings, qokit::check::LintResult& result) {
+  bool Lint(const Sources& sources, qokit::check::Findings& findings, qokit::check::LintResult& result,
+            qokit::check::TextsOf texts = qokit::check::TextsOf::kBase) {
     std::vector<const char*> names;
     for (const auto& [name, bytes] : sources) {
       dir_.Write(name, bytes);
       names.push_back(name.c_str());
     }
-    return qokit::check::LintSources(names, findings, result);
+    return qokit::check::LintSources(names, findings, result, texts);
   }
   const TempDir& dir() const { return dir_; }
 

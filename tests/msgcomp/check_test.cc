@@ -161,6 +161,18 @@ TEST(Lint, WarnsOfWhatIsLikelyWrong) {
             "a.msg:4: error: B: 'e' is not a severity letter (one of ZTRKIWESL, upper case)\n");
 }
 
+// A translated text is as long as it will be: only base texts are reckoned
+// at their translated length.
+TEST(Lint, ReckonsOnlyBaseTextsAtTheirTranslatedLength) {
+  for (const auto texts : {qokit::check::TextsOf::kBase, qokit::check::TextsOf::kTranslation}) {
+    CheckRun run;
+    qokit::check::Findings findings(true);
+    qokit::check::LintResult result;
+    ASSERT_TRUE(run.Lint(Named({"1 E A \"" + std::string(1000, 'a') + "\""}), findings, result, texts));
+    EXPECT_EQ(findings.all().size(), texts == qokit::check::TextsOf::kBase ? 1u : 0u) << Printed(findings);
+  }
+}
+
 TEST(Lint, RefusesACatalogueTooLargeToIndex) {
   // 4000 messages of 17 blocks each after 126 blocks of control and index:
   // message 3848 ends in block 126 + 17 x 3848 = 65542.

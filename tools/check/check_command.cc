@@ -130,7 +130,9 @@ int RunCheckCommand(const CheckCommand& command) {
   const bool read = LintSources(command.sources, findings, result);
   if (read && command.mode == Mode::kTranslation) {
     LintResult translated;
-    if (LintSources(command.translated, findings, translated)) CheckTranslation(result, translated, findings);
+    if (LintSources(command.translated, findings, translated, TextsOf::kTranslation)) {
+      CheckTranslation(result, translated, findings);
+    }
   }
   findings.Print(stderr);
   if (findings.errors() > 0) return 1;

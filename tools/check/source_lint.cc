@@ -16,6 +16,7 @@
 #include "source_diagnostics.h"
 #include "source_reader.h"
 #include "state_scope.h"
+#include "utf8.h"
 
 namespace qokit::check {
 
@@ -80,12 +81,15 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
 
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
-void WarnLikelyWrong(Findings& out, const Where& where, const msgcomp::MessageRecord& entry) {
+void WarnLikelyWrong(Findings& out, const Where& where, const msgcomp::MessageRecord& entry, TextsOf texts) {
   const long bytes = static_cast<long>(std::strlen(entry.text));
   const long projected = ProjectedTranslationBytes(entry.text);
-  if (projected > msgcomp::kMaxTextLen) SayNoRoomToTranslate(out, where, bytes, projected, msgcomp::kMaxTextLen);
-  if (const long at = InvalidUtf8Offset(entry.text); at >= 0) SayInvalidUtf8(out, where, "text", at);
-  if (const long at = InvalidUtf8Offset(entry.response); at >= 0) SayInvalidUtf8(out, where, "response", at);
+  // A translated text has its length already; past the limit the parser refuses it.
+  if (texts == TextsOf::kBase && projected > msgcomp::kMaxTextLen) {
+    SayNoRoomToTranslate(out, where, bytes, projected, msgcomp::kMaxTextLen);
+  }
+  if (const long at = qokit::format::InvalidUtf8Offset(entry.text); at >= 0) SayInvalidUtf8(out, where, "text", at);
+  if (const long at = qokit::format::InvalidUtf8Offset(entry.response); at >= 0) SayInvalidUtf8(out, where, "response", at);
   if (std::strstr(entry.text, " \n") != nullptr || std::strstr(entry.text, "\t\n") != nullptr) {
     SayBlankBeforeLineEnd(out, where);
   }
@@ -100,7 +104,7 @@ bool IsFormatCodeName(const char* name) {
 // it, then the checks of both of the compiler's passes over its text (also
 // for a duplicate, so that every fault shows in one run).
 void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Findings& out, LintResult& result,
-                std::vector<long>& blocks) {
+                std::vector<long>& blocks, TextsOf texts) {
   const Where where{SourceName(entry.srcIndex), entry.line, entry.symbol};
   const msgcomp::MergeOutcome merged = MergeEntry(entry);
   switch (merged.kind) {
@@ -137,7 +141,7 @@ void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Fin
       entryBlocks = msgcomp::BlockCount(static_cast<long>(std::strlen(entry.response) + length));
     }
   }
-  WarnLikelyWrong(out, where, entry);
+  WarnLikelyWrong(out, where, entry, texts);
   if (merged.kind != msgcomp::MergeOutcome::Kind::kEntered) return;
   result.messages.push_back(std::move(message));
   blocks.push_back(entryBlocks);
@@ -188,40 +192,7 @@ long ProjectedTranslationBytes(const char* text) {
   return static_cast<long>(std::strlen(text)) + (3 * letters + 1) / 2;
 }
 
-long InvalidUtf8Offset(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t length;
-    unsigned long code;
-    unsigned long lowest;
-    if (lead >= 0xc2 && lead <= 0xdf) {
-      length = 2, code = lead & 0x1fu, lowest = 0x80;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-      length = 3, code = lead & 0x0fu, lowest = 0x800;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-      length = 4, code = lead & 0x07u, lowest = 0x10000;
-    } else {
-      return static_cast<long>(i);
-    }
-    if (bytes.size() - i < length) return static_cast<long>(i);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xc0) != 0x80) return static_cast<long>(i);
-      code = code << 6 | (next & 0x3fu);
-    }
-    // Overlong forms, surrogates and code points beyond Unicode.
-    if (code < lowest || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return static_cast<long>(i);
-    i += length;
-  }
-  return -1;
-}
-
-bool LintSources(std::span<const char* const> files, Findings& out, LintResult& result) {
+bool LintSources(std::span<const char* const> files, Findings& out, LintResult& result, TextsOf texts) {
   result = LintResult{};
   if (files.size() > static_cast<std::size_t>(msgcomp::kMaxSourceFiles)) {
     SayTooManySources(out, msgcomp::kMaxSourceFiles);
@@ -249,7 +220,7 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   auto entry = std::make_unique<msgcomp::MessageRecord>();
   for (int read; (read = msgcomp::ReadMessage(*entry)) >= 0;) {
     reporter.FlushBackslashes(read == 0 ? entry.get() : nullptr);
-    if (read == 0) CheckEntry(*entry, reporter, out, result, blocks);
+    if (read == 0) CheckEntry(*entry, reporter, out, result, blocks, texts);
   }
   CheckFormatCodes(out);
   CheckCatalogueSize(out, result, blocks);

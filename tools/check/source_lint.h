@@ -2,7 +2,7 @@
 // symbol table and insert checks, reporting every fault of every entry that
 // would make `qogenmsg genobj` refuse the sources, and what is legal but
 // likely wrong:
-//   - a text that a translation would push past the text limit;
+//   - a base text that a translation would push past the text limit;
 //   - invalid UTF-8 in a text or response;
 //   - a blank or tab before a line end inside a text;
 //   - a backslash that begins no escape (it stays in the text);
@@ -45,12 +45,14 @@ struct LintResult {
 // letters. Conversions of inserts are not translated and count as they are.
 long ProjectedTranslationBytes(const char* text);
 
-// Offset of the first byte of `bytes` that is not valid UTF-8, or -1.
-long InvalidUtf8Offset(std::string_view bytes);
+// Whose texts the sources hold: the base language's, which translations
+// will lengthen, or a translation's, which is as long as it will be.
+enum class TextsOf { kBase, kTranslation };
 
 // Lints the sources, read as one stream like the compiler reads them (at most
 // kMaxSourceFiles). Findings go to `out`. False when the sources could not be
 // read at all (reported), true otherwise, whatever was found.
-[[nodiscard]] bool LintSources(std::span<const char* const> files, Findings& out, LintResult& result);
+[[nodiscard]] bool LintSources(std::span<const char* const> files, Findings& out, LintResult& result,
+                               TextsOf texts = TextsOf::kBase);
 
 }  // namespace qokit::check

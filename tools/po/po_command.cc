@@ -59,7 +59,8 @@ int RunPoTool(int argc, char** argv, const char* version) {
     return 1;
   }
   const char* output = nullptr;
-  bool pot = false;
+  ExportOptions export_options;
+  ImportOptions import_options;
   bool options = true;
   std::vector<const char*> operands;
   for (int i = 2; i < argc; ++i) {
@@ -73,7 +74,11 @@ int RunPoTool(int argc, char** argv, const char* version) {
       }
       output = argv[++i];
     } else if (options && is_export && arg == "--pot") {
-      pot = true;
+      export_options.pot = true;
+    } else if (options && is_export && arg == "--no-context") {
+      export_options.no_context = true;
+    } else if (options && !is_export && arg == "--keep-going") {
+      import_options.keep_going = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       qokit::po::SayUsageError("unknown option: ", argv[i]);
       return 1;
@@ -92,7 +97,7 @@ int RunPoTool(int argc, char** argv, const char* version) {
   }
   std::string out;
   const std::span<const char* const> list(operands);
-  const int result = is_export ? qokit::po::ExportPo(list, pot, out) : qokit::po::ImportPo(list[0], list.subspan(1), out);
+  const int result = is_export ? qokit::po::ExportPo(list, export_options, out) : qokit::po::ImportPo(list[0], list.subspan(1), import_options, out);
   if (result != 0) return 1;
   return WriteOutput(output, out) ? 0 : 1;
 }

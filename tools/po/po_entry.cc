@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "source_reader.h"
+#include "utf8.h"
 
 namespace qokit::po {
 
@@ -64,39 +65,6 @@ bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {
   return false;
 }
 
-bool IsUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t more = 0;
-    unsigned min = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    if ((c & 0xE0) == 0xC0) {
-      more = 1;
-      min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      more = 2;
-      min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      more = 3;
-      min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + more >= text.size()) return false;
-    unsigned value = c & (0x3Fu >> more);
-    for (std::size_t k = 1; k <= more; ++k) {
-      const auto d = static_cast<unsigned char>(text[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      value = (value << 6) | (d & 0x3F);
-    }
-    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
-    i += more + 1;
-  }
-  return true;
-}
+bool IsUtf8(std::string_view text) { return qokit::format::InvalidUtf8Offset(text) < 0; }
 
 }  // namespace qokit::po

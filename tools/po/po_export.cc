@@ -1,5 +1,7 @@
 #include "po_export.h"
 
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <utility>
 #include <vector>
@@ -36,37 +38,65 @@ PoEntry HeaderEntry(bool pot) {
 
 }  // namespace
 
-int ExportPo(std::span<const char* const> sources, bool pot, std::string& out) {
-  std::vector<msgcomp::SourceEntry> entries;
-  if (msgcomp::ReadSourceEntries(sources, entries) != 0) return 1;
+int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out) {
+  const bool pot = options.pot;
   out.clear();
+  // About twice the sources: each text is the msgid and, but in a template, the msgstr.
+  std::size_t bytes = 0;
+  for (const char* name : sources) {
+    std::error_code ignored;
+    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+  }
+  out.reserve(bytes * (pot ? 3 : 4) / 2);
   WritePoEntry(out, HeaderEntry(pot));
-  // A symbol names one message and, apart, one meta-symbol.
-  std::map<std::pair<bool, std::string>, const msgcomp::SourceEntry*> seen;
+  // A symbol names one message and, apart, one meta-symbol: where each was first.
+  std::map<std::pair<bool, std::string>, std::pair<int32_t, long>> seen;
+  // Without msgctxt, the entries in order and each text's entry.
+  std::vector<PoEntry> shared;
+  std::map<std::string, std::size_t> by_msgid;
   int result = 0;
-  for (const msgcomp::SourceEntry& source : entries) {
+  PoEntry entry;
+  const int read = msgcomp::VisitSourceEntries(sources, [&](msgcomp::SourceEntry& source) {
     const char* file = sources[static_cast<std::size_t>(source.source)];
     const Where at{file, source.line, source.symbol.c_str()};
-    const auto [first, fresh] = seen.try_emplace({source.number == 0, source.symbol}, &source);
+    const auto [first, fresh] = seen.try_emplace({source.number == 0, source.symbol}, source.source, source.line);
     if (!fresh) {
-      SayDuplicateSymbol(at, sources[static_cast<std::size_t>(first->second->source)], first->second->line);
+      SayDuplicateSymbol(at, sources[static_cast<std::size_t>(first->second.first)], first->second.second);
       result = 1;
-      continue;
+      return;
     }
     if (!IsUtf8(source.text) || !IsUtf8(source.response)) {
       SayNotUtf8(at);
       result = 1;
-      continue;
+      return;
     }
-    PoEntry entry;
     FormatError error;
     if (!EntryFor(source, file, !pot, entry, error)) {
       SayExportTextFault(at, error);
       result = 1;
-      continue;
+      return;
+    }
+    // Meta-symbols are settings of the catalogue, not texts: they keep their msgctxt.
+    if (options.no_context && source.number != 0) {
+      entry.has_context = false;
+      entry.context.clear();
+      const auto [slot, added] = by_msgid.try_emplace(entry.msgid, shared.size());
+      if (added) {
+        shared.push_back(std::move(entry));
+      } else {
+        PoEntry& same = shared[slot->second];
+        same.extracted.insert(same.extracted.end(), entry.extracted.begin(), entry.extracted.end());
+        same.references.insert(same.references.end(), entry.references.begin(), entry.references.end());
+      }
+      return;
     }
     out.append(1, '\n');
     WritePoEntry(out, entry);
+  });
+  if (read != 0) return 1;
+  for (const PoEntry& one : shared) {
+    out.append(1, '\n');
+    WritePoEntry(out, one);
   }
   return result;
 }

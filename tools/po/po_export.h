@@ -7,10 +7,16 @@
 
 namespace qokit::po {
 
-// The PO file of the sources: with `pot` a template (every msgstr empty,
-// header fuzzy with gettext's placeholders, as msginit expects), otherwise
-// the base language's own catalogue (every msgstr the text). 0, or 1 after
-// the diagnostics of every entry that cannot be exported.
-[[nodiscard]] int ExportPo(std::span<const char* const> sources, bool pot, std::string& out);
+struct ExportOptions {
+  bool pot = false;         // a template: every msgstr empty, the header fuzzy
+                            // with gettext's placeholders, as msginit expects
+  bool no_context = false;  // messages without msgctxt, as a gettext project
+                            // has them: messages of one text share one entry
+};
+
+// The PO file of the sources: a template, or the base language's own
+// catalogue (every msgstr the text). 0, or 1 after the diagnostics of every
+// entry that cannot be exported.
+[[nodiscard]] int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out);
 
 }  // namespace qokit::po

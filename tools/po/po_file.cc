@@ -1,13 +1,12 @@
 #include "po_file.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
 #include <cstring>
 
 #include "quoted_lines.h"
+#include "utf8.h"
 
 namespace qokit::po {
 
@@ -28,73 +27,6 @@ int HexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-// Appends the bytes of one C string literal (`s` starts at its opening
-// quote, and nothing but blanks may follow its closing one).
-bool Unquote(std::string_view s, std::string& out, std::string& what) {
-  s = Trim(s);
-  if (s.size() < 2 || s.front() != '"' || s.back() != '"') {
-    what = "a string must be written in double quotes on one line";
-    return false;
-  }
-  for (std::size_t i = 1; i + 1 < s.size(); ++i) {
-    const char c = s[i];
-    if (c == '"') {
-      what = "a double quote inside a string must be written \\\"";
-      return false;
-    }
-    if (c != '\\') {
-      out.push_back(c);
-      continue;
-    }
-    if (i + 2 >= s.size()) {
-      what = "a string ends in a backslash";
-      return false;
-    }
-    const char e = s[++i];
-    switch (e) {
-      case 'n': out.push_back('\n'); break;
-      case 't': out.push_back('\t'); break;
-      case 'r': out.push_back('\r'); break;
-      case 'a': out.push_back('\a'); break;
-      case 'b': out.push_back('\b'); break;
-      case 'f': out.push_back('\f'); break;
-      case 'v': out.push_back('\v'); break;
-      case '\\': case '"': case '\'': case '?': out.push_back(e); break;
-      case 'x': {
-        int value = 0, digits = 0;
-        // Every hex digit belongs to the escape; past 0xFF the value only
-        // needs to stay too big, not to grow without bound.
-        while (i + 2 < s.size() && HexValue(s[i + 1]) >= 0) {
-          value = std::min(value * 16 + HexValue(s[++i]), 0x100);
-          ++digits;
-        }
-        if (digits == 0 || value > 0xFF) {
-          what = "a \\x escape needs one or two hexadecimal digits";
-          return false;
-        }
-        out.push_back(static_cast<char>(value));
-        break;
-      }
-      default:
-        if (e >= '0' && e <= '7') {
-          int value = e - '0';
-          for (int n = 1; n < 3 && i + 2 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '7'; ++n) {
-            value = value * 8 + (s[++i] - '0');
-          }
-          if (value > 0xFF) {
-            what = "an octal escape above \\377";
-            return false;
-          }
-          out.push_back(static_cast<char>(value));
-          break;
-        }
-        what.assign("unknown escape sequence \\").append(1, e);
-        return false;
-    }
-  }
-  return true;
 }
 
 void EscapeOne(std::string& out, char c) {
@@ -119,7 +51,21 @@ void EscapeOne(std::string& out, char c) {
   }
 }
 
+// Whether every byte stands for itself inside a string literal.
+bool NeedsNoEscape(std::string_view bytes) {
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || c == '"' || c == '\\') return false;
+  }
+  return true;
+}
+
 void WriteString(std::string& out, std::string_view keyword, std::string_view bytes) {
+  // Most texts fit one line as they are: the layout below would give the same.
+  if (keyword.size() + 3 + bytes.size() <= kWidth && NeedsNoEscape(bytes)) {
+    out.append(keyword).append(" \"").append(bytes).append("\"\n");
+    return;
+  }
   const std::vector<std::string> lines = format::QuotedLines(bytes, EscapeOne, kWidth - 2);
   if (lines.size() == 1 && keyword.size() + 3 + lines[0].size() <= kWidth) {
     out.append(keyword).append(" \"").append(lines[0]).append("\"\n");
@@ -143,43 +89,152 @@ bool PoEntry::HasFlag(std::string_view flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-bool ReadPo(std::string_view text, std::vector<PoEntry>& entries, PoSyntaxError& error) {
-  entries.clear();
-  PoEntry entry;
-  bool any = false;           // the entry has a keyword
+PoReader::PoReader(std::string_view text, PoDecoding decoding, std::size_t offset, long line)
+    : text_(text), decoding_(std::move(decoding)), pos_(offset), line_(line) {}
+
+bool PoReader::Fail(PoSyntaxError& error, long line, std::string what) {
+  error = PoSyntaxError{line, std::move(what)};
+  failed_ = true;
+  return false;
+}
+
+// Appends the bytes of one C string literal (`s` starts at its opening
+// quote, and nothing but blanks may follow its closing one). Bytes written
+// as \x or octal escapes are in the file's charset: each run of them is
+// converted as one piece.
+bool PoReader::Unquote(std::string_view s, std::string& out, std::string& what) const {
+  s = Trim(s);
+  if (s.size() < 2 || s.front() != '"' || s.back() != '"') {
+    what = "a string must be written in double quotes on one line";
+    return false;
+  }
+  const std::string_view escape = decoding_.escape;
+  std::string bytes;  // escaped bytes not yet converted
+  const auto flush = [&]() {
+    if (bytes.empty()) return true;
+    std::size_t bad = 0;
+    const bool ok = decoding_.bytes != nullptr ? decoding_.bytes->Convert(bytes, out, bad)
+                                               : qokit::format::InvalidUtf8Offset(bytes) < 0;
+    if (ok && decoding_.bytes == nullptr) out.append(bytes);
+    bytes.clear();
+    if (!ok) what = "escaped bytes that are no character of the file's charset";
+    return ok;
+  };
+  const std::size_t end = s.size() - 1;
+  std::size_t i = 1;
+  while (i < end) {
+    // A run of bytes that stand for themselves is copied at once.
+    std::size_t stop = i;
+    while (stop < end && s[stop] != '"' && s[stop] != escape[0]) ++stop;
+    if (stop > i) {
+      if (!flush()) return false;
+      out.append(s.substr(i, stop - i));
+      i = stop;
+      continue;
+    }
+    const char c = s[i];
+    if (c == '"') {
+      what = "a double quote inside a string must be written \\\"";
+      return false;
+    }
+    if (s.compare(i, escape.size(), escape) != 0) {
+      if (!flush()) return false;
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    i += escape.size();
+    if (i >= end) {
+      what = "a string ends in a backslash";
+      return false;
+    }
+    if (s.compare(i, escape.size(), escape) == 0) {
+      // The escape character stands for itself as the file's charset has it.
+      if (!flush()) return false;
+      out.append(escape);
+      i += escape.size();
+      continue;
+    }
+    const char e = s[i++];
+    char plain = 0;
+    switch (e) {
+      case 'n': plain = '\n'; break;
+      case 't': plain = '\t'; break;
+      case 'r': plain = '\r'; break;
+      case 'a': plain = '\a'; break;
+      case 'b': plain = '\b'; break;
+      case 'f': plain = '\f'; break;
+      case 'v': plain = '\v'; break;
+      case '"': case '\'': case '?': plain = e; break;
+      case 'x': {
+        int value = 0, digits = 0;
+        // Every hex digit belongs to the escape; past 0xFF the value only
+        // needs to stay too big, not to grow without bound.
+        while (i < end && HexValue(s[i]) >= 0) {
+          value = std::min(value * 16 + HexValue(s[i++]), 0x100);
+          ++digits;
+        }
+        if (digits == 0 || value > 0xFF) {
+          what = "a \\x escape needs one or two hexadecimal digits";
+          return false;
+        }
+        bytes.push_back(static_cast<char>(value));
+        continue;
+      }
+      default:
+        if (e >= '0' && e <= '7') {
+          int value = e - '0';
+          for (int n = 1; n < 3 && i < end && s[i] >= '0' && s[i] <= '7'; ++n) value = value * 8 + (s[i++] - '0');
+          if (value > 0xFF) {
+            what = "an octal escape above \\377";
+            return false;
+          }
+          bytes.push_back(static_cast<char>(value));
+          continue;
+        }
+        what.assign("unknown escape sequence ").append(escape).append(1, e);
+        return false;
+    }
+    if (!flush()) return false;
+    out.push_back(plain);
+  }
+  return flush();
+}
+
+bool PoReader::Next(PoEntry& entry, PoSyntaxError& error) {
+  entry = PoEntry{};
+  if (failed_) return false;
+  bool any = false;  // the entry has a keyword
   bool has_msgid = false;
   std::string* target = nullptr;  // where continuation strings go
   enum class Part { kNone, kContext, kId, kPlural, kStr } last = Part::kNone;
-  const auto fail = [&](long line, std::string what) {
-    error = PoSyntaxError{line, std::move(what)};
-    return false;
-  };
-  long line_number = 0;
-  const auto finish = [&]() -> bool {
-    if (!any) return true;
-    if (!has_msgid || entry.msgstr.empty()) return fail(entry.line, "an entry needs a msgid and a msgstr");
-    entries.push_back(std::move(entry));
-    entry = PoEntry{};
-    any = has_msgid = false;
-    target = nullptr;
-    last = Part::kNone;
+  // Whether the entry is complete; false with the error when it is not.
+  const auto complete = [&]() -> bool {
+    if (!has_msgid || entry.msgstr.empty()) return Fail(error, entry.line, "an entry needs a msgid and a msgstr");
     return true;
   };
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t eol = text.find('\n', pos);
-    if (eol == std::string_view::npos) eol = text.size();
-    const std::string_view raw = text.substr(pos, eol - pos);
-    pos = eol + 1;
-    ++line_number;
-    const std::string_view line = Trim(raw);
+  while (pos_ < text_.size()) {
+    const std::size_t start = pos_;
+    std::size_t eol = text_.find('\n', pos_);
+    if (eol == std::string_view::npos) eol = text_.size();
+    const std::string_view line = Trim(text_.substr(pos_, eol - pos_));
+    pos_ = eol + 1;
+    ++line_;
+    // A line that begins the next entry is read again by the next call.
+    const auto give_back = [&]() {
+      pos_ = start;
+      --line_;
+    };
     if (line.empty()) {
-      if (!finish()) return false;
+      if (any) return complete();
       continue;
     }
     if (line[0] == '#') {
-      if (last == Part::kStr && !finish()) return false;
-      if (any) return fail(line_number, "a comment inside an entry");
+      if (last == Part::kStr) {
+        give_back();
+        return complete();
+      }
+      if (any) return Fail(error, line_, "a comment inside an entry");
       std::string_view body = line.substr(1);
       const char kind = body.empty() ? ' ' : body[0];
       if (kind == '.' || kind == ':' || kind == ',' || kind == '|' || kind == '~') body.remove_prefix(1);
@@ -188,13 +243,13 @@ bool ReadPo(std::string_view text, std::vector<PoEntry>& entries, PoSyntaxError&
         case '.': entry.extracted.emplace_back(body); break;
         case ':': entry.references.emplace_back(body); break;
         case ',': {
-          std::size_t start = 0;
-          while (start <= body.size()) {
-            std::size_t comma = body.find(',', start);
+          std::size_t from = 0;
+          while (from <= body.size()) {
+            std::size_t comma = body.find(',', from);
             if (comma == std::string_view::npos) comma = body.size();
-            const std::string_view flag = Trim(body.substr(start, comma - start));
+            const std::string_view flag = Trim(body.substr(from, comma - from));
             if (!flag.empty()) entry.flags.emplace_back(flag);
-            start = comma + 1;
+            from = comma + 1;
           }
           break;
         }
@@ -204,56 +259,66 @@ bool ReadPo(std::string_view text, std::vector<PoEntry>& entries, PoSyntaxError&
       continue;
     }
     if (line[0] == '"') {
-      if (target == nullptr) return fail(line_number, "a string without a keyword before it");
+      if (target == nullptr) return Fail(error, line_, "a string without a keyword before it");
       std::string what;
-      if (!Unquote(line, *target, what)) return fail(line_number, what);
+      if (!Unquote(line, *target, what)) return Fail(error, line_, what);
       continue;
     }
     const std::size_t space = line.find_first_of(" \t\"");
     const std::string_view keyword = line.substr(0, space);
     const std::string_view rest = space == std::string_view::npos ? std::string_view{} : line.substr(space);
+    if ((keyword == "msgctxt" || keyword == "msgid") && last == Part::kStr) {
+      give_back();
+      return complete();
+    }
     Part part;
     if (keyword == "msgctxt") {
-      if (last == Part::kStr && !finish()) return false;
-      if (any) return fail(line_number, "msgctxt must come first in an entry");
+      if (any) return Fail(error, line_, "msgctxt must come first in an entry");
       entry.has_context = true;
       target = &entry.context;
       part = Part::kContext;
     } else if (keyword == "msgid") {
-      if (last == Part::kStr && !finish()) return false;
-      if (has_msgid) return fail(line_number, "a second msgid in one entry");
+      if (has_msgid) return Fail(error, line_, "a second msgid in one entry");
       has_msgid = true;
       target = &entry.msgid;
       part = Part::kId;
     } else if (keyword == "msgid_plural") {
-      if (last != Part::kId) return fail(line_number, "msgid_plural must follow the msgid");
+      if (last != Part::kId) return Fail(error, line_, "msgid_plural must follow the msgid");
       entry.has_plural = true;
       target = &entry.msgid_plural;
       part = Part::kPlural;
     } else if (keyword == "msgstr" || StartsWith(keyword, "msgstr[")) {
-      if (!has_msgid) return fail(line_number, "msgstr without a msgid");
+      if (!has_msgid) return Fail(error, line_, "msgstr without a msgid");
       const bool indexed = keyword != "msgstr";
       if (indexed != entry.has_plural) {
-        return fail(line_number, indexed ? "msgstr[n] without msgid_plural" : "msgid_plural needs msgstr[n]");
+        return Fail(error, line_, indexed ? "msgstr[n] without msgid_plural" : "msgid_plural needs msgstr[n]");
       }
       if (indexed && keyword != std::string("msgstr[").append(std::to_string(entry.msgstr.size())).append("]")) {
-        return fail(line_number, "msgstr[n] out of order");
+        return Fail(error, line_, "msgstr[n] out of order");
       }
-      if (!indexed && !entry.msgstr.empty()) return fail(line_number, "a second msgstr in one entry");
-      if (entry.msgstr.empty()) entry.msgstr_line = line_number;
+      if (!indexed && !entry.msgstr.empty()) return Fail(error, line_, "a second msgstr in one entry");
+      if (entry.msgstr.empty()) entry.msgstr_line = line_;
       entry.msgstr.emplace_back();
       target = &entry.msgstr.back();
       part = Part::kStr;
     } else {
-      return fail(line_number, "a line that is no comment, keyword or string");
+      return Fail(error, line_, "a line that is no comment, keyword or string");
     }
-    if (!any) entry.line = line_number;
+    if (!any) entry.line = line_;
     any = true;
     last = part;
     std::string what;
-    if (!Unquote(rest, *target, what)) return fail(line_number, what);
+    if (!Unquote(rest, *target, what)) return Fail(error, line_, what);
   }
-  return finish();
+  return any && complete();
+}
+
+bool ReadPo(std::string_view text, std::vector<PoEntry>& entries, PoSyntaxError& error, const PoDecoding& decoding) {
+  entries.clear();
+  PoReader reader(text, decoding);
+  PoEntry entry;
+  while (reader.Next(entry, error)) entries.push_back(std::move(entry));
+  return !reader.failed();
 }
 
 std::string HeaderField(const PoEntry& header, std::string_view name) {
@@ -270,39 +335,6 @@ std::string HeaderField(const PoEntry& header, std::string_view name) {
     }
   }
   return {};
-}
-
-std::string HeaderCharset(const PoEntry& header) {
-  const std::string type = HeaderField(header, "Content-Type");
-  const std::size_t at = type.find("charset=");
-  if (at == std::string::npos) return {};
-  std::string charset = type.substr(at + 8);
-  charset.resize(std::min(charset.size(), charset.find_first_of("; \t")));
-  for (char& c : charset) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return charset;
-}
-
-bool ConvertToUtf8(std::string& text, const std::string& charset, std::string& problem) {
-  const iconv_t cd = iconv_open("UTF-8", charset.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    problem.assign("the charset ").append(charset).append(" is unknown to iconv");
-    return false;
-  }
-  std::string out(text.size() * 4 + 16, '\0');
-  char* in = text.data();
-  std::size_t in_left = text.size();
-  char* to = out.data();
-  std::size_t out_left = out.size();
-  const std::size_t done = iconv(cd, &in, &in_left, &to, &out_left);
-  const int saved = errno;
-  iconv_close(cd);
-  if (done == static_cast<std::size_t>(-1)) {
-    problem.assign("the text is not in the charset ").append(charset).append(": ").append(std::strerror(saved));
-    return false;
-  }
-  out.resize(out.size() - out_left);
-  text = std::move(out);
-  return true;
 }
 
 std::string EscapePo(std::string_view bytes) {

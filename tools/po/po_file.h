@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "po_charset.h"
+
 namespace qokit::po {
 
 struct PoEntry {
@@ -36,17 +38,40 @@ struct PoSyntaxError {
   std::string what;
 };
 
+// Reads the entries of a PO file's text one at a time, in file order, the
+// header entry included, so that a large file is never held twice.
+class PoReader {
+ public:
+  // `text` (UTF-8, see po_charset.h) must outlive the reader, which starts
+  // at `offset`, on line `line` + 1.
+  explicit PoReader(std::string_view text, PoDecoding decoding = {}, std::size_t offset = 0, long line = 0);
+
+  // Where the next entry is looked for, to come back to it with a reader of its own.
+  std::size_t offset() const { return pos_; }
+  long line() const { return line_; }
+
+  // The next entry; false at the end of the text or after a syntax error
+  // (then `failed` is true and `error` says what and where).
+  [[nodiscard]] bool Next(PoEntry& entry, PoSyntaxError& error);
+  bool failed() const { return failed_; }
+
+ private:
+  bool Fail(PoSyntaxError& error, long line, std::string what);
+  bool Unquote(std::string_view s, std::string& out, std::string& what) const;
+
+  std::string_view text_;
+  PoDecoding decoding_;
+  std::size_t pos_ = 0;
+  long line_ = 0;
+  bool failed_ = false;
+};
+
 // The entries of a PO file's text in file order, the header entry included.
-[[nodiscard]] bool ReadPo(std::string_view text, std::vector<PoEntry>& entries, PoSyntaxError& error);
+[[nodiscard]] bool ReadPo(std::string_view text, std::vector<PoEntry>& entries, PoSyntaxError& error,
+                          const PoDecoding& decoding = {});
 
 // A field of the header entry ("Content-Type", ...), empty when absent.
 std::string HeaderField(const PoEntry& header, std::string_view name);
-// The charset that a header's Content-Type names, upper case; empty when none.
-std::string HeaderCharset(const PoEntry& header);
-
-// `text` in the charset named turned into UTF-8 with iconv; false with a
-// description when the charset is unknown or the text is not in it.
-[[nodiscard]] bool ConvertToUtf8(std::string& text, const std::string& charset, std::string& problem);
 
 // The bytes as the contents of one C string literal of a PO file.
 std::string EscapePo(std::string_view bytes);

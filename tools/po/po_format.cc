@@ -76,7 +76,8 @@ bool TakePosition(std::string_view format, std::size_t& j, int& slot) {
 
 }  // namespace
 
-bool SourceToPo(const std::string& text, std::string& format, Signature& signature, FormatError& error) {
+bool SourceToPo(const std::string& text, std::string& format, Signature& signature, FormatError& error,
+                bool numbered) {
   struct Found {
     long argument;
     std::string_view conversion;
@@ -125,10 +126,18 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
   std::vector<int> first(count + 1, 1);
   for (std::size_t a = 0; a < count; ++a) first[a + 1] = first[a] + signature[a].stars + 1;
 
+  // Inserts in argument order are plain conversions, as a gettext project's
+  // own msgids are; printf takes their stars and values in that order too.
+  bool in_order = !numbered;
+  for (std::size_t k = 0; k < count; ++k) in_order = in_order && inserts[k].argument == static_cast<long>(k + 1);
   format.clear();
   for (std::size_t k = 0; k < count; ++k) {
     format.append(pieces[k]);
-    format.append(Positional(inserts[k].parsed, first[static_cast<std::size_t>(inserts[k].argument - 1)]));
+    if (in_order) {
+      format.append(inserts[k].conversion);
+    } else {
+      format.append(Positional(inserts[k].parsed, first[static_cast<std::size_t>(inserts[k].argument - 1)]));
+    }
   }
   format.append(last);
   return true;

@@ -1,12 +1,15 @@
-// The PO form of a message text: every insert "@n%conv" becomes a
-// positional printf conversion, so gettext's tools can check a translator's
-// conversions against the original's.
+// The PO form of a message text, as a printf format, so gettext's tools can
+// check a translator's conversions against the original's.
 //
-// A client passes the arguments in argument order, each "*" of a conversion
-// as one int before the value. The positional numbers count those int slots
-// too: argument k takes the slots after all slots of arguments 1..k-1, its
-// stars first. "@1%*d @2%s" becomes "%2$*1$d %3$s", and "@2%s @1%*d" becomes
-// "%3$s %2$*1$d". Literal text is printf text on both sides ("%%" stays).
+// A text whose inserts show the arguments in order (or has none) is a plain
+// format: "@1%d files in @2%s" is "%d files in %s", which is also what a
+// gettext project's own msgid says. A text that reorders them numbers every
+// conversion. A client passes the arguments in argument order, each "*" of
+// a conversion as one int before the value; the positional numbers count
+// those int slots too: argument k takes the slots after all slots of
+// arguments 1..k-1, its stars first, so "@2%s @1%*d" becomes "%3$s %2$*1$d".
+// Literal text is printf text on both sides ("%%" stays). A translation may
+// use either form, whatever the original's.
 #pragma once
 
 #include <cstddef>
@@ -57,8 +60,10 @@ struct PoConversion {
 // The PO form of a source text (escapes already replaced) and the signature
 // of its arguments; false with the fault when the text is not one the
 // compiler accepts.
+// With `numbered` every conversion is numbered, as export wrote texts in
+// argument order before it wrote them plain.
 [[nodiscard]] bool SourceToPo(const std::string& text, std::string& format, Signature& signature,
-                              FormatError& error);
+                              FormatError& error, bool numbered = false);
 
 // The conversions of a PO format in text order, numbered by slot (plain
 // conversions take the next slots, as printf does).

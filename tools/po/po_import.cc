@@ -1,17 +1,22 @@
 #include "po_import.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <filesystem>
 #include <cstdio>
+#include <functional>
+#include <string_view>
 #include <map>
-#include <set>
 #include <utility>
 #include <vector>
 
 #include "file_bytes.h"
+#include "msgsym_types.h"
+#include "objfile.h"
 #include "po_entry.h"
 #include "po_file.h"
 #include "po_format.h"
-#include "msgsym_types.h"
 #include "po_messages.h"
 #include "source_entries.h"
 #include "source_reader.h"
@@ -20,42 +25,9 @@ namespace qokit::po {
 
 namespace {
 
-bool IsUtf8Charset(const std::string& charset) {
-  // "CHARSET" is the placeholder of a template nobody has filled in yet.
-  return charset.empty() || charset == "UTF-8" || charset == "UTF8" || charset == "CHARSET" || charset == "ASCII" ||
-         charset == "US-ASCII";
-}
-
-// The entries of the PO file, converted to UTF-8; false after a message.
-bool LoadPo(const char* po_file, std::vector<PoEntry>& entries) {
-  std::string text;
-  if (!qokit::io::ReadWholeFile(po_file, text, text.max_size())) {
-    SayCannotRead(po_file, errno);
-    return false;
-  }
-  PoSyntaxError syntax;
-  if (!ReadPo(text, entries, syntax)) {
-    SayPoSyntax(Where{po_file, syntax.line, ""}, syntax.what.c_str());
-    return false;
-  }
-  const std::string charset = entries.empty() || !entries[0].IsHeader() ? std::string() : HeaderCharset(entries[0]);
-  if (IsUtf8Charset(charset)) return true;
-  std::string problem;
-  if (!ConvertToUtf8(text, charset, problem)) {
-    SayCharset(po_file, problem.c_str());
-    return false;
-  }
-  if (!ReadPo(text, entries, syntax)) {
-    SayPoSyntax(Where{po_file, syntax.line, ""}, syntax.what.c_str());
-    return false;
-  }
-  return true;
-}
-
 // The language a header names, when it is a plain tag that is safe inside a comment.
-std::string LanguageOf(const std::vector<PoEntry>& entries) {
-  if (entries.empty() || !entries[0].IsHeader()) return {};
-  std::string language = HeaderField(entries[0], "Language");
+std::string LanguageOf(const PoEntry& header) {
+  std::string language = HeaderField(header, "Language");
   for (const char c : language) {
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
                        c == '-' || c == '@' || c == '.';
@@ -64,65 +36,178 @@ std::string LanguageOf(const std::vector<PoEntry>& entries) {
   return language;
 }
 
+// Whether `msgid` is `text` with every conversion numbered, as export wrote
+// texts in argument order before it wrote them plain.
+bool IsNumberedForm(const std::string& msgid, const std::string& text) {
+  std::string numbered;
+  Signature unused;
+  FormatError ignored;
+  return SourceToPo(text, numbered, unused, ignored, true) && numbered == msgid;
+}
+
+// Where an entry starts in the text, to read it again: 16 bytes an entry,
+// so that the index of a large file stays small beside its text (which
+// Load keeps below 4 GiB).
+struct EntryRef {
+  uint32_t offset = 0;
+  uint32_t line = 0;   // the line before the entry's first
+  uint32_t first = 0;  // the line of its first keyword
+  int16_t uses = 0;    // base messages it gave a text to (counted up to a limit); -1: ignored
+  enum class Kind : uint8_t { kUnknown, kMessage, kMeta } kind = Kind::kUnknown;  // from the facts comment
+};
+static_assert(sizeof(EntryRef) == 16, "an index entry stays small");
+
+// Entries by the hash of a key (msgctxt or msgid), sorted once all are in;
+// a match is confirmed by reading the entry again.
+class RefIndex {
+ public:
+  void Add(std::string_view key, std::size_t ref) { keys_.push_back({Hash(key), static_cast<uint32_t>(ref)}); }
+  void Sort() { std::sort(keys_.begin(), keys_.end()); }
+  // The refs whose key has the hash of `key`, in file order.
+  template <typename Visit>
+  void ForEach(std::string_view key, Visit visit) const {
+    const std::pair<uint32_t, uint32_t> low{Hash(key), 0};
+    for (auto it = std::lower_bound(keys_.begin(), keys_.end(), low); it != keys_.end() && it->first == low.first;
+         ++it) {
+      if (!visit(it->second)) return;
+    }
+  }
+  // Each run of two or more refs whose keys share a hash, in file order.
+  template <typename Visit>
+  void ForEachSharedHash(Visit visit) const {
+    for (std::size_t i = 0; i < keys_.size();) {
+      std::size_t j = i + 1;
+      while (j < keys_.size() && keys_[j].first == keys_[i].first) ++j;
+      if (j - i > 1) {
+        std::vector<std::size_t> run;
+        for (std::size_t k = i; k < j; ++k) run.push_back(keys_[k].second);
+        visit(run);
+      }
+      i = j;
+    }
+  }
+
+ private:
+  // 32 bits: two keys that share a hash are told apart by reading them.
+  static uint32_t Hash(std::string_view key) {
+    const std::size_t h = std::hash<std::string_view>{}(key);
+    return static_cast<uint32_t>(h ^ (h >> 32));
+  }
+  std::vector<std::pair<uint32_t, uint32_t>> keys_;
+};
+
 class Importer {
  public:
-  explicit Importer(const char* po_file) : po_file_(po_file) {}
+  Importer(const char* po_file, const ImportOptions& options) : po_file_(po_file), options_(options) {}
 
-  // Indexes the PO entries by (meta-symbol?, symbol); `is_meta` decides an
-  // entry's kind from its symbol when its facts comment does not say it.
-  template <typename IsMeta>
-  void Index(const std::vector<PoEntry>& entries, IsMeta is_meta) {
-    for (const PoEntry& entry : entries) {
-      if (entry.IsHeader()) continue;
-      const Where at = At(entry, entry.line);
-      if (entry.has_plural) {
-        SayPlural(at);
-        ++counts_.dropped;
+  // Reads and converts the file; false after a message.
+  bool Load() {
+    if (!qokit::io::ReadWholeFile(po_file_, text_, text_.max_size())) {
+      SayCannotRead(po_file_, errno);
+      return false;
+    }
+    long line = 0;
+    std::string problem;
+    if (text_.size() >= 0xFFFFFFFFu) {
+      SayTooLarge(po_file_);
+      return false;
+    }
+    if (!DecodePoFile(text_, DeclaredCharset(text_), converter_, decoding_, line, problem)) {
+      SayCharset(Where{po_file_, line, ""}, problem.c_str());
+      return false;
+    }
+    return true;
+  }
+
+  // The first pass: notes where each entry starts, by msgctxt (the symbol)
+  // or, without one, by msgid. A second entry for a key is ignored. False
+  // after a syntax error.
+  bool Index() {
+    PoReader reader(text_, decoding_);
+    PoEntry entry;
+    PoSyntaxError syntax;
+    while (true) {
+      EntryRef ref;
+      ref.offset = static_cast<uint32_t>(reader.offset());
+      ref.line = static_cast<uint32_t>(reader.line());
+      if (!reader.Next(entry, syntax)) break;
+      ref.first = static_cast<uint32_t>(entry.line);
+      if (entry.IsHeader()) {
+        if (!header_seen_) language_ = LanguageOf(entry);
+        header_seen_ = true;
         continue;
       }
-      if (!entry.has_context) {
-        SayNoContext(at);
+      if (entry.has_plural) {
+        SayPlural(At(entry, entry.line));
         ++counts_.dropped;
         continue;
       }
       EntryFacts facts;
-      const bool meta = ReadFacts(entry, facts) ? facts.number == 0 : is_meta(entry.context);
-      const auto [first, fresh] = index_.try_emplace({meta, entry.context}, &entry);
-      if (!fresh) {
-        SaySecondEntry(at, first->second->line);
-        continue;
+      if (entry.has_context && ReadFacts(entry, facts)) {
+        ref.kind = facts.number == 0 ? EntryRef::Kind::kMeta : EntryRef::Kind::kMessage;
       }
-      order_.push_back(&entry);
+      const bool by_symbol = entry.has_context;
+      std::vector<EntryRef>& refs = by_symbol ? symbol_refs_ : msgid_refs_;
+      (by_symbol ? symbols_ : msgids_).Add(by_symbol ? entry.context : entry.msgid, refs.size());
+      refs.push_back(ref);
     }
+    if (reader.failed()) {
+      SayPoSyntax(Where{po_file_, syntax.line, ""}, syntax.what.c_str());
+      return false;
+    }
+    symbols_.Sort();
+    msgids_.Sort();
+    DropSeconds();
+    return true;
   }
 
-  // The PO entry of a symbol, or null; marks it as used.
-  const PoEntry* Find(bool meta, const std::string& symbol) {
-    const auto it = index_.find({meta, symbol});
-    if (it == index_.end()) return nullptr;
-    used_.insert(it->second);
-    return it->second;
+  // The entry for a symbol, or for a msgid when no entry has the symbol;
+  // false when neither is there. Counts the use.
+  bool Find(bool meta, const std::string& symbol, const std::string& msgid, PoEntry& entry) {
+    bool found = false;
+    symbols_.ForEach(symbol, [&](std::size_t k) {
+      EntryRef& ref = symbol_refs_[k];
+      const EntryRef::Kind want = meta ? EntryRef::Kind::kMeta : EntryRef::Kind::kMessage;
+      if (ref.uses < 0 || (ref.kind != EntryRef::Kind::kUnknown && ref.kind != want)) return true;
+      entry = Reread(ref);
+      if (entry.context != symbol) return true;
+      if (ref.uses < INT16_MAX) ++ref.uses;
+      found = true;
+      return false;
+    });
+    if (found || meta) return found;
+    msgids_.ForEach(msgid, [&](std::size_t k) {
+      EntryRef& ref = msgid_refs_[k];
+      if (ref.uses < 0) return true;
+      entry = Reread(ref);
+      if (entry.msgid != msgid) return true;
+      std::string& users = users_[k];
+      users.append(ref.uses > 0 ? ", " : "").append(symbol);
+      if (ref.uses < INT16_MAX) ++ref.uses;
+      found = true;
+      return false;
+    });
+    return found;
   }
-  const std::vector<const PoEntry*>& order() const { return order_; }
-  bool Used(const PoEntry* entry) const { return used_.count(entry) != 0; }
 
   // The text of one message: the translation when it can be used, else
-  // `base_text`. `base_msgid` is the base text as export writes it;
-  // `signature` is null for a meta-symbol, whose value is taken as it stands.
-  std::string TextOf(const PoEntry* entry, const std::string& base_text, const std::string& base_msgid,
-                     const Signature* signature) {
+  // `base_text`. `base_msgid` is the base text as export writes it (the
+  // numbered form of earlier exports is taken too); `signature` is null for
+  // a meta-symbol, whose value is taken as it stands.
+  std::string TextOf(const PoEntry* entry, const std::string& symbol, const std::string& base_text,
+                     const std::string& base_msgid, const Signature* signature) {
     if (entry == nullptr || entry->msgstr[0].empty()) {
       ++counts_.untranslated;
       return base_text;
     }
     const std::string& msgstr = entry->msgstr[0];
-    const Where at = At(*entry, entry->msgstr_line);
+    const Where at{po_file_, entry->msgstr_line, symbol.c_str()};
     if (entry->HasFlag("fuzzy")) {
       ++counts_.fuzzy;
       return base_text;
     }
-    if (entry->msgid != base_msgid) {
-      SayOutdated(At(*entry, entry->line));
+    if (entry->msgid != base_msgid && !(signature != nullptr && IsNumberedForm(entry->msgid, base_text))) {
+      SayOutdated(Where{po_file_, entry->line, symbol.c_str()});
       ++counts_.fuzzy;
       return base_text;
     }
@@ -139,11 +224,16 @@ class Importer {
           SayLiteralAt(at);
           ++counts_.inexpressible;
         } else {
-          SayTranslationFault(at, error);
-          failed_ = true;
+          SayTranslationFault(at, error, options_.keep_going);
+          Refuse();
         }
         return base_text;
       }
+    } else if (const msgcomp::FormatCodeRule* rule = FormatRule(symbol);
+               rule != nullptr && msgcomp::FormatCodeValue(text.c_str(), rule->highest) == 0) {
+      SayBadFormatCode(at, rule->kind, rule->highest, options_.keep_going);
+      Refuse();
+      return base_text;
     }
     if (text.size() > msgcomp::kMaxTextLen) {
       SayTooLong(at, text.size(), msgcomp::kMaxTextLen);
@@ -154,33 +244,141 @@ class Importer {
     return text;
   }
 
+  // After the base: entries no message took, and msgids that several took.
+  void ReportUnused() {
+    for (const EntryRef& ref : symbol_refs_) {
+      if (ref.uses != 0) continue;
+      const PoEntry entry = Reread(ref);
+      SayNotInBase(At(entry, ref.first));
+      ++counts_.dropped;
+    }
+    for (std::size_t k = 0; k < msgid_refs_.size(); ++k) {
+      const EntryRef& ref = msgid_refs_[k];
+      if (ref.uses == 0) {
+        SayMsgidNotInBase(Where{po_file_, ref.first, ""});
+        ++counts_.dropped;
+      } else if (ref.uses > 1) {
+        SayAmbiguousMsgid(Where{po_file_, ref.first, ""}, ref.uses, users_[k].c_str());
+      }
+    }
+  }
+
+  // The entries with a msgctxt in file order, for the import without a base.
+  template <typename Visit>
+  void ForEachSymbolEntry(Visit visit) {
+    for (const EntryRef& ref : symbol_refs_) {
+      if (ref.uses >= 0) visit(Reread(ref));
+    }
+  }
+  // Without a base an entry without msgctxt names no message.
+  void ReportMsgidEntries() {
+    for (const EntryRef& ref : msgid_refs_) {
+      if (ref.uses < 0) continue;
+      SayNoContext(Where{po_file_, ref.first, ""});
+      ++counts_.dropped;
+    }
+  }
+
+  // The comment a written source starts with.
+  void WriteHead(std::string& out) const {
+    out.assign("/* Message source written by qomsgpo import");
+    if (!language_.empty()) out.append(" for the language ").append(language_);
+    out.append(". */\n\n");
+  }
+
   Where At(const PoEntry& entry, long line) const { return Where{po_file_, line, entry.context.c_str()}; }
   void Fail() { failed_ = true; }
   bool failed() const { return failed_; }
-  ImportCounts& counts() { return counts_; }
+  const ImportCounts& counts() const { return counts_; }
+  std::size_t size() const { return text_.size(); }
 
  private:
+  static const msgcomp::FormatCodeRule* FormatRule(const std::string& symbol) {
+    for (const msgcomp::FormatCodeRule& rule : msgcomp::kFormatCodeRules) {
+      if (symbol == rule.name) return &rule;
+    }
+    return nullptr;
+  }
+  void Refuse() {
+    ++counts_.refused;
+    if (!options_.keep_going) failed_ = true;
+  }
+  PoEntry Reread(const EntryRef& ref) const {
+    PoReader reader(text_, decoding_, ref.offset, static_cast<long>(ref.line));
+    PoEntry entry;
+    PoSyntaxError unused;
+    (void)reader.Next(entry, unused);  // read once already without fault
+    return entry;
+  }
+
+  // A second entry for one symbol (of one kind) or one msgid is ignored:
+  // marked with uses -1 and reported, in file order. Only keys that share a
+  // hash need a look.
+  void DropSeconds() {
+    struct Report {
+        long line, first;
+      std::string symbol;  // empty for a msgid
+    };
+    std::vector<Report> reports;
+    const auto scan = [&](const RefIndex& index, std::vector<EntryRef>& refs, bool by_symbol) {
+      index.ForEachSharedHash([&](const std::vector<std::size_t>& run) {
+        std::vector<PoEntry> entries;
+        for (const std::size_t k : run) entries.push_back(Reread(refs[k]));
+        for (std::size_t j = 1; j < run.size(); ++j) {
+          for (std::size_t i = 0; i < j; ++i) {
+            EntryRef& first = refs[run[i]];
+            EntryRef& second = refs[run[j]];
+            const bool same = by_symbol ? entries[i].context == entries[j].context : entries[i].msgid == entries[j].msgid;
+            if (first.uses < 0 || !same || first.kind != second.kind) continue;
+            second.uses = -1;
+            reports.push_back({second.first, first.first, by_symbol ? entries[j].context : std::string()});
+            break;
+          }
+        }
+      });
+    };
+    scan(symbols_, symbol_refs_, true);
+    scan(msgids_, msgid_refs_, false);
+    std::sort(reports.begin(), reports.end(), [](const Report& a, const Report& b) { return a.line < b.line; });
+    for (const Report& r : reports) {
+      if (r.symbol.empty()) {
+        SaySecondMsgid(Where{po_file_, r.line, ""}, r.first);
+      } else {
+        SaySecondEntry(Where{po_file_, r.line, r.symbol.c_str()}, r.first);
+      }
+    }
+  }
+
   const char* po_file_;
-  std::map<std::pair<bool, std::string>, const PoEntry*> index_;
-  std::set<const PoEntry*> used_;
-  std::vector<const PoEntry*> order_;
+  ImportOptions options_;
+  std::string text_;
+  Utf8Converter converter_;
+  PoDecoding decoding_;
+  bool header_seen_ = false;
+  std::string language_;
+  RefIndex symbols_, msgids_;
+  std::vector<EntryRef> symbol_refs_, msgid_refs_;
+  std::map<std::size_t, std::string> users_;  // symbols that took a msgid entry, by ref
   ImportCounts counts_;
   bool failed_ = false;
 };
 
-// Base mode: the base sources give every message and its facts.
-bool ImportWithBase(Importer& importer, const std::vector<PoEntry>& entries, std::span<const char* const> base,
-                    std::string& out) {
-  std::vector<msgcomp::SourceEntry> sources;
-  if (msgcomp::ReadSourceEntries(base, sources) != 0) return false;
-  std::map<std::pair<bool, std::string>, bool> known;
-  for (const msgcomp::SourceEntry& s : sources) known[{s.number == 0, s.symbol}] = true;
-  importer.Index(entries, [&](const std::string& symbol) {
-    return known.count({false, symbol}) == 0 && known.count({true, symbol}) != 0;
-  });
-  for (msgcomp::SourceEntry source : sources) {
+// Base mode: the base sources give every message and its facts; they are
+// read one entry at a time, and each is written as soon as it is read.
+bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out) {
+  if (!importer.Index()) return false;
+  importer.WriteHead(out);
+  // The source is about as long as the base's; room for it at once saves
+  // the copies of a growing string.
+  std::size_t bytes = 0;
+  for (const char* name : base) {
+    std::error_code ignored;
+    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+  }
+  out.reserve(out.size() + bytes + bytes / 8);
+  PoEntry entry;
+  const int read = msgcomp::VisitSourceEntries(base, [&](msgcomp::SourceEntry& source) {
     const bool meta = source.number == 0;
-    const PoEntry* entry = importer.Find(meta, source.symbol);
     std::string format;
     Signature signature;
     if (!meta) {
@@ -189,43 +387,45 @@ bool ImportWithBase(Importer& importer, const std::vector<PoEntry>& entries, std
         SayBaseTextFault(Where{base[static_cast<std::size_t>(source.source)], source.line, source.symbol.c_str()},
                          error);
         importer.Fail();
-        continue;
+        return;
       }
     }
-    source.text = importer.TextOf(entry, source.text, meta ? source.text : format, meta ? nullptr : &signature);
+    const std::string& msgid = meta ? source.text : format;
+    const bool found = importer.Find(meta, source.symbol, msgid, entry);
+    source.text = importer.TextOf(found ? &entry : nullptr, source.symbol, source.text, msgid,
+                                  meta ? nullptr : &signature);
     if (!AppendSourceEntry(out, source)) importer.Fail();  // base responses never hold "]"
-  }
-  for (const PoEntry* entry : importer.order()) {
-    if (importer.Used(entry)) continue;
-    SayNotInBase(importer.At(*entry, entry->line));
-    ++importer.counts().dropped;
-  }
+  });
+  if (read != 0) return false;
+  importer.ReportUnused();
   return true;
 }
 
 // Without base sources: each entry's facts comment and msgid stand for the base.
-void ImportAlone(Importer& importer, const std::vector<PoEntry>& entries, std::string& out) {
-  importer.Index(entries, [](const std::string&) { return false; });
-  for (const PoEntry* entry : importer.order()) {
-    const Where at = importer.At(*entry, entry->line);
+bool ImportAlone(Importer& importer, std::string& out) {
+  if (!importer.Index()) return false;
+  importer.WriteHead(out);
+  importer.ReportMsgidEntries();
+  importer.ForEachSymbolEntry([&](const PoEntry& entry) {
+    const Where at = importer.At(entry, entry.line);
     EntryFacts facts;
-    if (!ReadFacts(*entry, facts)) {
+    if (!ReadFacts(entry, facts)) {
       SayNoNumberComment(at);
       importer.Fail();
-      continue;
+      return;
     }
-    msgcomp::SourceEntry source{facts.number, facts.severity, entry->context, entry->msgid, facts.response, 0, 0};
+    msgcomp::SourceEntry source{facts.number, facts.severity, entry.context, entry.msgid, facts.response, 0, 0};
     Signature signature;
     if (facts.number != 0) {
       FormatError error;
-      if (!SignatureOfPo(entry->msgid, signature, error) ||
-          !PoToSource(entry->msgid, signature, source.text, error)) {
+      if (!SignatureOfPo(entry.msgid, signature, error) || !PoToSource(entry.msgid, signature, source.text, error)) {
         SayMsgidFault(at, error);
         importer.Fail();
-        continue;
+        return;
       }
     }
-    source.text = importer.TextOf(entry, source.text, entry->msgid, facts.number != 0 ? &signature : nullptr);
+    source.text = importer.TextOf(&entry, entry.context, source.text, entry.msgid,
+                                  facts.number != 0 ? &signature : nullptr);
     // The facts comment and the msgid are as anyone wrote them: what the
     // source syntax cannot express is refused, not written as a broken entry.
     const msgcomp::SourceEntryFault fault = FindSourceEntryFault(source);
@@ -243,27 +443,19 @@ void ImportAlone(Importer& importer, const std::vector<PoEntry>& entries, std::s
     }
     if (fault != msgcomp::SourceEntryFault::kNone) {
       importer.Fail();
-      continue;
+      return;
     }
     if (!msgcomp::AppendSourceEntry(out, source)) importer.Fail();  // a "]" was refused above
-  }
+  });
+  return true;
 }
 
 }  // namespace
 
-int ImportPo(const char* po_file, std::span<const char* const> base, std::string& out) {
-  std::vector<PoEntry> entries;
-  if (!LoadPo(po_file, entries)) return 1;
-  out.assign("/* Message source written by qomsgpo import");
-  const std::string language = LanguageOf(entries);
-  if (!language.empty()) out.append(" for the language ").append(language);
-  out.append(". */\n\n");
-  Importer importer(po_file);
-  if (base.empty()) {
-    ImportAlone(importer, entries, out);
-  } else if (!ImportWithBase(importer, entries, base, out)) {
-    return 1;
-  }
+int ImportPo(const char* po_file, std::span<const char* const> base, const ImportOptions& options, std::string& out) {
+  Importer importer(po_file, options);
+  if (!importer.Load()) return 1;
+  if (!(base.empty() ? ImportAlone(importer, out) : ImportWithBase(importer, base, out))) return 1;
   if (importer.failed()) return 1;
   SayImportSummary(po_file, importer.counts());
   return 0;

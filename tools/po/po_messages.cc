@@ -10,8 +10,8 @@ namespace qokit::po {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: qomsgpo export [-o FILE] [--pot] SOURCE...\n"
-    "       qomsgpo import [-o FILE] PO-FILE [BASE-SOURCE...]\n"
+    "Usage: qomsgpo export [-o FILE] [--pot] [--no-context] SOURCE...\n"
+    "       qomsgpo import [-o FILE] [--keep-going] PO-FILE [BASE-SOURCE...]\n"
     "Turn message sources into a PO file for translators, and a translated PO\n"
     "file back into a message source.\n\n"
     "  export     write the messages of the sources as a PO file whose\n"
@@ -22,6 +22,10 @@ constexpr char kUsage[] =
     "             and their texts stand in for untranslated and fuzzy entries\n\n"
     "  -o FILE    write to FILE instead of standard output\n"
     "  --pot      (export) write a template\n"
+    "  --no-context  (export) no msgctxt, as in a gettext project's files:\n"
+    "             messages of one text share one entry\n"
+    "  --keep-going  (import) use the base text for a translation that does not\n"
+    "             fit its original, with a warning, instead of failing\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
 
@@ -96,6 +100,7 @@ void SayCannotRead(const char* file, int error_number) {
 void SayCannotWrite(const char* file, int error_number) {
   PoReport("qomsgpo: %s: cannot be written: %s\n", file, std::strerror(error_number));
 }
+void SayTooLarge(const char* file) { PoReport("qomsgpo: %s: a PO file of 4 GiB or more is not read\n", file); }
 void SayTooManySources(int most) { PoReport("qomsgpo: at most %d source files\n", most); }
 
 void SayExportTextFault(const Where& at, const FormatError& error) {
@@ -107,16 +112,31 @@ void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line
 }
 
 void SayPoSyntax(const Where& at, const char* what) { Diagnose(true, at, "%s", what); }
-void SayCharset(const char* file, const char* problem) { Diagnose(true, Where{file, 0, ""}, "%s", problem); }
+void SayCharset(const Where& at, const char* problem) { Diagnose(true, at, "%s", problem); }
 void SayBaseTextFault(const Where& at, const FormatError& error) {
   Diagnose(true, at, "the base text cannot be mapped: %s", FaultText(error).c_str());
 }
-void SayTranslationFault(const Where& at, const FormatError& error) {
-  Diagnose(true, at, "the translation does not fit the original: %s", FaultText(error).c_str());
+void SayTranslationFault(const Where& at, const FormatError& error, bool keep_going) {
+  Diagnose(!keep_going, at, "the translation does not fit the original: %s%s", FaultText(error).c_str(),
+           keep_going ? "; the base text is used" : "");
+}
+void SayBadFormatCode(const Where& at, const char* kind, int highest, bool keep_going) {
+  Diagnose(!keep_going, at, "the %s format code must be a number from 1 to %d%s", kind, highest,
+           keep_going ? "; the base value is used" : "");
+}
+void SaySecondMsgid(const Where& at, long first_line) {
+  Diagnose(false, at, "a second entry for this msgid (first at line %ld) is ignored", first_line);
+}
+void SayMsgidNotInBase(const Where& at) {
+  Diagnose(false, at, "no message of the base sources has this msgid as its text; the entry is dropped");
+}
+void SayAmbiguousMsgid(const Where& at, int uses, const char* symbols) {
+  Diagnose(false, at, "the msgid is the text of %d messages of the base (%s); its translation is used for each",
+           uses, symbols);
 }
 void SayPlural(const Where& at) { Diagnose(false, at, "plural forms are not supported; the entry is skipped"); }
 void SayNoContext(const Where& at) {
-  Diagnose(false, at, "the entry has no msgctxt, so no message symbol; the entry is dropped");
+  Diagnose(false, at, "the entry has no msgctxt, so no message symbol (give the base sources); the entry is dropped");
 }
 void SayNotInBase(const Where& at) { Diagnose(false, at, "no message of the base sources has this symbol; the entry is dropped"); }
 void SaySecondEntry(const Where& at, long first_line) {
@@ -157,10 +177,10 @@ void SayOutdated(const Where& at) {
 }
 
 void SayImportSummary(const char* po_file, const ImportCounts& c) {
-  PoReport("qomsgpo: %s: %d translated, %d untranslated, %d fuzzy, %d not expressible, %d dropped; "
+  PoReport("qomsgpo: %s: %d translated, %d untranslated, %d fuzzy, %d not expressible, %d refused, %d dropped; "
            "base text used for %d\n",
-           po_file, c.translated, c.untranslated, c.fuzzy, c.inexpressible, c.dropped,
-           c.untranslated + c.fuzzy + c.inexpressible);
+           po_file, c.translated, c.untranslated, c.fuzzy, c.inexpressible, c.refused, c.dropped,
+           c.untranslated + c.fuzzy + c.inexpressible + c.refused);
 }
 
 }  // namespace qokit::po

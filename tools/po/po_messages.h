@@ -24,6 +24,7 @@ void SayVersion(const char* version);
 void SayUsageError(const char* problem, const char* word);
 void SayCannotRead(const char* file, int error_number);
 void SayCannotWrite(const char* file, int error_number);
+void SayTooLarge(const char* file);
 void SayTooManySources(int most);
 
 // Export.
@@ -33,10 +34,14 @@ void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line
 
 // Import: the PO file as a whole.
 void SayPoSyntax(const Where& at, const char* what);
-void SayCharset(const char* file, const char* problem);
+void SayCharset(const Where& at, const char* problem);
 void SayBaseTextFault(const Where& at, const FormatError& error);
 // Import: one entry.
-void SayTranslationFault(const Where& at, const FormatError& error);
+void SayTranslationFault(const Where& at, const FormatError& error, bool keep_going);
+void SayBadFormatCode(const Where& at, const char* kind, int highest, bool keep_going);
+void SaySecondMsgid(const Where& at, long first_line);
+void SayMsgidNotInBase(const Where& at);
+void SayAmbiguousMsgid(const Where& at, int uses, const char* symbols);
 void SayPlural(const Where& at);
 void SayNoContext(const Where& at);
 void SayNotInBase(const Where& at);
@@ -57,7 +62,8 @@ struct ImportCounts {
   int untranslated = 0;
   int fuzzy = 0;          // fuzzy or translating an older text
   int inexpressible = 0;  // translated, but the format cannot carry it
-  int dropped = 0;        // symbol not in the base, or plural forms
+  int refused = 0;        // translated, but wrong (with --keep-going)
+  int dropped = 0;        // symbol or text not in the base, or plural forms
 };
 void SayImportSummary(const char* po_file, const ImportCounts& counts);
 
