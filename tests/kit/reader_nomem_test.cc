@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,50 +17,11 @@
 #include <vector>
 
 #include "catalog_bytes.h"
+#include "failing_allocator.h"
 #include "help_bytes.h"
 #include "qokit/qohlp.h"
 #include "qokit/qomsg.h"
 #include "temp_dir.h"
-
-namespace {
-
-std::atomic<long> live{0};         // allocations not yet freed
-std::atomic<long> allocations{0};  // allocations made
-std::atomic<long> fail_after{-1};  // allocations that succeed before one fails; -1: none fails
-std::atomic<bool> failed{false};   // whether one was failed
-
-void* Allocate(std::size_t size) noexcept {
-  if (fail_after.load() >= 0 && fail_after.fetch_sub(1) == 0) {
-    failed = true;
-    return nullptr;
-  }
-  void* memory = std::malloc(size == 0 ? 1 : size);
-  if (memory != nullptr) {
-    ++live;
-    ++allocations;
-  }
-  return memory;
-}
-
-void Free(void* memory) noexcept {
-  if (memory == nullptr) return;
-  --live;
-  std::free(memory);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* memory = Allocate(size)) return memory;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* memory) noexcept { Free(memory); }
-void operator delete[](void* memory) noexcept { Free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { Free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { Free(memory); }
 
 namespace {
 
@@ -74,18 +34,18 @@ using namespace std::string_literals;
 void FailEachAllocation(const std::function<int()>& open, int ok, int nomem) {
   for (long n = 0;; ++n) {
     ASSERT_LT(n, 1000) << "never opened";
-    const long before = live.load();
-    failed = false;
-    fail_after = n;
+    const long before = failing_allocator::Live();
+    failing_allocator::FailAfter(n);
     int rc = 0;
     try {
       rc = open();
     } catch (const std::bad_alloc&) {
-      fail_after = -1;
+      failing_allocator::FailAfter(-1);
       FAIL() << "allocation " << n << " failed and std::bad_alloc left the reader";
     }
-    fail_after = -1;
-    EXPECT_EQ(live.load(), before) << "allocation " << n << " failed and left allocations";
+    const bool failed = failing_allocator::Failed();
+    failing_allocator::FailAfter(-1);
+    EXPECT_EQ(failing_allocator::Live(), before) << "allocation " << n << " failed and left allocations";
     if (!failed) {
       EXPECT_EQ(rc, ok) << "with every allocation made";
       return;
@@ -211,7 +171,7 @@ TEST(ReaderOutOfMemory, LookingUpAndFormattingAllocateNothing) {
   qohlp_file* file = nullptr;
   ASSERT_EQ(qohlp_open_memory(help.data(), help.size(), QOHLP_CURRENT, &file, nullptr, 0), QOHLP_OK);
 
-  const long before = allocations.load();
+  const long before = failing_allocator::Made();
   char buf[128];
   qomsg_arg args[2] = {};
   args[0].type = QOMSG_ARG_POINTER;
@@ -237,7 +197,7 @@ TEST(ReaderOutOfMemory, LookingUpAndFormattingAllocateNothing) {
     EXPECT_EQ(qohlp_get_line(file, i, 0, &text, &length), QOHLP_OK);
   }
   EXPECT_EQ(qohlp_find_link(file, 30), 2);
-  EXPECT_EQ(allocations.load(), before);
+  EXPECT_EQ(failing_allocator::Made(), before);
   qomsg_close(cat);
   qohlp_close(file);
 }
