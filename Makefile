@@ -3,14 +3,16 @@
 # every test in a Debug and a Release build, again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, replays every fuzz corpus, runs a quick valgrind
 # pass and builds the other build types and compilers a user may pick.
-# `make fuzz`, `make memcheck` and `make bench` are separate. Warnings are
-# errors in every target that tests (QOKIT_WERROR), never in a user's build.
+# `make quick` runs every test but the slow ones (those that build whole
+# projects with CMake); `make fuzz`, `make memcheck` and `make bench` are
+# separate. Warnings are errors in every target that tests (QOKIT_WERROR),
+# never in a user's build, and the tests there require GoogleTest.
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-DEV = -DQOKIT_WERROR=ON
+DEV = -DQOKIT_WERROR=ON -DQOKIT_TESTS=ON
 
-.PHONY: all deps run check test test-release test-asan test-tsan test-fuzz test-memcheck test-matrix fuzz memcheck bench clean
+.PHONY: all deps run check quick test test-release test-asan test-tsan test-fuzz test-memcheck test-matrix fuzz memcheck bench clean
 
 all:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
@@ -31,6 +33,13 @@ test:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
 	cmake --build build -j $(JOBS)
 	ctest --test-dir build --output-on-failure -j $(JOBS)
+
+# Every test but those labelled slow: the ones that configure, build and
+# install whole projects with CMake.
+quick:
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug $(DEV)
+	cmake --build build -j $(JOBS)
+	ctest --test-dir build --output-on-failure -j $(JOBS) -LE slow
 
 # GCC's optimiser warns where the Debug build does not.
 test-release:

@@ -2,15 +2,25 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace qokit::io {
 
+// The largest input a tool or reader loads whole: far beyond any real
+// catalogue, help file or header, and small enough that a wrong path (a
+// device, a disk image) cannot exhaust memory.
+inline constexpr std::size_t kMaxInputSize = std::size_t{256} << 20;
+
+// Opens `path` for reading with `mode` as fopen does, but refuses a
+// directory (errno EISDIR): fopen would open one, and reading it would then
+// look like an empty file or an input/output error.
+std::FILE* OpenInputFile(const char* path, const char* mode);
+
 // Reads the whole file at `path` into `bytes`; false (errno set) on failure,
-// and with errno EFBIG when the file holds more than `max_size` bytes, so a
-// wrong path (a device, a huge file) cannot exhaust memory.
-bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size);
+// and with errno EFBIG when the file holds more than `max_size` bytes.
+bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size = kMaxInputSize);
 
 // A file's bytes in one allocation of their size.
 struct OwnedBytes {

@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+
+#include "signal_cleanup.h"
 
 namespace qokit::io {
 
@@ -35,7 +38,12 @@ bool ReplacementFile::Open(const char* target) {
   }
   if (access(target_.c_str(), F_OK) == 0 && access(target_.c_str(), W_OK) != 0) return false;
   temp_ = target_ + ".XXXXXX";
-  const int fd = mkstemp(temp_.data());
+  int fd = -1;
+  {
+    const SignalsHeld held;
+    fd = mkstemp(temp_.data());
+    if (fd >= 0) removal_slot_ = RecordForRemoval(temp_.c_str());
+  }
   if (fd < 0) {
     temp_.clear();
     return false;
@@ -70,20 +78,37 @@ bool ReplacementFile::Commit() {
   ok = ok && fchmod(fileno(stream_), mode) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
-  ok = ok && std::rename(temp_.c_str(), target_.c_str()) == 0;
   if (ok) {
-    temp_.clear();
-  } else {
-    Discard();
+    const SignalsHeld held;
+    ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (ok) {
+      ForgetRemoval(removal_slot_);
+      removal_slot_ = -1;
+      temp_.clear();
+    }
   }
+  if (!ok) Discard();
   return ok;
 }
 
 void ReplacementFile::Discard() {
+  const int failure = errno;  // the caller reports why the file was not written
   if (stream_ != nullptr) std::fclose(stream_);
   stream_ = nullptr;
-  if (!temp_.empty()) unlink(temp_.c_str());
+  if (!temp_.empty()) {
+    const SignalsHeld held;
+    unlink(temp_.c_str());
+    ForgetRemoval(removal_slot_);
+    removal_slot_ = -1;
+  }
   temp_.clear();
+  errno = failure;
+}
+
+bool WriteWholeFile(const char* path, std::string_view bytes) {
+  ReplacementFile file;
+  return file.Open(path) && std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) == bytes.size() &&
+         file.Commit();
 }
 
 }  // namespace qokit::io

@@ -4,11 +4,13 @@
 // never leaves a truncated target; the old file stays as it was. A device or
 // a pipe is written in place, and a symbolic link is followed, not replaced.
 // Shared by the compilers, whose outputs clients load: a half-written file
-// would be worse than the old one.
+// would be worse than the old one. The temporary file is also removed when
+// the program is interrupted (signal_cleanup.h).
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace qokit::io {
 
@@ -26,7 +28,8 @@ class ReplacementFile {
   FILE* stream() const { return stream_; }
   // Flushes and closes the stream, gives the file the permission bits of the
   // file it replaces (or the default ones for a new file) and renames it into
-  // place. False when any step failed; the temporary file is then removed.
+  // place. False (errno set) when any step failed; the temporary file is
+  // then removed.
   [[nodiscard]] bool Commit();
 
  private:
@@ -34,7 +37,13 @@ class ReplacementFile {
 
   std::string target_;
   std::string temp_;
+  int removal_slot_ = -1;
   FILE* stream_ = nullptr;
 };
+
+// Writes `bytes` as the whole new content of `path` through a
+// ReplacementFile: false (errno set) when it could not, and the file is then
+// as it was.
+[[nodiscard]] bool WriteWholeFile(const char* path, std::string_view bytes);
 
 }  // namespace qokit::io

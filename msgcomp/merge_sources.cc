@@ -95,6 +95,13 @@ int MergeSources() {
     if (entry->msgNum > st.highMsgNum) st.highMsgNum = entry->msgNum;
     ++st.numSymbols;
   }
+  // Sources without a single entry (empty, or only blanks and comments) make
+  // no catalogue: with a symbol file every symbol would vanish from it.
+  if (st.numSymbols == 0 && st.metaList == nullptr) {
+    SayNoEntries();
+    ClearCounters();
+    return 1;
+  }
   for (MsgSymbol* s = st.symList; s != nullptr;) {
     MsgSymbol* next = s->next;
     if (!s->defined) {

@@ -3,8 +3,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "insert_syntax.h"
+#include "msgstate.h"
+#include "version_line.h"
 
 namespace qokit::msgcomp {
 
@@ -21,6 +24,24 @@ void SayUsage() {
   Report("\n    qogenmsg regensym {symfile} {srcfile1} [{srcfile2} ...]\n");
   Report("\n    qogenmsg genobj {symfile} {objfile} {srcfile1} [{srcfile2} ...]\n\n");
 }
+void SayHelp() {
+  std::printf("Usage: qogenmsg gensym {symfile} {srcfile1} [{srcfile2} ...]\n"
+              "       qogenmsg regensym {symfile} {srcfile1} [{srcfile2} ...]\n"
+              "       qogenmsg genobj {symfile} {objfile} {srcfile1} [{srcfile2} ...]\n"
+              "       qogenmsg SUBCOMMAND @RESPONSEFILE\n"
+              "Compile message sources (at most %d). gensym writes the symbol file, a C\n"
+              "header of the message symbols, when the symbol mapping changed; regensym\n"
+              "writes it anew; genobj writes the message object file. A response file\n"
+              "holds the file names, separated by blanks or lines.\n\n"
+              "  --help     show this help and exit\n"
+              "  --version  show the version and exit\n\n"
+              "Exit status: 0 on success; 1 when a file cannot be opened or written or a\n"
+              "text is refused; 255 for command-line errors, faults of the sources and a\n"
+              "symbol file they disagree with; 2 without memory. After a failed gensym or\n"
+              "genobj the program waits for a key on standard input.\n",
+              kMaxSourceFiles);
+}
+void SayVersion(const char* version) { std::fputs(format::VersionLine("qogenmsg", version).c_str(), stdout); }
 void SayTooFewArguments() { Report("Too few arguments specified.\n"); }
 void SayTooManyArguments() { Report("Too many arguments specified.\n"); }
 void SayNoStateMemory() { Report("Insufficient memory to initialize message compiler.\n"); }
@@ -38,6 +59,8 @@ void SayCompileFailed(bool asksForKey) {
 }
 
 void SayCannotOpenSource(const char* name) { Report("Unable to open source file \"%s\" for reading.\n", name); }
+void SayOpenReason(int error_number) { Report("Reason: %s\n", std::strerror(error_number)); }
+void SayNoEntries() { Report("No message entries in the source files.\n"); }
 void SayMissingOrInvalid(const char* what, const char* file, long line) {
   Report("Missing or invalid %s - file %s, line %d.\n", what, file, static_cast<int>(line));
 }

@@ -1,6 +1,6 @@
 // Every fixed text of the message compiler, each written once, next to the
 // one format-checked helper that prints them. Diagnostics go to standard
-// error, the two success summaries to standard output.
+// error, the two success summaries (and --help, --version) to standard output.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,10 @@
 namespace qokit::msgcomp {
 
 [[gnu::format(printf, 1, 2)]] void Report(const char* format, ...);
+
+// --help and --version, on standard output.
+void SayHelp();
+void SayVersion(const char* version);
 
 // Command line and response files.
 void SayUsage();
@@ -29,6 +33,9 @@ inline constexpr char kTextError[] = "message text string";
 inline constexpr char kResponseError[] = "response string";
 inline constexpr char kResponseEscapeError[] = "response text string";
 void SayCannotOpenSource(const char* name);
+// After SayCannotOpenSource when the name opened but is no file to read.
+void SayOpenReason(int error_number);
+void SayNoEntries();
 void SayMissingOrInvalid(const char* what, const char* file, long line);
 void SayPrematureEnd(const char* file);
 

@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 
+#include "object_format.h"
+
 namespace qokit::msgcomp {
 
 struct MsgSymbol;
@@ -22,7 +24,7 @@ struct NumberSlot {
 
 class NumberIndex {
  public:
-  static constexpr int32_t kDenseLimit = 50000;
+  static constexpr int32_t kDenseLimit = format::kHighestMessageNumber + 1;
 
   // The slot of a number in use, or null.
   NumberSlot* Find(int32_t number);

@@ -4,25 +4,10 @@
 #include <string_view>
 
 #include "msgstate.h"
-#include "quoted_lines.h"
 #include "source_reader.h"
 #include "state_scope.h"
 
 namespace qokit::msgcomp {
-
-namespace {
-
-constexpr std::size_t kTextColumns = 72;
-
-void AppendStringChar(std::string& out, char c) {
-  if (c == '"') {
-    out.append("\\\"");
-  } else {
-    AppendSourceEscaped(out, c);
-  }
-}
-
-}  // namespace
 
 int VisitSourceEntries(std::span<const char* const> names, const std::function<void(SourceEntry&)>& visit) {
   CompilerStateScope scope;
@@ -51,20 +36,6 @@ int ReadSourceEntries(std::span<const char* const> names, std::vector<SourceEntr
   return result;
 }
 
-void AppendSourceEscaped(std::string& out, char c) {
-  switch (c) {
-    case '\\': out.append("\\\\"); break;
-    case '\a': out.append("\\a"); break;
-    case '\b': out.append("\\b"); break;
-    case '\f': out.append("\\f"); break;
-    case '\n': out.append("\\n"); break;
-    case '\r': out.append("\\r"); break;
-    case '\t': out.append("\\t"); break;
-    case '\v': out.append("\\v"); break;
-    default: out.push_back(c); break;
-  }
-}
-
 SourceEntryFault FindSourceEntryFault(const SourceEntry& entry) {
   if (!IsSourceSymbol(entry.symbol)) return SourceEntryFault::kSymbol;
   if (entry.response.size() > static_cast<std::size_t>(kMaxResponseLen) ||
@@ -78,19 +49,8 @@ SourceEntryFault FindSourceEntryFault(const SourceEntry& entry) {
 }
 
 bool AppendSourceEntry(std::string& out, const SourceEntry& entry) {
-  const std::size_t start = out.size();
-  out.append(std::to_string(entry.number)).append(1, ' ');
-  out.append(1, kSeverityLetters[entry.severity]).append(1, ' ').append(entry.symbol);
-  if (!entry.response.empty()) {
-    out.append(" [");
-    for (const char c : entry.response) AppendSourceEscaped(out, c);
-    out.append("]");
-  }
-  const std::vector<std::string> lines = format::QuotedLines(entry.text, AppendStringChar, kTextColumns);
-  const bool one_line = lines.size() == 1 && out.size() - start + lines[0].size() + 3 <= kTextColumns + 8;
-  for (const std::string& line : lines) out.append(one_line ? " \"" : "\n    \"").append(line).append(1, '"');
-  out.append(1, '\n');
-  return entry.response.find(']') == std::string::npos;
+  return format::AppendSourceEntry(out, {entry.number, entry.severity, entry.symbol, entry.response, entry.text},
+                                   format::TextLayout::kWrapped);
 }
 
 }  // namespace qokit::msgcomp

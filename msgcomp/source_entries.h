@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "source_text.h"
+
 namespace qokit::msgcomp {
 
 struct SourceEntry {
@@ -31,10 +33,6 @@ struct SourceEntry {
 [[nodiscard]] int VisitSourceEntries(std::span<const char* const> names,
                                      const std::function<void(SourceEntry&)>& visit);
 
-// Appends one byte of a text or response in source form: the escape for a
-// byte a source string cannot hold as it is, else the byte.
-void AppendSourceEscaped(std::string& out, char c);
-
 // What keeps an entry from being written as a source that the parser reads
 // back as the same entry: a symbol it does not read as one, a response over
 // kMaxResponseLen bytes or holding a NUL byte or a "]", a text over
@@ -42,9 +40,8 @@ void AppendSourceEscaped(std::string& out, char c);
 enum class SourceEntryFault { kNone, kSymbol, kResponse, kText };
 SourceEntryFault FindSourceEntryFault(const SourceEntry& entry);
 
-// Appends an entry: number, severity letter, symbol, response and the text
-// as one or more strings, each line within about 80 columns. False when the
-// response holds a "]", which the syntax cannot express.
+// Appends an entry in the wrapped layout of format::AppendSourceEntry. False
+// when the response holds a "]", which the syntax cannot express.
 [[nodiscard]] bool AppendSourceEntry(std::string& out, const SourceEntry& entry);
 
 }  // namespace qokit::msgcomp

@@ -1,11 +1,13 @@
 #include "source_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
+#include "file_bytes.h"
 #include "messages.h"
 #include "msgstate.h"
 #include "qokit/nls/nlsstr.h"
@@ -432,9 +434,11 @@ int OpenSources() {
   MsgCompilerState& st = *msgState;
   for (auto& slot : st.srcFiles) slot = nullptr;
   for (int i = 0; i < st.numSrcFiles; ++i) {
-    st.srcFiles[i] = std::fopen(st.srcFileNames[i], "r");
+    st.srcFiles[i] = io::OpenInputFile(st.srcFileNames[i], "r");
     if (st.srcFiles[i] == nullptr) {
       SayCannotOpenSource(st.srcFileNames[i]);
+      // A directory opens, but is no source.
+      if (errno == EISDIR) SayOpenReason(errno);
       CloseSources();
       return 1;
     }

@@ -10,21 +10,24 @@
 #include <cstdint>
 #include <string_view>
 
+#include "source_text.h"
+#include "msgsym_types.h"
+#include "object_format.h"
+
 namespace qokit::msgcomp {
 
 inline constexpr int kMaxTextLen = 1024;
 inline constexpr int kMaxNumberDigits = 10;
-inline constexpr int32_t kMaxMsgNum = 49999;
-// The severity letters; a letter's position is its code (0..8).
-inline constexpr char kSeverityLetters[] = "ZTRKIWESL";
+inline constexpr int32_t kMaxMsgNum = format::kHighestMessageNumber;
+using format::kSeverityLetters;
 
 // One source entry; the caller owns the buffers.
 struct MessageRecord {
   int32_t msgNum = 0;
   int32_t severity = 0;
-  char symbol[51] = {};
+  char symbol[kMaxSymbolLen + 1] = {};
   char text[kMaxTextLen + 1] = {};
-  char response[8] = {};
+  char response[kMaxResponseLen + 1] = {};
   int32_t srcIndex = 0;
   long line = 0;
 };

@@ -36,7 +36,7 @@ Flow read_line_size() {
       valid = *end == '\0';
     } while (!valid);
     if (check_line_size(value)) {
-      linesize = static_cast<int32_t>(value);
+      helpState.linesize = static_cast<int32_t>(value);
       return Flow::kGoOn;
     }
   }
@@ -102,7 +102,7 @@ Flow getfiles(NameBuffer& infile, NameBuffer& outfile) {
       say_need_both_names();
       continue;
     }
-    say_selection(infile, outfile, linesize);
+    say_selection(infile, outfile, helpState.linesize);
     say_are_these_correct();
     if (read_confirmation(resp) == Flow::kEndRun) return Flow::kEndRun;
   }

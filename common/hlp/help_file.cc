@@ -47,16 +47,17 @@ canonical_tocentry to_canonical(const tocentry& entry) {
 }
 
 void write_struct() {
-  if (link_ptr.empty()) return;
+  HelpCompilerState& st = helpState;
+  if (st.link_ptr.empty()) return;
   help_seek(0);
-  const std::size_t links = std::min<std::size_t>(link_ptr[0].clntid, link_ptr.size());
-  const std::size_t tocs = std::min<std::size_t>(link_ptr[0].tocndx, toc_ptr.size());
+  const std::size_t links = std::min<std::size_t>(st.link_ptr[0].clntid, st.link_ptr.size());
+  const std::size_t tocs = std::min<std::size_t>(st.link_ptr[0].tocndx, st.toc_ptr.size());
   for (std::size_t i = 0; i < links; ++i) {
-    const auto bytes = to_canonical(link_ptr[i]);
+    const auto bytes = to_canonical(st.link_ptr[i]);
     help_write(bytes.data(), bytes.size());
   }
   for (std::size_t i = 0; i < tocs; ++i) {
-    const auto bytes = to_canonical(toc_ptr[i]);
+    const auto bytes = to_canonical(st.toc_ptr[i]);
     help_write(bytes.data(), bytes.size());
   }
 }

@@ -1,10 +1,15 @@
 #include "help_messages.h"
 
 #include <cstdarg>
+#include <cstring>
+
+#include <string_view>
 
 #include "getfiles.h"
 #include "help_session.h"
+#include "help_syntax.h"
 #include "help_tables.h"
+#include "version_line.h"
 
 namespace qokit::help {
 
@@ -23,6 +28,41 @@ void help_report(std::FILE* to, const char* format, ...) {
   va_end(args);
 }
 
+namespace {
+
+void say_help(bool legacy) {
+  if (legacy) {
+    help_report(stdout, "%s",
+                "Usage: vexproc-legacy [SOURCE HELPFILE]\n"
+                "Compile a help source in the legacy tag syntax ($H, $S, $T and $E headings,\n"
+                "$W wrap regions) into a help file for older clients, and write its\n"
+                "structure listing to struct.doc in the current directory. Without both file\n"
+                "names the program asks for them.\n\n");
+  } else {
+    help_report(stdout, "%s",
+                "Usage: vexproc [SOURCE HELPFILE [LINESIZE]]\n"
+                "Compile a tagged help source ($H and $S heading lines) into a help file of\n"
+                "LINESIZE-byte lines (default 72), and print its structure listing, also\n"
+                "written to struct.doc in the current directory. Without both file names the\n"
+                "program asks for them and for the line length.\n\n");
+  }
+  help_report(stdout, "%s",
+              "  --help     show this help and exit\n"
+              "  --version  show the version and exit\n\n"
+              "Every fault is reported on standard output; the exit status is always 0.\n");
+}
+static_assert(format::kDefaultLineSize == 72, "the help text names the default line length");
+
+}  // namespace
+
+bool said_help_or_version(int argc, char** argv, bool legacy, const char* version) {
+  const std::string_view only = argc == 2 ? argv[1] : "";
+  if (only == "--help") say_help(legacy);
+  const char* program = legacy ? "vexproc-legacy" : "vexproc";
+  if (only == "--version") std::fputs(format::VersionLine(program, version).c_str(), stdout);
+  return only == "--help" || only == "--version";
+}
+
 void say_end_of_input() { help_report(stdout, "\n End of input.  Exiting program...\n"); }
 void say_name_too_long(const char* name) {
   help_report(stdout, "File name longer than %zu characters: %.40s...\n", kNameSize - 1, name);
@@ -34,6 +74,7 @@ void say_are_these_correct() { help_report(stdout, "\n\nAre these correct?\nEnte
 void say_cannot_open_input(const char* file) {
   help_report(stdout, "\n\nFile \"%s\" can not be opened for input...", file);
 }
+void say_open_reason(int error_number) { help_report(stdout, "\nReason: %s\n", std::strerror(error_number)); }
 void say_output_is_input(const char* file) {
   help_report(stdout, "\n\nFile \"%s\" is the input file and can not be opened for output...", file);
 }
@@ -43,14 +84,16 @@ void say_cannot_open_output(const char* file) {
 void say_help_file_too_large(const char* file) {
   help_report(stdout, "\n\nFile \"%s\" would exceed 4 GiB, beyond what its offsets can address.", file);
 }
-void say_help_file_incomplete(const char* file) {
-  help_report(stdout, "\n\nFile \"%s\" could not be written completely...\n", file);
+void say_help_file_incomplete(const char* file, int error_number) {
+  help_report(stdout, "\n\nFile \"%s\" could not be written completely: %s\n", file, std::strerror(error_number));
 }
 void say_no_table_memory() { help_report(stdout, "Unable to allocate memory for file prolog.\n"); }
 void say_cannot_open_listing(bool line_end) {
   help_report(stdout, "\n\nFile struct.doc can not be opened for output...%s", line_end ? "\n" : "");
 }
-void say_listing_incomplete() { help_report(stdout, "\n\nFile struct.doc could not be written completely...\n"); }
+void say_listing_incomplete(int error_number) {
+  help_report(stdout, "\n\nFile struct.doc could not be written completely: %s\n", std::strerror(error_number));
+}
 
 void list_link_heading(std::FILE* out) { help_report(out, "\n\nOutput File Link Entries\n"); }
 void list_link(std::FILE* out, int index, unsigned clntid, unsigned tocndx, unsigned butndx, bool three_wide) {

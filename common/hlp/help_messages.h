@@ -11,6 +11,10 @@ namespace qokit::help {
 
 [[gnu::format(printf, 2, 3)]] void help_report(std::FILE* to, const char* format, ...);
 
+// Both programs: --help or --version as the only argument (otherwise the
+// dialogue would start) prints the help or the version; true when it did.
+[[nodiscard]] bool said_help_or_version(int argc, char** argv, bool legacy, const char* version);
+
 // Both programs: the dialogue.
 void say_end_of_input();
 void say_name_too_long(const char* name);
@@ -20,14 +24,17 @@ void say_are_these_correct();
 
 // Both programs: the files and the tables.
 void say_cannot_open_input(const char* file);
+// After say_cannot_open_input when the name opened but is no file to read.
+void say_open_reason(int error_number);
 void say_output_is_input(const char* file);
 void say_cannot_open_output(const char* file);
 void say_help_file_too_large(const char* file);
-void say_help_file_incomplete(const char* file);
+// A write or close of the output failed: the file and the reason (errno).
+void say_help_file_incomplete(const char* file, int error_number);
 void say_no_table_memory();
 // The legacy program's report of an unopened listing has no line end.
 void say_cannot_open_listing(bool line_end);
-void say_listing_incomplete();
+void say_listing_incomplete(int error_number);
 
 // The structure listing. A link entry's last field has three columns in the
 // stored listing and is unpadded in the printed one.

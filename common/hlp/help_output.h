@@ -2,10 +2,12 @@
 // first and the tables last, after a rewind that clears the stream's error
 // flag; a failed text write would then go unnoticed and a help file with a
 // hole in its text would be put in place. So after the first failed write
-// or seek nothing more is written, and closing the file reports the failure.
-// A file that would outgrow its 32-bit offsets fails the same way.
+// or seek nothing more is written, and closing the file reports the failure
+// with its reason. A file that would outgrow its 32-bit offsets fails the
+// same way.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,22 +27,21 @@ void help_seek(uint32_t offset);
 // have grown past the 4 GiB that its 32-bit offsets can address.
 bool help_output_ok();
 bool help_output_too_large();
+// The errno of the first failed write or seek (EFBIG for a file too large).
+int help_output_error();
+
+inline constexpr uint64_t kFileLimit = uint64_t{UINT32_MAX} + 1;
+// Ends the output after a failure (errno tells why).
+void help_output_fail(bool too_large);
 
 // The legacy text is written a byte at a time; this path stays inline.
-namespace output_detail {
-extern bool good;
-extern uint64_t position;  // where the next byte goes
-inline constexpr uint64_t kFileLimit = uint64_t{UINT32_MAX} + 1;
-void fail(bool too_large);
-}  // namespace output_detail
-
 inline void help_put(int c) {
-  using namespace output_detail;
-  if (!good) return;
-  if (position >= kFileLimit) return fail(true);
+  HelpOutputStatus& out = helpState.output;
+  if (!out.good) return;
+  if (out.position >= kFileLimit) return help_output_fail(true);
   // Single-threaded: the unlocked call halves the processor time of a run.
-  if (putc_unlocked(c, f2) == EOF) return fail(false);
-  ++position;
+  if (putc_unlocked(c, helpState.f2) == EOF) return help_output_fail(false);
+  ++out.position;
 }
 
 }  // namespace qokit::help

@@ -1,13 +1,14 @@
 #include "help_session.h"
 
-#include <sys/stat.h>
-
+#include <cerrno>
 #include <cstring>
 
+#include "file_bytes.h"
 #include "help_messages.h"
 #include "help_output.h"
 #include "help_tables.h"
 #include "qokit/nls/nlsstr.h"
+#include "same_file.h"
 
 namespace qokit::help {
 
@@ -39,17 +40,16 @@ bool copy_name(NameBuffer& target, const char* source) {
 bool same_names(const char* a, const char* b) { return nls.nlsStrCmp(a, b) == 0; }
 
 Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
-  files.source.reset(std::fopen(infile, "r"));
+  files.source.reset(io::OpenInputFile(infile, "r"));
   if (!files.source) {
     say_cannot_open_input(infile);
+    // A directory opens, but is no source.
+    if (errno == EISDIR) say_open_reason(errno);
     return Flow::kEndRun;
   }
   // Names are compared as typed, so "a.txt" and "./a.txt" pass that test;
   // opening the source itself for output would destroy it.
-  struct stat in_stat {};
-  struct stat out_stat {};
-  if (fstat(fileno(files.source.get()), &in_stat) == 0 && stat(outfile, &out_stat) == 0 &&
-      in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino) {
+  if (io::IsSameFile(infile, outfile)) {
     say_output_is_input(outfile);
     files.source.reset();
     return Flow::kEndRun;
@@ -59,23 +59,26 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
     files.source.reset();
     return Flow::kEndRun;
   }
-  f1 = files.source.get();
-  f2 = files.help.stream();
+  helpState.f1 = files.source.get();
+  helpState.f2 = files.help.stream();
   help_output_start();
   return Flow::kGoOn;
 }
 
 bool closefiles(HelpFiles& files, const char* outfile) {
   files.source.reset();
-  f1 = nullptr;
-  f2 = nullptr;
+  helpState.f1 = nullptr;
+  helpState.f2 = nullptr;
   if (files.help.stream() == nullptr) return true;
   // A write that failed before the tables' rewind no longer shows in the
   // stream's error flag; the sticky status still has it.
-  if (help_output_too_large())
-    say_help_file_too_large(outfile);
-  if (!help_output_ok() || !files.help.Commit()) {
-    say_help_file_incomplete(outfile);
+  if (help_output_too_large()) say_help_file_too_large(outfile);
+  if (!help_output_ok()) {
+    say_help_file_incomplete(outfile, help_output_error());
+    return false;
+  }
+  if (!files.help.Commit()) {
+    say_help_file_incomplete(outfile, errno);
     return false;
   }
   return true;

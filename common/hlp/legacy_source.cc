@@ -11,18 +11,13 @@ namespace qokit::help {
 
 namespace {
 
-// Byte counts of the sections already written and of the current one.
-uint32_t earlier_bytes = 0;
-uint32_t section_bytes = 0;
-uint16_t button_count = 0;
-
 // The source is read a byte at a time by this one thread; the unlocked
 // stream call halves the processor time of a run.
-int next_byte() { return getc_unlocked(f1); }
+int next_byte() { return getc_unlocked(helpState.f1); }
 
 void put_text(int c) {
   help_put(c);
-  ++section_bytes;
+  ++helpState.section_bytes;
 }
 
 // Reads a link number field: at most five bytes, ended early by "%" (which is
@@ -36,7 +31,7 @@ uint16_t read_link_number() {
     const int c = next_byte();
     if (c == EOF || c == format::kLinkEnd) break;
     if (c == format::kTagMark) {
-      std::ungetc(c, f1);
+      std::ungetc(c, helpState.f1);
       break;
     }
     if (c >= '0' && c <= '9' && !digits_ended)
@@ -51,13 +46,14 @@ uint16_t read_link_number() {
 // link_ndx and TOC entry toc_ndx. The button name runs to the closing tag of
 // the same letter; bytes beyond 48 are dropped.
 void process_heading(int letter) {
-  format::linkentry& link = link_ptr[link_ndx];
+  HelpCompilerState& st = helpState;
+  format::linkentry& link = st.link_ptr[st.link_ndx];
   link.clntid = read_link_number();
-  link.tocndx = static_cast<uint16_t>(link_ndx - 1);
+  link.tocndx = static_cast<uint16_t>(st.link_ndx - 1);
   link.butndx = read_link_number();
-  ++link_ndx;
+  ++st.link_ndx;
 
-  format::tocentry& toc = toc_ptr[toc_ndx];
+  format::tocentry& toc = st.toc_ptr[st.toc_ndx];
   std::size_t used = 0;
   auto keep = [&](int c) {
     if (used < format::kButtonNameMax) toc.butt_name[used++] = static_cast<char>(c);
@@ -70,8 +66,8 @@ void process_heading(int letter) {
     const int next = next_byte();
     if (next == letter) {
       toc.type = format::legacy_heading_type(letter);
-      toc.sndx = static_cast<uint16_t>(toc_ndx + 1);
-      if (letter == 'H' || letter == 'T') ++button_count;
+      toc.sndx = static_cast<uint16_t>(st.toc_ndx + 1);
+      if (letter == 'H' || letter == 'T') ++st.button_count;
       return;
     }
     keep(c);
@@ -96,8 +92,9 @@ void copy_wrap_region() {
 }
 
 void end_section() {
-  toc_ptr[toc_ndx].offset = text_off + earlier_bytes;
-  toc_ptr[toc_ndx].length = section_bytes;
+  HelpCompilerState& st = helpState;
+  st.toc_ptr[st.toc_ndx].offset = st.text_off + st.earlier_bytes;
+  st.toc_ptr[st.toc_ndx].length = st.section_bytes;
 }
 
 bool skip_to_first_major() {
@@ -110,6 +107,7 @@ bool skip_to_first_major() {
 }  // namespace
 
 bool count_legacy_headings() {
+  HelpCompilerState& st = helpState;
   long count = 0;
   bool open = false;
   for (int c; (c = next_byte()) != EOF;) {
@@ -120,13 +118,13 @@ bool count_legacy_headings() {
     if (!open) ++count;
     open = !open;
   }
-  std::rewind(f1);
+  std::rewind(st.f1);
   if (count > format::kMaxHeadings) {
     say_too_many_headings(count);
-    help_rec_cnt = 0;
+    st.help_rec_cnt = 0;
     return false;
   }
-  help_rec_cnt = static_cast<int16_t>(count);
+  st.help_rec_cnt = static_cast<int16_t>(count);
   return true;
 }
 
@@ -135,15 +133,16 @@ bool init_legacy_struct() {
     say_no_table_memory();
     return false;
   }
-  help_seek(text_off);
+  help_seek(helpState.text_off);
   return true;
 }
 
 void process_legacy_source() {
-  earlier_bytes = 0;
-  section_bytes = 0;
-  button_count = 0;
-  if (toc_ptr.empty() || !skip_to_first_major()) {
+  HelpCompilerState& st = helpState;
+  st.earlier_bytes = 0;
+  st.section_bytes = 0;
+  st.button_count = 0;
+  if (st.toc_ptr.empty() || !skip_to_first_major()) {
     say_no_legacy_heading();
     return;
   }
@@ -156,16 +155,16 @@ void process_legacy_source() {
     }
     const int next = next_byte();
     if (format::is_legacy_heading_letter(next)) {
-      if (toc_ndx + 1 >= toc_ptr.size()) {
+      if (st.toc_ndx + 1 >= st.toc_ptr.size()) {
         // Only tags the count paired differently can get here.
         say_more_headings();
         break;
       }
       end_section();
-      if (next == 'H' || next == 'E') toc_ptr[toc_ndx].sndx = 0;
-      ++toc_ndx;
-      earlier_bytes += section_bytes;
-      section_bytes = 0;
+      if (next == 'H' || next == 'E') st.toc_ptr[st.toc_ndx].sndx = 0;
+      ++st.toc_ndx;
+      st.earlier_bytes += st.section_bytes;
+      st.section_bytes = 0;
       process_heading(next);
     } else if (next == format::kWrapTag) {
       copy_wrap_region();
@@ -176,8 +175,8 @@ void process_legacy_source() {
     }
   }
   end_section();
-  toc_ptr[toc_ndx].sndx = 0;
-  link_ptr[0].butndx = button_count;
+  st.toc_ptr[st.toc_ndx].sndx = 0;
+  st.link_ptr[0].butndx = st.button_count;
 }
 
 }  // namespace qokit::help

@@ -1,7 +1,10 @@
 #include "struct_listing.h"
 
+#include <cerrno>
+
 #include "help_messages.h"
 #include "help_tables.h"
+#include "replace_file.h"
 
 namespace qokit::help {
 
@@ -9,18 +12,19 @@ namespace {
 
 constexpr char kListingFile[] = "struct.doc";
 
-// Opens "struct.doc", writes the listing and reports a failure; true when
-// the whole listing reached the file. The legacy report has no line end.
-bool store_listing(const char* mode, bool line_end) {
-  FILE* raw = std::fopen(kListingFile, mode);
-  if (raw == nullptr) {
+// Writes the listing to "struct.doc" and reports a failure; true when the
+// whole listing reached the file. The file is replaced only once complete,
+// so a failed write leaves no empty or partial listing. The legacy report of
+// an unopened file has no line end.
+bool store_listing(bool line_end) {
+  io::ReplacementFile file;
+  if (!file.Open(kListingFile)) {
     say_cannot_open_listing(line_end);
     return false;
   }
-  write_listing(raw, LinkColumns::kThreeWide);
-  const bool failed = std::ferror(raw) != 0;
-  if (std::fclose(raw) != 0 || failed) {
-    say_listing_incomplete();
+  write_listing(file.stream(), LinkColumns::kThreeWide);
+  if (std::ferror(file.stream()) != 0 || !file.Commit()) {
+    say_listing_incomplete(errno);
     return false;
   }
   return true;
@@ -29,23 +33,24 @@ bool store_listing(const char* mode, bool line_end) {
 }  // namespace
 
 void write_listing(FILE* out, LinkColumns columns) {
+  HelpCompilerState& st = helpState;
   list_link_heading(out);
-  for (std::size_t i = 0; i < link_ptr.size(); ++i) {
-    const linkentry& e = link_ptr[i];
+  for (std::size_t i = 0; i < st.link_ptr.size(); ++i) {
+    const linkentry& e = st.link_ptr[i];
     list_link(out, static_cast<int>(i), e.clntid, e.tocndx, e.butndx, columns == LinkColumns::kThreeWide);
   }
   list_toc_heading(out);
-  for (std::size_t i = 0; i < toc_ptr.size(); ++i) {
-    const tocentry& e = toc_ptr[i];
+  for (std::size_t i = 0; i < st.toc_ptr.size(); ++i) {
+    const tocentry& e = st.toc_ptr[i];
     list_toc(out, static_cast<int>(i), e.type, e.sndx, e.offset, e.length, format::butt_name_len(e), e.butt_name);
   }
 }
 
 void print_struct() {
   write_listing(stdout, LinkColumns::kFree);
-  if (!store_listing("w", true)) ++errors;
+  if (!store_listing(true)) ++helpState.errors;
 }
 
-void write_struct_doc() { (void)store_listing("w+", false); }
+void write_struct_doc() { (void)store_listing(false); }
 
 }  // namespace qokit::help

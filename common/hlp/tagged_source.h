@@ -35,7 +35,4 @@ void process_header(int type);
 // are counted errors.
 uint16_t extract_num(char* text, char** restart);
 
-// Number of the source line being processed (from 1); messages name it.
-extern uint32_t file_line_num;
-
 }  // namespace qokit::help

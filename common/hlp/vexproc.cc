@@ -28,7 +28,7 @@ Flow take_arguments(int argc, char** argv, NameBuffer& infile, NameBuffer& outfi
   // Like atoi, text that is not a number reads as 0, which is then refused.
   const long size = argc == 4 ? std::strtol(argv[3], nullptr, 10) : format::kDefaultLineSize;
   if (!check_line_size(size)) return Flow::kEndRun;
-  linesize = static_cast<int32_t>(size);
+  helpState.linesize = static_cast<int32_t>(size);
   return Flow::kGoOn;
 }
 
@@ -40,7 +40,7 @@ int vexproc_main(int argc, char** argv) {
   if (take_arguments(argc, argv, infile, outfile) == Flow::kEndRun) return 0;
 
   try {
-    input_line.assign(format::line_buffer_size(linesize), '\0');
+    helpState.input_line.assign(format::line_buffer_size(helpState.linesize), '\0');
   } catch (const std::bad_alloc&) {
     say_no_line_buffer();
     return 0;
@@ -51,13 +51,13 @@ int vexproc_main(int argc, char** argv) {
 
   if (count_help_recs() && init_struct() == 1) {
     process_tags();
-    if (errors == 0) {
+    if (helpState.errors == 0) {
       print_struct();
       write_struct();
     }
   }
-  if (!closefiles(files, outfile)) ++errors;
-  say_finished(errors);
+  if (!closefiles(files, outfile)) ++helpState.errors;
+  say_finished(helpState.errors);
   return 0;
 }
 

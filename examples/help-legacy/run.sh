@@ -10,4 +10,4 @@ cp client.tag "$out/client.tag"
 cd "$out"
 "$build/bin/vexproc-legacy" client.tag client.hlp </dev/null >vexproc-legacy.log
 tail -n 1 vexproc-legacy.log
-echo "client.hlp: $(wc -c <client.hlp) bytes; listing in $out/struct.doc"
+echo "Made $out/client.hlp ($(wc -c <client.hlp) bytes, the help file) and $out/struct.doc (its structure listing)."

@@ -11,4 +11,4 @@ cd "$out"
 "$build/bin/vexproc" client.txt client.hlp 72 </dev/null >vexproc.log
 tail -n 1 vexproc.log
 grep -q "Finished... 0 errors found." vexproc.log
-echo "client.hlp: $(wc -c <client.hlp) bytes; listing in $out/struct.doc"
+echo "Made $out/client.hlp ($(wc -c <client.hlp) bytes, the help file) and $out/struct.doc (its structure listing)."

@@ -37,3 +37,4 @@ echo "-- qomsgdump -s demo.h messages/de/demo.obj"
 "$build/bin/qomsgdump" -s "$example/demo.h" messages/de/demo.obj
 "$build/bin/vexdump" client.hlp >vexdump.txt
 echo "-- vexdump: $(grep -c '^== ' vexdump.txt) sections, tables consistent"
+echo "Made $out/messages (the catalogue tree with a refused French translation), $out/client.hlp and $out/vexdump.txt."

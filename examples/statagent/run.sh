@@ -10,3 +10,4 @@ echo "backup me" > "$out/data.txt"
 ln -sf data.txt "$out/link.txt"
 "$build/agentclient/agent-stat" "$build/bin/statagent" \
   "$out/data.txt" "$out/link.txt" "$out" "$out/missing.txt"
+echo "Made $out/data.txt and the link $out/link.txt for the agent to look at; the agent itself writes nothing."

@@ -22,28 +22,28 @@ class HelpFixture {
     static const bool initialised = (nlsInit(), true);
     (void)initialised;
     reset_help_state();
-    linesize = line_size;
-    input_line.assign(2 * static_cast<std::size_t>(linesize), '\0');
-    f1 = fmemopen(source_.data(), source_.size(), "r");
-    f2 = std::tmpfile();
-    CHECK(f1 != nullptr && f2 != nullptr);
+    helpState.linesize = line_size;
+    helpState.input_line.assign(2 * static_cast<std::size_t>(helpState.linesize), '\0');
+    helpState.f1 = fmemopen(source_.data(), source_.size(), "r");
+    helpState.f2 = std::tmpfile();
+    CHECK(helpState.f1 != nullptr && helpState.f2 != nullptr);
   }
   HelpFixture(const HelpFixture&) = delete;
   HelpFixture& operator=(const HelpFixture&) = delete;
   ~HelpFixture() {
-    std::fclose(f1);
-    std::fclose(f2);
+    std::fclose(helpState.f1);
+    std::fclose(helpState.f2);
     reset_help_state();
   }
 
   // The whole help file as written so far.
   std::string HelpBytes() const {
-    CHECK(std::fflush(f2) == 0);
-    std::rewind(f2);
+    CHECK(std::fflush(helpState.f2) == 0);
+    std::rewind(helpState.f2);
     std::string bytes;
     char chunk[4096];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f2)) > 0) bytes.append(chunk, n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, helpState.f2)) > 0) bytes.append(chunk, n);
     return bytes;
   }
 
@@ -65,13 +65,13 @@ class HelpFixture {
     }
     qohlp_info info;
     CHECK(qohlp_get_info(file, &info) == QOHLP_OK);
-    CHECK(info.section_count == static_cast<unsigned>(help_rec_cnt));
+    CHECK(info.section_count == static_cast<unsigned>(helpState.help_rec_cnt));
     CHECK(info.file_size == bytes.size());
     for (unsigned i = 0; i < info.section_count; ++i) {
       qohlp_section section;
       CHECK(qohlp_get_section(file, i, &section) == QOHLP_OK);
-      CHECK(section.type == toc_ptr[i].type);
-      CHECK(section.first_link == link_ptr[i + 1].clntid);
+      CHECK(section.type == helpState.toc_ptr[i].type);
+      CHECK(section.first_link == helpState.link_ptr[i + 1].clntid);
       const char* text = nullptr;
       size_t length = 0;
       CHECK(qohlp_get_bytes(file, i, &text, &length) == QOHLP_OK);

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   write_listing(sink, LinkColumns::kThreeWide);
   write_struct();
   const std::string bytes = fixture.HelpBytes();
-  CHECK(bytes.size() >= text_off);
-  if (link_ndx == static_cast<uint32_t>(help_rec_cnt) + 1) {
+  CHECK(bytes.size() >= helpState.text_off);
+  if (helpState.link_ndx == static_cast<uint32_t>(helpState.help_rec_cnt) + 1) {
     HelpFixture::CheckReadBack(bytes, QOHLP_LEGACY);
   } else {
     HelpFixture::TryReadBack(bytes, QOHLP_LEGACY);

@@ -98,12 +98,13 @@ bool CompilerFaults(std::string_view source, const qokit::check::Options& option
     HelpFixture fixture(bytes, kDefaultLineSize);
     if (!count_legacy_headings() || !init_legacy_struct()) return true;
     process_legacy_source();
-    return errors != 0 || link_ndx != static_cast<uint32_t>(help_rec_cnt) + 1;
+    const HelpCompilerState& st = helpState;
+    return st.errors != 0 || st.link_ndx != static_cast<uint32_t>(st.help_rec_cnt) + 1;
   }
   HelpFixture fixture(bytes, options.line_length);
   if (!count_help_recs() || init_struct() != 1) return true;
   process_tags();
-  return errors != 0;
+  return helpState.errors != 0;
 }
 
 }  // namespace

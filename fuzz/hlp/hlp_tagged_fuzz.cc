@@ -23,13 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HelpFixture fixture(provider.ConsumeRemainingBytesAsString(), line_size);
   if (!count_help_recs() || init_struct() != 1) return 0;
   process_tags();
-  if (errors != 0) return 0;
+  if (helpState.errors != 0) return 0;
   static FILE* const sink = std::fopen("/dev/null", "w");
   write_listing(sink, LinkColumns::kThreeWide);
   write_struct();
   const std::string bytes = fixture.HelpBytes();
-  CHECK(bytes.size() >= text_off);
-  CHECK((bytes.size() - text_off) % static_cast<size_t>(line_size) == 0);
+  CHECK(bytes.size() >= helpState.text_off);
+  CHECK((bytes.size() - helpState.text_off) % static_cast<size_t>(line_size) == 0);
   HelpFixture::CheckReadBack(bytes, QOHLP_CURRENT);
   return 0;
 }

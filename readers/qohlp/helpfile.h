@@ -12,7 +12,7 @@
 namespace qokit::reader {
 
 // Largest help file the reader loads into memory.
-inline constexpr std::size_t kMaxHelpFileSize = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxHelpFileSize = io::kMaxInputSize;
 
 class HelpFile {
  public:

@@ -59,11 +59,11 @@ TEST_F(HelpState, TocEntryFieldsAndNamePadding) {
 TEST_F(HelpState, WriteStructNeverReadsPastTheTables) {
   FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
-  qokit::help::f2 = file;
-  qokit::help::help_rec_cnt = 0;
+  helpState.f2 = file;
+  helpState.help_rec_cnt = 0;
   ASSERT_TRUE(qokit::help::alloc_tables());
-  qokit::help::link_ptr[0].clntid = 9;  // claims more entries than exist
-  link_ptr[0].tocndx = 9;
+  helpState.link_ptr[0].clntid = 9;  // claims more entries than exist
+  helpState.link_ptr[0].tocndx = 9;
   qokit::help::write_struct();
   EXPECT_EQ(ReadAll(file), Hex("00 09 00 09 00 00"));
   std::fclose(file);
@@ -92,15 +92,15 @@ TEST_F(HelpState, ExtractNumReadsValueRestartAndErrors) {
   };
   for (const auto& c : cases) {
     std::string buffer = c.text;
-    qokit::help::errors = 0;
-    qokit::help::file_line_num = 3;
+    helpState.errors = 0;
+    helpState.file_line_num = 3;
     char* restart = nullptr;
     testing::internal::CaptureStdout();
     const uint16_t value = qokit::help::extract_num(buffer.data(), &restart);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(value, c.value) << c.text;
     EXPECT_EQ(restart - buffer.data(), static_cast<std::ptrdiff_t>(c.restart)) << c.text;
-    EXPECT_EQ(errors, c.errors) << c.text;
+    EXPECT_EQ(helpState.errors, c.errors) << c.text;
     EXPECT_NE(out.find(c.message), std::string::npos) << c.text << " printed " << out;
     EXPECT_NE(out.find("\n\nLink entry is -> "), std::string::npos);
   }

@@ -57,15 +57,15 @@ class HelpOutput : public ::testing::Test {
     qokit::help::reset_help_state();
   }
   void TearDown() override {
-    if (qokit::help::f1 != nullptr) std::fclose(f1);
-    if (qokit::help::f2 != nullptr) std::fclose(f2);
+    if (helpState.f1 != nullptr) std::fclose(helpState.f1);
+    if (helpState.f2 != nullptr) std::fclose(helpState.f2);
     qokit::help::reset_help_state();
   }
   // Opens the source text as f1 and a flaky sink as f2.
   void Open(const std::string& source) {
     source_ = source;
-    qokit::help::f1 = fmemopen(source_.data(), source_.size(), "r");
-    qokit::help::f2 = fopencookie(&sink_, "w", cookie_io_functions_t{nullptr, FlakyWrite, FlakySeek, nullptr});
+    helpState.f1 = fmemopen(source_.data(), source_.size(), "r");
+    helpState.f2 = fopencookie(&sink_, "w", cookie_io_functions_t{nullptr, FlakyWrite, FlakySeek, nullptr});
     qokit::help::help_output_start();
   }
 
@@ -84,16 +84,16 @@ std::string ManyLines(const std::string& head) {
 // error flag and the run would look clean; it must fail instead.
 TEST_F(HelpOutput, FailedTextWriteFailsTheTaggedRunAfterTheRewind) {
   Open(ManyLines("$H1%2%Start$-The start\n"));
-  qokit::help::linesize = 72;
-  qokit::help::input_line.assign(2 * 72, '\0');
+  helpState.linesize = 72;
+  helpState.input_line.assign(2 * 72, '\0');
   ASSERT_TRUE(qokit::help::count_help_recs());
   ASSERT_EQ(qokit::help::init_struct(), 1);
   qokit::help::process_tags();
-  ASSERT_EQ(qokit::help::errors, 0);
+  ASSERT_EQ(helpState.errors, 0);
   qokit::help::write_struct();
   EXPECT_TRUE(sink_.failed_once);
   EXPECT_FALSE(qokit::help::help_output_ok());
-  std::fflush(qokit::help::f2);
+  std::fflush(helpState.f2);
   EXPECT_EQ(sink_.bytes.find('\x01'), std::string::npos) << "the tables were written after the failure";
 }
 
@@ -104,7 +104,7 @@ TEST_F(HelpOutput, FailedTextWriteFailsTheLegacyRun) {
   qokit::help::process_legacy_source();
   qokit::help::write_struct();
   EXPECT_FALSE(qokit::help::help_output_ok());
-  std::fflush(qokit::help::f2);
+  std::fflush(helpState.f2);
   EXPECT_EQ(sink_.bytes.find('\x01'), std::string::npos) << "the tables were written after the failure";
 }
 
@@ -114,12 +114,12 @@ TEST_F(HelpOutput, NothingIsWrittenAfterTheFirstFailure) {
   const std::string block(1 << 16, 'a');  // larger than the stream's buffer: written at once
   qokit::help::help_write(block.data(), block.size());
   EXPECT_FALSE(qokit::help::help_output_ok());
-  std::fflush(qokit::help::f2);
+  std::fflush(helpState.f2);
   const std::string before = sink_.bytes;
   qokit::help::help_seek(0);
   help_write("def", 3);
   qokit::help::help_put('g');
-  std::fflush(f2);
+  std::fflush(helpState.f2);
   EXPECT_FALSE(qokit::help::help_output_ok());
   EXPECT_TRUE(sink_.bytes == before) << "bytes written after the failure";
 }

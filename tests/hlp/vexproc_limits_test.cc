@@ -152,7 +152,9 @@ TEST(VexprocLimits, FailedWritesToTheHelpFileAreReported) {
   dir.Write("a.txt", "$H1%2%A$-abc\n");
   const RunResult r = RunVexproc(dir, {"a.txt", "/dev/full"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("\n\nFile \"/dev/full\" could not be written completely...\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n\nFile \"/dev/full\" could not be written completely: No space left on device\n"),
+            std::string::npos)
+      << r.out;
   EXPECT_TRUE(r.out.ends_with(Finished(1))) << r.out;
 }
 

@@ -73,8 +73,12 @@ TEST(Qomsgdump, PrintsSourceTextAndRejectsBadFiles) {
       {"bad magic", {"bad.obj"}, 1, "", "qomsgdump: bad.obj: not a message object file (bad magic)"},
       {"missing file", {"none.obj"}, 1, "", "qomsgdump: cannot read none.obj"},
       {"missing symbol file", {"-s", "none.h", "two.obj"}, 1, "", "cannot read symbol file none.h"},
-      {"no file", {}, 2, "", "Usage: qomsgdump"},
-      {"two files", {"two.obj", "two.obj"}, 2, "", "unexpected argument two.obj"},
+      {"names from --symbols=FILE", {"--symbols=two.h", "two.obj"}, 0,
+       kTwoMessageSource + "1 E MSG_HELLO \"Hello @1%s\"\n3 W MSG_SWAPPED " + reordered, ""},
+      {"a directory", {"."}, 1, "", "qomsgdump: cannot read .: Is a directory\n"},
+      {"no file", {}, 2, "", "qomsgdump: missing operand\nTry 'qomsgdump --help' for more information.\n"},
+      {"two files", {"two.obj", "two.obj"}, 2, "", "qomsgdump: extra operand 'two.obj'\n"},
+      {"no symbol file after -s", {"two.obj", "-s"}, 2, "", "qomsgdump: option '-s' requires an argument\n"},
       {"version", {"--version"}, 0, "qomsgdump (qokit) 1.0.0\n", ""},
   };
   RunRows(QOMSGDUMP_PATH, rows, dir);
@@ -120,7 +124,9 @@ TEST(Vexdump, PrintsTablesAndSectionsAndReportsFaults) {
       {"legacy button count", {"--legacy", "miscount.hlp"}, 1, "",
        "vexdump: miscount.hlp: button count is 3, the table holds 1", false},
       {"missing file", {"none.hlp"}, 1, "", "vexdump: cannot read none.hlp"},
-      {"unknown option", {"--wide", "one.hlp"}, 2, "", "unexpected argument --wide"},
+      {"a directory", {"."}, 1, "", "vexdump: cannot read .: Is a directory\n"},
+      {"unknown option", {"--wide", "one.hlp"}, 2, "",
+       "vexdump: unrecognized option '--wide'\nTry 'vexdump --help' for more information.\n"},
       {"version", {"--version"}, 0, "vexdump (qokit) 1.0.0\n", ""},
   };
   RunRows(VEXDUMP_PATH, rows, dir);

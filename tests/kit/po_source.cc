@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "insert_syntax.h"
-#include "msgdump.h"
 #include "po_file.h"
+#include "source_text.h"
 
 namespace kittest {
 
@@ -214,7 +214,9 @@ PoConversion ConvertPo(const std::vector<PoEntry>& entries) {
         continue;
       }
       m.number = ++number;
-      result.source += std::to_string(m.number) + " I MSG_" + std::to_string(m.number) + " " + qokit::dump::QuoteText(text) + "\n";
+      const std::string symbol = "MSG_" + std::to_string(m.number);
+      (void)qokit::format::AppendSourceEntry(result.source, {m.number, 4 /* I */, symbol, "", text},
+                                             qokit::format::TextLayout::kLineFeeds);
       result.messages.push_back(m);
     }
   }

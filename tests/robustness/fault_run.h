@@ -19,6 +19,18 @@ RunResult RunWithFileSizeLimit(const std::string& program, const std::vector<std
 RunResult RunWithFullStdout(const std::string& program, const std::vector<std::string>& args,
                             const RunOptions& options);
 
+// A run on a full file system: a small tmpfs mounted in a user and mount
+// namespace on the folder "full" of `dir`, filled up with the file
+// kFillFile, is the program's working directory.
+struct FullRun {
+  RunResult run;
+  std::set<std::string> left;  // the names on the file system after the run
+  bool unavailable = false;    // the namespaces cannot be had here
+};
+inline constexpr char kFillFile[] = "fill";
+FullRun RunOnFullFileSystem(const std::string& program, const std::vector<std::string>& args,
+                            const std::filesystem::path& dir);
+
 // The names in a directory, so a test can see that nothing was left behind.
 std::set<std::string> DirectoryNames(const std::filesystem::path& dir);
 

@@ -131,7 +131,7 @@ TEST(OutputFaults, ObjectFile) {
 TEST(OutputFaults, HelpCompilers) {
   const std::string tagged = LongHelpSource("$H", "$-");
   const std::string legacy = LongHelpSource("$H", "$H");
-  const char kWriteFailed[] = "File \"@OUT\" could not be written completely...\n";
+  const char kWriteFailed[] = "File \"@OUT\" could not be written completely: File too large\n";
   const char kOpenFailed[] = "\n\nFile \"@OUT\" can not be opened for output...";
   const Case cases[] = {
       {"vexproc, writes fail part-way", VEXPROC_PATH, Fault::kFileSizeLimit, "help.txt", tagged, "help.hlp",
@@ -148,6 +148,31 @@ TEST(OutputFaults, HelpCompilers) {
        legacy, "help.hlp", {"help.tag", "@OUT"}, "", kOpenFailed, "", 0},
   };
   for (const Case& c : cases) RunCase(c);
+}
+
+// A full file system: the help file and the listing fail when their data is
+// flushed at the close. Each is named with the system's reason, the run
+// still ends with 0, and nothing is left on the disk: no help file, no empty
+// listing, no temporary file.
+TEST(OutputFaults, HelpCompilersOnAFullFileSystem) {
+  TempDir dir;
+  dir.Write("help.txt", "$H1%2%Start$-The start\nSome text.\n");
+  dir.Write("help.tag", "$H1%2%Start$HThe start\nSome text.\n");
+  const char kFull[] = "could not be written completely: No space left on device\n";
+  struct Run {
+    const char* program;
+    const char* source;
+    int status;
+  };
+  for (const Run& run : {Run{VEXPROC_PATH, "../help.txt", 0}, Run{VEXPROC_LEGACY_PATH, "../help.tag", 0}}) {
+    SCOPED_TRACE(run.program);
+    const FullRun r = RunOnFullFileSystem(run.program, {run.source, "help.hlp"}, dir.path());
+    if (r.unavailable) GTEST_SKIP() << "no user and mount namespaces here: " << r.run.err;
+    EXPECT_EQ(r.run.status, run.status);
+    EXPECT_NE(r.run.out.find("\n\nFile \"help.hlp\" " + std::string(kFull)), std::string::npos) << r.run.out;
+    EXPECT_NE(r.run.out.find("\n\nFile struct.doc " + std::string(kFull)), std::string::npos) << r.run.out;
+    EXPECT_EQ(r.left, std::set<std::string>{kFillFile}) << r.run.out;
+  }
 }
 
 }  // namespace

@@ -294,8 +294,9 @@ TEST(AgentLifeTest, KilledClientLeavesNoSegmentAndItsSetGoesAtTheNextOpen) {
   EXPECT_EQ(ExitStatusWithin(ids[0], 3500), 1);
   EXPECT_LT(Clock::now() - killed, milliseconds(3000));
   EXPECT_FALSE(SegmentExists(ids[1])) << "the segment outlived both its users";
-  EXPECT_TRUE(SemaphoreSetExists(ids[2]));
 
+  // The dead client's set may already be gone: any open of this user sweeps
+  // it, and tests run side by side. Ours must not leave it.
   qoagent_client* next = OpenClient(Options());
   EXPECT_FALSE(SemaphoreSetExists(ids[2])) << "the next open left the dead client's set";
   EXPECT_EQ(qoagent_close(next), QOAGENT_OK);

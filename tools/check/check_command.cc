@@ -16,14 +16,10 @@ namespace qokit::check {
 
 namespace {
 
-constexpr int kUsageError = 2;
-
-bool Is(const char* word, const char* name) { return std::strcmp(word, name) == 0; }
-
 // A line length: decimal digits. Whether the help compiler can use it is the
 // lint's to say, from the compiler's own limits.
 bool LineLength(const char* word, int& out) {
-  if (word == nullptr || *word == '\0' || std::strspn(word, "0123456789") != std::strlen(word)) return false;
+  if (*word == '\0' || std::strspn(word, "0123456789") != std::strlen(word)) return false;
   errno = 0;
   const long value = std::strtol(word, nullptr, 10);
   if (errno != 0 || value > 1000000) return false;
@@ -53,72 +49,35 @@ int RunHelpLint(const CheckCommand& command) {
 
 int ParseCheckCommand(int argc, char** argv, CheckCommand& command) {
   command = CheckCommand{};
-  bool base = false, maxInserts = false, pastDashes = false, help = false, helpOption = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* word = argv[i];
-    if (pastDashes || word[0] != '-' || word[1] == '\0') {
-      (pastDashes && base ? command.translated : command.sources).push_back(word);
-    } else if (Is(word, "--")) {
-      pastDashes = true;
-    } else if (Is(word, "--help")) {
-      SayUsage(stdout);
-      return 0;
-    } else if (Is(word, "--version")) {
-      SayVersion(QOKIT_VERSION);
-      return 0;
-    } else if (Is(word, "-w") || Is(word, "--no-warnings")) {
-      command.warnings = false;
-    } else if (Is(word, "--base")) {
-      base = true;
-    } else if (Is(word, "--max-inserts")) {
-      maxInserts = true;
-    } else if (Is(word, "--help-source")) {
-      help = true;
-    } else if (Is(word, "--legacy")) {
-      command.legacy = helpOption = true;
-    } else if (Is(word, "--line-length")) {
-      helpOption = true;
-      if (!LineLength(i + 1 < argc ? argv[++i] : nullptr, command.lineLength)) {
-        SayBadLineLength(i < argc ? argv[i] : "");
-        return kUsageError;
-      }
-    } else {
-      SayUnknownOption(word);
-      return kUsageError;
-    }
-  }
-  if (base && maxInserts) {
-    SayMaxInsertsWithBase();
-    return kUsageError;
-  }
-  if (help && (base || maxInserts)) {
-    SayHelpSourceAlone();
-    return kUsageError;
-  }
-  if (helpOption && !help) {
-    SayHelpOptionWithoutHelpSource();
-    return kUsageError;
-  }
-  if (command.legacy && command.lineLength != 0) {
-    SayLegacyLineLength();
-    return kUsageError;
-  }
+  bool noWarnings = false, base = false, maxInserts = false, help = false;
+  const char* lineLength = nullptr;
+  const cli::ToolOption options[] = {{"-w", "--no-warnings", nullptr, &noWarnings},
+                                     {nullptr, "--base", nullptr, &base},
+                                     {nullptr, "--max-inserts", nullptr, &maxInserts},
+                                     {nullptr, "--help-source", nullptr, &help},
+                                     {nullptr, "--legacy", nullptr, &command.legacy},
+                                     {nullptr, "--line-length", &lineLength}};
+  cli::Operands operands;
+  if (const int status = cli::ParseCommandLine(kChecker, options, {argv + 1, argv + argc}, operands); status >= 0)
+    return status;
+  command.warnings = !noWarnings;
+  // With --base the sources after "--" are the translation.
+  const std::size_t split = base ? operands.before_dashes : operands.words.size();
+  command.sources.assign(operands.words.begin(), operands.words.begin() + static_cast<std::ptrdiff_t>(split));
+  command.translated.assign(operands.words.begin() + static_cast<std::ptrdiff_t>(split), operands.words.end());
+  if (lineLength != nullptr && !LineLength(lineLength, command.lineLength)) return SayBadLineLength(lineLength);
+  const bool helpOption = command.legacy || lineLength != nullptr;
+  if (base && maxInserts) return SayMaxInsertsWithBase();
+  if (help && (base || maxInserts)) return SayHelpSourceAlone();
+  if (helpOption && !help) return SayHelpOptionWithoutHelpSource();
+  if (command.legacy && command.lineLength != 0) return SayLegacyLineLength();
   if (help) {
-    if (command.sources.empty()) {
-      SayNoHelpSources();
-      return kUsageError;
-    }
+    if (command.sources.empty()) return SayNoHelpSources();
     command.mode = Mode::kHelpSource;
     return -1;
   }
-  if (command.sources.empty()) {
-    SayNoSources();
-    return kUsageError;
-  }
-  if (base && command.translated.empty()) {
-    SayNoTranslatedSources();
-    return kUsageError;
-  }
+  if (command.sources.empty()) return SayNoSources();
+  if (base && command.translated.empty()) return SayNoTranslatedSources();
   command.mode = base ? Mode::kTranslation : maxInserts ? Mode::kMaxInserts : Mode::kLint;
   return -1;
 }

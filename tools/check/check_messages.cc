@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "command_line.h"
 #include "help_syntax.h"
 #include "insert_syntax.h"
 #include "msgsym_types.h"
@@ -13,16 +14,6 @@ namespace qokit::check {
 namespace {
 
 constexpr char kProgram[] = "qomsgcheck";
-
-[[gnu::format(printf, 1, 0)]] std::string Formatted(const char* format, va_list args) {
-  va_list again;
-  va_copy(again, args);
-  const int size = std::vsnprintf(nullptr, 0, format, args);
-  std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-  if (size > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
-  va_end(again);
-  return text;
-}
 
 // "a.msg:12" of an earlier entry, for texts that point at it.
 std::string PlaceText(const Where& where) {
@@ -59,7 +50,7 @@ void Findings::Add(Severity severity, Topic topic, const Where& where, const cha
   va_list args;
   va_start(args, format);
   findings_.push_back({severity, topic, std::string(where.file), where.line, std::string(where.symbol),
-                       Formatted(format, args)});
+                       cli::FormatV(format, args)});
   va_end(args);
   if (severity == Severity::kError) ++errors_;
 }
@@ -67,7 +58,7 @@ void Findings::Add(Severity severity, Topic topic, const Where& where, const cha
 void Findings::Fail(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  findings_.push_back({Severity::kError, Topic::kSyntax, {}, 0, {}, Formatted(format, args)});
+  findings_.push_back({Severity::kError, Topic::kSyntax, {}, 0, {}, cli::FormatV(format, args)});
   va_end(args);
   ++errors_;
 }
@@ -78,9 +69,7 @@ void Findings::Print(std::FILE* to) const {
       std::fprintf(to, "%s: %s\n", kProgram, f.text.c_str());
       continue;
     }
-    std::fprintf(to, "%s:%ld: %s: ", f.file.c_str(), f.line, f.severity == Severity::kError ? "error" : "warning");
-    if (!f.symbol.empty()) std::fprintf(to, "%s: ", f.symbol.c_str());
-    std::fprintf(to, "%s\n", f.text.c_str());
+    cli::PrintDiagnostic(to, f.severity, {f.file, f.line, f.symbol}, f.text);
   }
 }
 
@@ -218,6 +207,12 @@ void SayCannotOpen(Findings& out, const char* file, int error) {
   out.Fail("%s: cannot be read: %s", file, std::strerror(error));
 }
 
+void SayNoEntries(Findings& out, std::span<const char* const> files) {
+  std::string names;
+  for (const char* file : files) names.append(names.empty() ? "" : ", ").append(file);
+  out.Fail("no message entry in %s", names.c_str());
+}
+
 void SayNoMemory(Findings& out) { out.Fail("out of memory"); }
 
 void SayTooManySources(Findings& out, int limit) {
@@ -300,57 +295,53 @@ void SayResponseDiffers(Findings& out, const Where& where, std::string_view resp
           baseResponse.data(), PlaceText(base).c_str());
 }
 
-void SayUsage(std::FILE* to) {
-  std::fputs("Usage: qomsgcheck [OPTION]... SOURCE...\n"
-             "  or:  qomsgcheck [OPTION]... --base BASE-SOURCE... -- TRANSLATED-SOURCE...\n"
-             "  or:  qomsgcheck [OPTION]... --max-inserts SOURCE...\n"
-             "  or:  qomsgcheck [OPTION]... --help-source [--legacy | --line-length N] FILE...\n"
-             "Check message sources for everything the message compiler refuses, in every\n"
-             "entry, and for what is legal but likely wrong; with --base, check that a\n"
-             "translation has the base's messages with the same numbers and arguments;\n"
-             "with --help-source, check help sources for what the help compilers cut or\n"
-             "misread.\n\n"
-             "      --base         the sources up to '--' are the base, those after it its\n"
-             "                     translation; both are checked on their own as well\n"
-             "      --max-inserts  print the highest insert count of any message\n"
-             "      --help-source  the files are help sources (tagged syntax)\n"
-             "      --legacy       (--help-source) the legacy syntax\n"
-             "      --line-length N  (--help-source) the help file's line length\n"
-             "                     (default 72)\n"
-             "  -w, --no-warnings  report errors only\n"
-             "      --help         show this help and exit\n"
-             "      --version      show the version and exit\n\n"
-             "Exit status: 0 when no error was found (warnings alone give 0), 1 when one\n"
-             "was, 2 for usage errors.\n",
-             to);
-}
-
-void SayVersion(const char* version) { std::printf("%s (qokit) %s\n", kProgram, version); }
-
 namespace {
-[[gnu::format(printf, 1, 2)]] void UsageError(const char* format, ...) {
-  std::fprintf(stderr, "%s: ", kProgram);
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
-  std::fprintf(stderr, "\nTry '%s --help' for more information.\n", kProgram);
-}
+
+const char kUsage[] =
+    "Usage: qomsgcheck [OPTION]... SOURCE...\n"
+    "  or:  qomsgcheck [OPTION]... --base BASE-SOURCE... -- TRANSLATED-SOURCE...\n"
+    "  or:  qomsgcheck [OPTION]... --max-inserts SOURCE...\n"
+    "  or:  qomsgcheck [OPTION]... --help-source [--legacy | --line-length N] FILE...\n"
+    "Check message sources for everything the message compiler refuses, in every\n"
+    "entry, and for what is legal but likely wrong; with --base, check that a\n"
+    "translation has the base's messages with the same numbers and arguments;\n"
+    "with --help-source, check help sources for what the help compilers cut or\n"
+    "misread.\n\n"
+    "      --base         the sources up to '--' are the base, those after it its\n"
+    "                     translation; both are checked on their own as well\n"
+    "      --max-inserts  print the highest insert count of any message\n"
+    "      --help-source  the files are help sources (tagged syntax)\n"
+    "      --legacy       (--help-source) the legacy syntax\n"
+    "      --line-length N  (--help-source) the help file's line length\n"
+    "                     (default 72)\n"
+    "  -w, --no-warnings  report errors only\n"
+    "      --help         show this help and exit\n"
+    "      --version      show the version and exit\n\n"
+    "Exit status: 0 when no error was found (warnings alone give 0), 1 when one\n"
+    "was, 2 for usage errors.\n";
+static_assert(format::kDefaultLineSize == 72, "the usage text names the default line length");
+
 }  // namespace
 
-void SayUnknownOption(const char* word) { UsageError("unknown option '%s'", word); }
-void SayNoSources() { UsageError("no message source given"); }
-void SayNoTranslatedSources() { UsageError("--base needs '--' and the translated sources after it"); }
-void SayMaxInsertsWithBase() { UsageError("--max-inserts and --base do not go together"); }
-void SayNoHelpSources() { UsageError("no help source given"); }
-void SayHelpSourceAlone() { UsageError("--help-source goes with neither --base nor --max-inserts"); }
-void SayHelpOptionWithoutHelpSource() { UsageError("--legacy and --line-length go with --help-source"); }
-void SayLegacyLineLength() { UsageError("the legacy syntax has no line length"); }
-void SayBadLineLength(const char* word) { UsageError("line length '%s' is not a decimal number", word); }
-void SayCannotReadHelp(const char* file, int error) {
-  std::fprintf(stderr, "%s: %s: cannot be read: %s\n", kProgram, file, std::strerror(error));
+const cli::ToolCommand kChecker = {kProgram, kUsage, QOKIT_VERSION};
+
+int SayNoSources() { return cli::UsageError(kChecker, "no message source given"); }
+int SayNoTranslatedSources() {
+  return cli::UsageError(kChecker, "--base needs '--' and the translated sources after it");
 }
-static_assert(format::kDefaultLineSize == 72, "the usage text names the default line length");
+int SayMaxInsertsWithBase() { return cli::UsageError(kChecker, "--max-inserts and --base do not go together"); }
+int SayNoHelpSources() { return cli::UsageError(kChecker, "no help source given"); }
+int SayHelpSourceAlone() {
+  return cli::UsageError(kChecker, "--help-source goes with neither --base nor --max-inserts");
+}
+int SayHelpOptionWithoutHelpSource() {
+  return cli::UsageError(kChecker, "--legacy and --line-length go with --help-source");
+}
+int SayLegacyLineLength() { return cli::UsageError(kChecker, "the legacy syntax has no line length"); }
+int SayBadLineLength(const char* word) {
+  return cli::UsageErrorF(kChecker, "line length '%s' is not a decimal number", word);
+}
+void SayCannotReadHelp(const char* file, int error) { cli::SayCannotBeRead(kProgram, file, error); }
 void SayMaxInserts(int maxInserts) { std::printf("%d\n", maxInserts); }
 
 }  // namespace qokit::check

@@ -7,25 +7,23 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "command_line.h"
+#include "diagnostics.h"
 #include "source_diagnostics.h"
 
 namespace qokit::check {
 
-enum class Severity { kError, kWarning };
+using cli::Severity;
+// Where a finding belongs.
+using cli::Where;
 
 // What a finding is about, for callers that select findings.
 enum class Topic { kSyntax, kDuplicate, kInsert, kCompile, kFormatCode, kSize, kLikelyWrong, kTranslation };
-
-// Where a finding belongs.
-struct Where {
-  std::string_view file;
-  long line = 0;
-  std::string_view symbol;  // empty when none is known
-};
 
 struct Finding {
   Severity severity = Severity::kError;
@@ -72,6 +70,8 @@ void SayFormatCode(Findings& out, const Where& where, const char* kind, std::str
 void SayTooManyBlocks(Findings& out, const Where& where, long blocks, long limit);
 void SayCannotOpen(Findings& out, const char* file, int error);
 void SayTooManySources(Findings& out, int limit);
+// Sources without a single entry (empty, or only blanks and comments).
+void SayNoEntries(Findings& out, std::span<const char* const> files);
 void SayNoMemory(Findings& out);
 
 // What is legal but likely wrong.
@@ -93,19 +93,18 @@ void SaySeverityDiffers(Findings& out, const Where& where, int severity, int bas
 void SayResponseDiffers(Findings& out, const Where& where, std::string_view response, std::string_view baseResponse,
                         const Where& base);
 
-// The command line.
-void SayUsage(std::FILE* to);
-void SayVersion(const char* version);
-void SayUnknownOption(const char* word);
-void SayNoSources();
-void SayNoTranslatedSources();
-void SayMaxInsertsWithBase();
+// The command line: the tool (its --help and --version), and the usage
+// errors, each returning the usage error's exit status.
+extern const cli::ToolCommand kChecker;
+int SayNoSources();
+int SayNoTranslatedSources();
+int SayMaxInsertsWithBase();
+int SayNoHelpSources();
+int SayHelpSourceAlone();
+int SayHelpOptionWithoutHelpSource();
+int SayLegacyLineLength();
+int SayBadLineLength(const char* word);
 void SayMaxInserts(int maxInserts);
-void SayNoHelpSources();
-void SayHelpSourceAlone();
-void SayHelpOptionWithoutHelpSource();
-void SayLegacyLineLength();
-void SayBadLineLength(const char* word);
 void SayCannotReadHelp(const char* file, int error);
 
 }  // namespace qokit::check

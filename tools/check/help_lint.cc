@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics.h"
 #include "help_format.h"
 
 namespace qokit::check {
@@ -47,15 +48,13 @@ class Reporter {
     for (const Finding& f : findings_) {
       if (!f.error && !warnings) continue;
       ++(f.error ? counts.errors : counts.warnings);
-      const char* kind = f.error ? "error" : "warning";
-      if (f.at == kWholeSource) {
-        std::fprintf(out, "%.*s: %s: %s\n", Width(name_), name_.data(), kind, f.text.c_str());
-        continue;
+      cli::Where where{name_, 0, {}, 0};
+      if (f.at != kWholeSource) {
+        const auto line = std::upper_bound(line_starts_.begin(), line_starts_.end(), f.at) - line_starts_.begin();
+        where.line = static_cast<long>(line);
+        where.column = static_cast<long>(f.at - line_starts_[static_cast<std::size_t>(line - 1)] + 1);
       }
-      const auto line = std::upper_bound(line_starts_.begin(), line_starts_.end(), f.at) - line_starts_.begin();
-      const std::size_t column = f.at - line_starts_[static_cast<std::size_t>(line - 1)] + 1;
-      std::fprintf(out, "%.*s:%ld:%zu: %s: %s\n", Width(name_), name_.data(), static_cast<long>(line), column, kind,
-                   f.text.c_str());
+      cli::PrintDiagnostic(out, f.error ? cli::Severity::kError : cli::Severity::kWarning, where, f.text);
     }
     return counts;
   }
@@ -67,16 +66,8 @@ class Reporter {
     std::string text;
   };
 
-  static int Width(std::string_view s) { return static_cast<int>(s.size()); }
-
   [[gnu::format(printf, 4, 0)]] void Add(bool error, std::size_t at, const char* format, va_list args) {
-    va_list again;
-    va_copy(again, args);
-    const int n = std::vsnprintf(nullptr, 0, format, args);
-    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, again);
-    va_end(again);
-    findings_.push_back({at, error, std::move(text)});
+    findings_.push_back({at, error, cli::FormatV(format, args)});
   }
 
   std::string_view name_;

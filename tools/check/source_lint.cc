@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "file_bytes.h"
 #include "inserts.h"
 #include "merge_sources.h"
 #include "msgstate.h"
@@ -206,7 +207,7 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   msgcomp::MsgCompilerState& st = scope.state();
   for (const char* name : files) {
     st.srcFileNames[st.numSrcFiles] = name;
-    st.srcFiles[st.numSrcFiles++] = std::fopen(name, "r");
+    st.srcFiles[st.numSrcFiles++] = io::OpenInputFile(name, "r");
     if (st.srcFiles[st.numSrcFiles - 1] == nullptr) {
       SayCannotOpen(out, name, errno);
       return false;
@@ -218,10 +219,13 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   std::vector<long> blocks;
   msgcomp::RewindSources();
   auto entry = std::make_unique<msgcomp::MessageRecord>();
+  bool any = false;
   for (int read; (read = msgcomp::ReadMessage(*entry)) >= 0;) {
+    any = true;
     reporter.FlushBackslashes(read == 0 ? entry.get() : nullptr);
     if (read == 0) CheckEntry(*entry, reporter, out, result, blocks, texts);
   }
+  if (!any) SayNoEntries(out, files);
   CheckFormatCodes(out);
   CheckCatalogueSize(out, result, blocks);
   result.maxInserts = st.maxInserts;

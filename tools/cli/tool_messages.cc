@@ -1,17 +1,11 @@
 #include "tool_messages.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 
-namespace qokit::cli {
+#include "diagnostics.h"
 
-void Report(std::FILE* to, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(to, format, args);
-  va_end(args);
-}
+namespace qokit::cli {
 
 const char kQomsgdumpUsage[] =
     "Usage: qomsgdump [-s SYMFILE] OBJFILE\n"
@@ -33,27 +27,15 @@ const char kQostampUsage[] =
     "      --help     show this help and exit\n"
     "      --version  show the version and exit\n";
 
-void SayUsage(std::FILE* to, const char* usage) { Report(to, "%s", usage); }
-void SayVersion(const char* tool, const char* version) { Report(stdout, "%s (qokit) %s\n", tool, version); }
-void SayUnexpectedArgument(const char* tool, const char* arg) {
-  Report(stderr, "%s: unexpected argument %s\n", tool, arg);
-}
 void SayCannotRead(const char* tool, const char* path) {
   Report(stderr, "%s: cannot read %s: %s\n", tool, path, std::strerror(errno));
 }
-void SayCannotWriteOutput(const char* tool) { Report(stderr, "%s: cannot write the output\n", tool); }
 
 void SayCannotReadSymbolFile(const char* path) {
   Report(stderr, "qomsgdump: cannot read symbol file %s: %s\n", path, std::strerror(errno));
 }
 void SayCannotLoad(const char* path, const char* reason, const char* detail) {
   Report(stderr, "qomsgdump: %s: %s: %s\n", path, reason, detail);
-}
-void WriteSourceHeading(std::FILE* out, const qomsg_info& info) {
-  Report(out, "/* %ld messages from %ld to %ld, checksum %ld, compiled %s */\n\n", info.msg_count,
-         info.msg_count > 0 ? info.min_msg_num : 0L, info.max_msg_num, info.checksum, info.comp_date);
-  Report(out, "0 I DATEFORMAT \"%d\"\n0 I TIMEFORMAT \"%d\"\n0 I NUMBERFORMAT \"%d\"\n\n", info.date_fmt,
-         info.time_fmt, info.number_fmt);
 }
 void SayResponseHoldsBracket(std::FILE* err, long number) {
   Report(err, "message %ld: a response holding ] cannot be written as source\n", number);

@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "compiled_text.h"
-#include "source_entries.h"
-#include "source_reader.h"
+#include "diagnostics.h"
+#include "source_text.h"
 #include "tool_messages.h"
 
 namespace qokit::dump {
@@ -24,12 +24,21 @@ std::string SourceText(const qokit::reader::CompiledText& text) {
   return source;
 }
 
+// The summary comment and the format codes.
+void WriteSourceHeading(std::FILE* out, const qomsg_info& info) {
+  cli::Report(out, "/* %ld messages from %ld to %ld, checksum %ld, compiled %s */\n\n", info.msg_count,
+              info.msg_count > 0 ? info.min_msg_num : 0L, info.max_msg_num, info.checksum, info.comp_date);
+  cli::Report(out, "0 I DATEFORMAT \"%d\"\n0 I TIMEFORMAT \"%d\"\n0 I NUMBERFORMAT \"%d\"\n\n", info.date_fmt,
+              info.time_fmt, info.number_fmt);
+}
+
 }  // namespace
 
 bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err) {
   bool faithful = true;
-  cli::WriteSourceHeading(out, catalog.Info());
+  WriteSourceHeading(out, catalog.Info());
+  std::string line;
   for (long number = format::NextMessageNumber(catalog.image(), 0); number > 0;
        number = format::NextMessageNumber(catalog.image(), number)) {
     format::MessageView m;
@@ -38,17 +47,10 @@ bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<lo
     // The catalogue's open checked every text, so each reads back.
     if (!catalog.Find(number, m) || !format::ReadCompiledForm(m.compiled, text, why)) return false;
     const auto named = names.find(m.number);
-    const std::string symbol =
-        named != names.end() ? named->second : "MSG_" + std::to_string(m.number);
-    std::string line = std::to_string(m.number) + " " + msgcomp::kSeverityLetters[m.severity % 8] + " " + symbol;
-    if (!m.response.empty()) {
-      line += " [";
-      for (const char c : m.response) msgcomp::AppendSourceEscaped(line, c);
-      line += "]";
-      if (m.response.find(']') != std::string_view::npos) {
-        cli::SayResponseHoldsBracket(err, m.number);
-        faithful = false;
-      }
+    const std::string symbol = named != names.end() ? named->second : "MSG_" + std::to_string(m.number);
+    if (m.response.find(']') != std::string_view::npos) {
+      cli::SayResponseHoldsBracket(err, m.number);
+      faithful = false;
     }
     for (const std::string_view piece : text.pieces) {
       if (piece.find('@') != std::string_view::npos) {
@@ -57,25 +59,12 @@ bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<lo
         break;
       }
     }
-    line += ' ';
-    line += QuoteText(SourceText(text));
-    line += '\n';
+    line.clear();
+    (void)format::AppendSourceEntry(line, {m.number, m.severity % 8, symbol, m.response, SourceText(text)},
+                                    format::TextLayout::kLineFeeds);
     std::fputs(line.c_str(), out);
   }
   return faithful;
-}
-
-std::string QuoteText(std::string_view text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '"') {
-      out += "\\\"";
-    } else {
-      msgcomp::AppendSourceEscaped(out, text[i]);
-    }
-    if (text[i] == '\n' && i + 1 < text.size()) out += "\"\n    \"";
-  }
-  return out + "\"";
 }
 
 }  // namespace qokit::dump

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <map>
 #include <string>
-#include <string_view>
 
 #include "catalog.h"
 
@@ -21,10 +20,5 @@ namespace qokit::dump {
 // express) are reported on `err`; returns false when there were any.
 bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err);
-
-// A message text (inserts already written as "@n" and conversion) as quoted
-// source strings: escapes for what a string cannot hold, and a new string
-// after each line feed so multi-line messages stay readable.
-std::string QuoteText(std::string_view text);
 
 }  // namespace qokit::dump

@@ -5,20 +5,20 @@
 #include <utility>
 
 #include "catalog.h"
+#include "command_line.h"
 #include "file_bytes.h"
 #include "msgdump.h"
 #include "qokit/nls/nlsstr.h"
 #include "symbol_names.h"
-#include "tool_cli.h"
 #include "tool_messages.h"
 
 int main(int argc, char** argv) {
   nlsInit();
   const char* symfile = nullptr;
   const qokit::cli::ToolOption options[] = {{"-s", "--symbols", &symfile}};
-  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION, options};
+  const qokit::cli::ToolCommand tool = {"qomsgdump", qokit::cli::kQomsgdumpUsage, QOKIT_VERSION};
   const char* objfile = nullptr;
-  if (const int status = qokit::cli::ParseToolCommand(tool, argc, argv, objfile); status >= 0) return status;
+  if (const int status = qokit::cli::ParseOneOperand(tool, options, argc, argv, objfile); status >= 0) return status;
 
   std::map<long, std::string> names;
   if (symfile != nullptr && !qokit::dump::ReadSymbolNames(symfile, names)) {

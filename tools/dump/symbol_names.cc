@@ -3,13 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "file_bytes.h"
 #include "symfile_format.h"
 #include "unique_file.h"
 
 namespace qokit::dump {
 
 bool ReadSymbolNames(const char* path, std::map<long, std::string>& names) {
-  io::UniqueFile file(std::fopen(path, "r"));
+  io::UniqueFile file(io::OpenInputFile(path, "r"));
   if (file == nullptr) return false;
   (void)msgcomp::ForEachDefine(file.get(), [&](long, const char* name, const char* value) {
     char* end = nullptr;

@@ -2,21 +2,21 @@
 #include <cstdio>
 #include <string>
 
+#include "command_line.h"
 #include "file_bytes.h"
 #include "helpdump.h"
 #include "helpfile.h"
 #include "qokit/nls/nlsstr.h"
 #include "qokit/qohlp.h"
-#include "tool_cli.h"
 #include "tool_messages.h"
 
 int main(int argc, char** argv) {
   nlsInit();
   bool legacy = false;
   const qokit::cli::ToolOption options[] = {{nullptr, "--legacy", nullptr, &legacy}};
-  const qokit::cli::ToolCommand tool = {"vexdump", qokit::cli::kVexdumpUsage, QOKIT_VERSION, options};
+  const qokit::cli::ToolCommand tool = {"vexdump", qokit::cli::kVexdumpUsage, QOKIT_VERSION};
   const char* path = nullptr;
-  if (const int status = qokit::cli::ParseToolCommand(tool, argc, argv, path); status >= 0) return status;
+  if (const int status = qokit::cli::ParseOneOperand(tool, options, argc, argv, path); status >= 0) return status;
 
   std::string bytes;
   if (!qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxHelpFileSize)) {

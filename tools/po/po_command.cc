@@ -7,11 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "command_line.h"
 #include "msgstate.h"
 #include "po_export.h"
 #include "po_import.h"
 #include "po_messages.h"
 #include "replace_file.h"
+#include "same_file.h"
 
 namespace qokit::po {
 
@@ -25,9 +27,7 @@ bool WriteOutput(const char* path, const std::string& bytes) {
     }
     return true;
   }
-  io::ReplacementFile file;
-  if (!file.Open(path) || std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) != bytes.size() ||
-      !file.Commit()) {
+  if (!io::WriteWholeFile(path, bytes)) {
     qokit::po::SayCannotWrite(path, errno);
     return false;
   }
@@ -37,67 +37,42 @@ bool WriteOutput(const char* path, const std::string& bytes) {
 }  // namespace
 
 int RunPoTool(int argc, char** argv, const char* version) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
-  for (const std::string_view arg : args) {
-    if (arg == "--") break;
-    if (arg == "--help") {
-      qokit::po::SayUsage(true);
-      return 0;
-    }
-    if (arg == "--version") {
-      qokit::po::SayVersion(version);
-      return 0;
-    }
-  }
-  if (args.empty()) {
-    qokit::po::SayUsageError("a subcommand is needed: export or import", "");
-    return 1;
-  }
-  const bool is_export = args[0] == "export";
-  if (!is_export && args[0] != "import") {
-    qokit::po::SayUsageError("unknown subcommand: ", argv[1]);
-    return 1;
+  const cli::ToolCommand tool = {"qomsgpo", kUsage, version};
+  const std::span<char* const> args(argv + 1, argv + argc);
+  // The subcommand comes first; before it only --help and --version.
+  const std::string_view subcommand = args.empty() ? "" : args[0];
+  const bool is_export = subcommand == "export";
+  cli::Operands operands;
+  if (!is_export && subcommand != "import") {
+    if (const int status = cli::ParseCommandLine(tool, {}, args, operands); status >= 0) return status;
+    if (args.empty()) return cli::UsageError(tool, "a subcommand is needed: export or import");
+    return cli::UsageErrorF(tool, "unknown subcommand: %s", args[0]);
   }
   const char* output = nullptr;
   ExportOptions export_options;
   ImportOptions import_options;
-  bool options = true;
-  std::vector<const char*> operands;
-  for (int i = 2; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (options && arg == "--") {
-      options = false;
-    } else if (options && arg == "-o") {
-      if (i + 1 == argc) {
-        qokit::po::SayUsageError("-o needs a file name", "");
-        return 1;
-      }
-      output = argv[++i];
-    } else if (options && is_export && arg == "--pot") {
-      export_options.pot = true;
-    } else if (options && is_export && arg == "--no-context") {
-      export_options.no_context = true;
-    } else if (options && !is_export && arg == "--keep-going") {
-      import_options.keep_going = true;
-    } else if (options && arg.size() > 1 && arg[0] == '-') {
-      qokit::po::SayUsageError("unknown option: ", argv[i]);
-      return 1;
-    } else {
-      operands.push_back(argv[i]);
-    }
+  const cli::ToolOption export_table[] = {{"-o", nullptr, &output},
+                                          {nullptr, "--pot", nullptr, &export_options.pot},
+                                          {nullptr, "--no-context", nullptr, &export_options.no_context}};
+  const cli::ToolOption import_table[] = {{"-o", nullptr, &output},
+                                          {nullptr, "--keep-going", nullptr, &import_options.keep_going}};
+  const std::span<const cli::ToolOption> options = is_export ? std::span<const cli::ToolOption>(export_table)
+                                                             : std::span<const cli::ToolOption>(import_table);
+  if (const int status = cli::ParseCommandLine(tool, options, args.subspan(1), operands); status >= 0) return status;
+  const std::vector<const char*>& words = operands.words;
+  if (words.empty())
+    return cli::UsageError(tool, is_export ? "export needs at least one message source" : "import needs a PO file");
+  for (const char* input : words) {
+    if (output != nullptr && io::IsSameFile(output, input))
+      return cli::UsageErrorF(tool, "the output %s would replace the input %s", output, input);
   }
-  const std::size_t sources = is_export ? operands.size() : operands.size() - (operands.empty() ? 0 : 1);
-  if (operands.empty()) {
-    qokit::po::SayUsageError(is_export ? "export needs at least one message source" : "import needs a PO file", "");
-    return 1;
-  }
-  if (sources > msgcomp::kMaxSourceFiles) {
-    qokit::po::SayTooManySources(msgcomp::kMaxSourceFiles);
-    return 1;
-  }
+  const std::size_t sources = is_export ? words.size() : words.size() - 1;
+  if (sources > msgcomp::kMaxSourceFiles)
+    return cli::UsageErrorF(tool, "at most %d source files", msgcomp::kMaxSourceFiles);
   std::string out;
-  const std::span<const char* const> list(operands);
-  const int result = is_export ? qokit::po::ExportPo(list, export_options, out) : qokit::po::ImportPo(list[0], list.subspan(1), import_options, out);
+  const std::span<const char* const> list(words);
+  const int result = is_export ? ExportPo(list, export_options, out)
+                               : ImportPo(list[0], list.subspan(1), import_options, out);
   if (result != 0) return 1;
   return WriteOutput(output, out) ? 0 : 1;
 }

@@ -4,7 +4,8 @@
 
 namespace qokit::po {
 
-// Runs one command and returns the exit status: 0, or 1 after any error.
+// Runs one command and returns the exit status: 0, 1 after an error of the
+// sources or the output, 2 after a usage error.
 // Output is written only when the command succeeded.
 [[nodiscard]] int RunPoTool(int argc, char** argv, const char* version);
 

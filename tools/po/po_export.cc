@@ -55,8 +55,10 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
   std::vector<PoEntry> shared;
   std::map<std::string, std::size_t> by_msgid;
   int result = 0;
+  bool any = false;
   PoEntry entry;
   const int read = msgcomp::VisitSourceEntries(sources, [&](msgcomp::SourceEntry& source) {
+    any = true;
     const char* file = sources[static_cast<std::size_t>(source.source)];
     const Where at{file, source.line, source.symbol.c_str()};
     const auto [first, fresh] = seen.try_emplace({source.number == 0, source.symbol}, source.source, source.line);
@@ -94,6 +96,10 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
     WritePoEntry(out, entry);
   });
   if (read != 0) return 1;
+  if (!any) {
+    SayNoEntries(sources);
+    return 1;
+  }
   for (const PoEntry& one : shared) {
     out.append(1, '\n');
     WritePoEntry(out, one);

@@ -7,9 +7,7 @@
 
 namespace qokit::po {
 
-namespace {
-
-constexpr char kUsage[] =
+const char kUsage[] =
     "Usage: qomsgpo export [-o FILE] [--pot] [--no-context] SOURCE...\n"
     "       qomsgpo import [-o FILE] [--keep-going] PO-FILE [BASE-SOURCE...]\n"
     "Turn message sources into a PO file for translators, and a translated PO\n"
@@ -29,17 +27,14 @@ constexpr char kUsage[] =
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
 
+namespace {
+
 [[gnu::format(printf, 3, 4)]] void Diagnose(bool error, const Where& at, const char* format, ...) {
-  std::string head(at.file);
-  if (at.line > 0) head.append(1, ':').append(std::to_string(at.line));
-  head.append(error ? ": error: " : ": warning: ");
-  if (at.symbol != nullptr && at.symbol[0] != '\0') head.append(at.symbol).append(": ");
-  std::fputs(head.c_str(), stderr);
   va_list args;
   va_start(args, format);
-  std::vfprintf(stderr, format, args);
+  const std::string text = cli::FormatV(format, args);
   va_end(args);
-  std::fputc('\n', stderr);
+  cli::PrintDiagnostic(stderr, error ? cli::Severity::kError : cli::Severity::kWarning, at, text);
 }
 
 // What is wrong with a text or format, for the diagnostics that name one.
@@ -81,28 +76,19 @@ std::string FaultText(const FormatError& e) {
 
 }  // namespace
 
-void PoReport(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
-}
-
-void SayUsage(bool to_stdout) { std::fputs(kUsage, to_stdout ? stdout : stderr); }
-void SayVersion(const char* version) { std::printf("qomsgpo (qokit) %s\n", version); }
-void SayUsageError(const char* problem, const char* word) {
-  PoReport("qomsgpo: %s%s\n", problem, word);
-  std::fputs("Try 'qomsgpo --help' for more information.\n", stderr);
-}
-void SayCannotRead(const char* file, int error_number) {
-  PoReport("qomsgpo: %s: cannot be read: %s\n", file, std::strerror(error_number));
-}
+void SayCannotRead(const char* file, int error_number) { cli::SayCannotBeRead("qomsgpo", file, error_number); }
 void SayCannotWrite(const char* file, int error_number) {
-  PoReport("qomsgpo: %s: cannot be written: %s\n", file, std::strerror(error_number));
+  cli::Report(stderr, "qomsgpo: %s: cannot be written: %s\n", file, std::strerror(error_number));
 }
-void SayTooLarge(const char* file) { PoReport("qomsgpo: %s: a PO file of 4 GiB or more is not read\n", file); }
-void SayTooManySources(int most) { PoReport("qomsgpo: at most %d source files\n", most); }
+void SayTooLarge(const char* file) {
+  cli::Report(stderr, "qomsgpo: %s: a PO file of 4 GiB or more is not read\n", file);
+}
 
+void SayNoEntries(std::span<const char* const> sources) {
+  std::string names;
+  for (const char* file : sources) names.append(names.empty() ? "" : ", ").append(file);
+  cli::Report(stderr, "qomsgpo: no message entry in %s\n", names.c_str());
+}
 void SayExportTextFault(const Where& at, const FormatError& error) {
   Diagnose(true, at, "the text cannot be exported: %s", FaultText(error).c_str());
 }
@@ -177,10 +163,11 @@ void SayOutdated(const Where& at) {
 }
 
 void SayImportSummary(const char* po_file, const ImportCounts& c) {
-  PoReport("qomsgpo: %s: %d translated, %d untranslated, %d fuzzy, %d not expressible, %d refused, %d dropped; "
-           "base text used for %d\n",
-           po_file, c.translated, c.untranslated, c.fuzzy, c.inexpressible, c.refused, c.dropped,
-           c.untranslated + c.fuzzy + c.inexpressible + c.refused);
+  cli::Report(stderr,
+              "qomsgpo: %s: %d translated, %d untranslated, %d fuzzy, %d not expressible, %d refused, %d dropped; "
+              "base text used for %d\n",
+              po_file, c.translated, c.untranslated, c.fuzzy, c.inexpressible, c.refused, c.dropped,
+              c.untranslated + c.fuzzy + c.inexpressible + c.refused);
 }
 
 }  // namespace qokit::po

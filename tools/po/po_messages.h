@@ -1,33 +1,30 @@
 // Every fixed text of qomsgpo, each written once, next to the one
 // format-checked helper that prints them. Diagnostics go to standard error
-// in the GNU form "FILE:LINE: error: SYMBOL: text" (or "warning:").
+// in the GNU form "FILE:LINE: error: SYMBOL: text" (or "warning:"), printed
+// by the kit tools' one printer (diagnostics.h).
 #pragma once
 
 #include <cstddef>
+#include <span>
 
+#include "diagnostics.h"
 #include "po_format.h"
 
 namespace qokit::po {
 
 // Where a diagnostic points; line 0 leaves the line out, an empty symbol the symbol.
-struct Where {
-  const char* file;
-  long line;
-  const char* symbol;
-};
+using cli::Where;
 
-[[gnu::format(printf, 1, 2)]] void PoReport(const char* format, ...);
+// The command line (--help).
+extern const char kUsage[];
 
-// Command line.
-void SayUsage(bool to_stdout);
-void SayVersion(const char* version);
-void SayUsageError(const char* problem, const char* word);
+// Files.
 void SayCannotRead(const char* file, int error_number);
 void SayCannotWrite(const char* file, int error_number);
 void SayTooLarge(const char* file);
-void SayTooManySources(int most);
 
 // Export.
+void SayNoEntries(std::span<const char* const> sources);
 void SayExportTextFault(const Where& at, const FormatError& error);
 void SayNotUtf8(const Where& at);
 void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line);

@@ -1,10 +1,9 @@
 // qostamp: sets the compile time of symbol files and message object files to
 // a fixed moment, for reproducible builds (SOURCE_DATE_EPOCH).
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "command_line.h"
 #include "compile_time.h"
 #include "file_bytes.h"
 #include "replace_file.h"
@@ -12,12 +11,10 @@
 
 namespace {
 
-constexpr std::size_t kMaxFileSize = std::size_t{256} << 20;
-
 // 0 when the file holds the time (now or already), 1 on failure.
 int StampFile(const char* path, std::string_view time_text) {
   std::string bytes;
-  if (!qokit::io::ReadWholeFile(path, bytes, kMaxFileSize)) {
+  if (!qokit::io::ReadWholeFile(path, bytes)) {
     qokit::cli::SayCannotStampRead(path);
     return 1;
   }
@@ -27,9 +24,7 @@ int StampFile(const char* path, std::string_view time_text) {
     return 1;
   }
   if (stamped == bytes) return 0;
-  qokit::io::ReplacementFile file;
-  if (!file.Open(path) || std::fwrite(stamped.data(), 1, stamped.size(), file.stream()) != stamped.size() ||
-      !file.Commit()) {
+  if (!qokit::io::WriteWholeFile(path, stamped)) {
     qokit::cli::SayCannotRewrite(path);
     return 1;
   }
@@ -39,25 +34,18 @@ int StampFile(const char* path, std::string_view time_text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    qokit::cli::SayUsage(stdout, qokit::cli::kQostampUsage);
-    return 0;
-  }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    qokit::cli::SayVersion("qostamp", QOKIT_VERSION);
-    return 0;
-  }
-  if (argc < 3) {
-    qokit::cli::SayUsage(stderr, qokit::cli::kQostampUsage);
-    return 2;
-  }
-  const auto epoch = qokit::stamp::ParseEpoch(argv[1]);
+  const qokit::cli::ToolCommand tool = {"qostamp", qokit::cli::kQostampUsage, QOKIT_VERSION};
+  qokit::cli::Operands operands;
+  if (const int status = qokit::cli::ParseCommandLine(tool, {}, {argv + 1, argv + argc}, operands); status >= 0)
+    return status;
+  if (operands.words.size() < 2) return qokit::cli::UsageError(tool, "an EPOCH and at least one FILE are needed");
+  const auto epoch = qokit::stamp::ParseEpoch(operands.words[0]);
   if (!epoch) {
-    qokit::cli::SayNotAnEpoch(argv[1]);
+    qokit::cli::SayNotAnEpoch(operands.words[0]);
     return 1;
   }
   const std::string time_text = qokit::stamp::UtcTimeText(*epoch);
   int status = 0;
-  for (int i = 2; i < argc; ++i) status |= StampFile(argv[i], time_text);
+  for (std::size_t i = 1; i < operands.words.size(); ++i) status |= StampFile(operands.words[i], time_text);
   return status;
 }
