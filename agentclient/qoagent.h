@@ -58,6 +58,12 @@
 extern "C" {
 #endif
 
+/* The library's interface is what it exports, whatever the visibility its
+ * user compiles with. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
+#endif
+
 enum {
   QOAGENT_OK = 0,
   QOAGENT_ERR_ARGUMENT = -1,      /* null pointer, segment too small, no agent program,
@@ -192,6 +198,10 @@ const qoagent_client* qoagent_pool_client(const qoagent_pool* pool, int index);
 /* Closes every client (see qoagent_close); the first failure is the result.
  * Must be the last call on the pool. Safe with NULL. */
 int qoagent_pool_close(qoagent_pool* pool);
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

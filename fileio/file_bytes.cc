@@ -1,7 +1,10 @@
 #include "file_bytes.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +13,33 @@
 #include "unique_file.h"
 
 namespace qokit::io {
+
+namespace {
+
+// Closes a descriptor without changing errno, which may hold the failure.
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    const int saved = errno;
+    if (fd >= 0) ::close(fd);
+    errno = saved;
+  }
+};
+
+// Makes room for `capacity` bytes, keeping the first `size`.
+bool Grow(OwnedBytes& bytes, std::size_t& capacity, std::size_t wanted) noexcept {
+  std::unique_ptr<unsigned char[]> larger(new (std::nothrow) unsigned char[wanted]);
+  if (larger == nullptr) {
+    errno = ENOMEM;
+    return false;
+  }
+  if (bytes.size > 0) std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+  bytes.data = std::move(larger);
+  capacity = wanted;
+  return true;
+}
+
+}  // namespace
 
 std::FILE* OpenInputFile(const char* path, const char* mode) {
   std::FILE* file = std::fopen(path, mode);
@@ -76,6 +106,42 @@ bool AppendStream(std::FILE* stream, ByteBuffer& bytes) {
   }
   if (std::ferror(stream)) {
     errno = EIO;
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const char* path, OwnedBytes& bytes, std::size_t max_size) noexcept {
+  bytes = OwnedBytes{};
+  const Descriptor file{::open(path, O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) return false;
+  struct stat st {};
+  if (::fstat(file.fd, &st) != 0) return false;
+  if (S_ISREG(st.st_mode) && static_cast<unsigned long long>(st.st_size) > max_size) {
+    errno = EFBIG;
+    return false;
+  }
+  // A regular file is read in one go (the extra byte sees it end); anything
+  // else, or a file that grows meanwhile, in growing steps.
+  const bool regular = S_ISREG(st.st_mode);
+  std::size_t capacity = 0;
+  if (!Grow(bytes, capacity, regular ? static_cast<std::size_t>(st.st_size) + 1 : std::size_t{65536})) return false;
+  for (;;) {
+    if (bytes.size == capacity) {
+      if (bytes.size > max_size) {
+        errno = EFBIG;
+        return false;
+      }
+      if (!Grow(bytes, capacity, std::min(capacity * 2, max_size + 1))) return false;
+    }
+    const ssize_t n = ::read(file.fd, bytes.data.get() + bytes.size, capacity - bytes.size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    bytes.size += static_cast<std::size_t>(n);
+  }
+  if (bytes.size > max_size) {
+    errno = EFBIG;
     return false;
   }
   return true;

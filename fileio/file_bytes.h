@@ -45,4 +45,15 @@ std::size_t KnownSize(std::FILE* stream);
 // stays appended) or memory ran out (errno ENOMEM).
 bool AppendStream(std::FILE* stream, ByteBuffer& bytes);
 
+// A file's bytes in one allocation of their size.
+struct OwnedBytes {
+  std::unique_ptr<unsigned char[]> data;
+  std::size_t size = 0;
+};
+
+// As ReadWholeFile for the client libraries: one allocation (new (nothrow),
+// so an allocation failure is errno ENOMEM, never an exception) and, for a
+// regular file, one read of its size.
+bool ReadWholeFile(const char* path, OwnedBytes& bytes, std::size_t max_size) noexcept;
+
 }  // namespace qokit::io

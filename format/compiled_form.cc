@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "compiled_form_walk.h"
 #include "insert_syntax.h"
 
 namespace qokit::format {
@@ -31,79 +32,13 @@ struct Output {
   }
 };
 
-// Reads one NUL-terminated string at `pos`; false when no NUL follows.
-bool TakeString(std::string_view bytes, std::size_t& pos, std::string_view& out) {
-  const std::size_t end = bytes.find('\0', pos);
-  if (end == std::string_view::npos) return false;
-  out = bytes.substr(pos, end - pos);
-  pos = end + 1;
-  return true;
-}
-
-bool Malformed(std::string& why, const char* what) {
-  why = what;
-  return false;
-}
-
-// The in-order form's format split at its conversions: "%%" stays in the
-// literal text, every other "%" starts a conversion.
-bool SplitFormat(std::string_view format, FormParts& out, std::string& why) {
-  std::size_t piece_start = 0;
-  std::size_t pos = 0;
-  while ((pos = format.find('%', pos)) != std::string_view::npos) {
-    if (pos + 1 < format.size() && format[pos + 1] == '%') {
-      pos += 2;
-      continue;
-    }
-    const std::size_t letter = format.find_first_of(kConversionLetters, pos + 1);
-    if (letter == std::string_view::npos) return Malformed(why, "percent sign in the literal text that is not %%");
-    if (out.inserts.size() == static_cast<std::size_t>(kMaxArgumentNumber))
-      return Malformed(why, "more inserts than argument numbers");
-    FormInsert insert;
-    insert.argument = static_cast<int>(out.inserts.size()) + 1;
-    insert.conversion = format.substr(pos, letter + 1 - pos);
-    insert.stars = static_cast<int>(std::count(insert.conversion.begin(), insert.conversion.end(), '*'));
-    insert.type = TypeCode(insert.conversion);
-    out.pieces.push_back(format.substr(piece_start, pos - piece_start));
-    out.inserts.push_back(insert);
-    pos = letter + 1;
-    piece_start = pos;
-  }
-  out.pieces.push_back(format.substr(piece_start));
-  return true;
-}
-
-bool ReadReordered(std::string_view bytes, FormParts& out, std::string& why) {
-  if (bytes.size() < 2) return Malformed(why, "insert count missing");
-  const std::size_t count = static_cast<unsigned char>(bytes[1]);
-  std::size_t pos = 2;
-  if (count == 0 || bytes.size() - pos < count) return Malformed(why, "position map missing or empty");
-  if (count > static_cast<std::size_t>(kMaxArgumentNumber)) return Malformed(why, "more inserts than argument numbers");
-  std::vector<int> argument_at(count, 0);
-  for (std::size_t k = 0; k < count; ++k) {
-    const std::size_t where = static_cast<unsigned char>(bytes[pos + k]);
-    if (where >= count || argument_at[where] != 0) return Malformed(why, "position map is not a permutation");
-    argument_at[where] = static_cast<int>(k) + 1;
-  }
-  pos += count;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (bytes.size() - pos < 2) return Malformed(why, "insert descriptor cut short");
-    FormInsert insert;
-    insert.argument = argument_at[i];
-    insert.stars = static_cast<unsigned char>(bytes[pos]);
-    insert.type = static_cast<unsigned char>(bytes[pos + 1]);
-    pos += 2;
-    if (!TakeString(bytes, pos, insert.conversion)) return Malformed(why, "conversion not terminated");
-    out.inserts.push_back(insert);
-  }
-  for (std::size_t i = 0; i <= count; ++i) {
-    std::string_view piece;
-    if (!TakeString(bytes, pos, piece)) return Malformed(why, "literal piece not terminated");
-    out.pieces.push_back(piece);
-  }
-  if (pos != bytes.size()) return Malformed(why, "bytes after the last literal piece");
-  return true;
-}
+// Collects the parts of a form into FormParts.
+struct PartsSink {
+  static constexpr bool kDerivesTypes = true;
+  FormParts& parts;
+  void Insert(const FormInsert& insert) { parts.inserts.push_back(insert); }
+  void Piece(std::string_view piece) { parts.pieces.push_back(piece); }
+};
 
 }  // namespace
 
@@ -141,18 +76,33 @@ std::size_t WriteCompiledForm(const FormParts& parts, unsigned char* buffer, std
 
 bool ReadCompiledForm(std::string_view bytes, FormParts& out, std::string& why) {
   out = FormParts{};
-  if (bytes.empty()) return Malformed(why, "empty compiled text");
-  if (static_cast<unsigned char>(bytes[0]) == kInOrderFlag) {
-    const std::string_view format = bytes.substr(1);
-    if (format.empty() || format.find('\0') != format.size() - 1)
-      return Malformed(why, "text not terminated exactly at its end");
-    return SplitFormat(format.substr(0, format.size() - 1), out, why);
+  out.in_order = bytes.empty() || static_cast<unsigned char>(bytes[0]) != kReorderedFlag;
+  PartsSink sink{out};
+  if (const char* fault = WalkCompiledForm(bytes, sink)) {
+    why = fault;
+    return false;
   }
-  if (static_cast<unsigned char>(bytes[0]) == kReorderedFlag) {
-    out.in_order = false;
-    return ReadReordered(bytes, out, why);
-  }
-  return Malformed(why, "order flag is neither 0 nor 1");
+  return true;
 }
+
+const char* ConversionFault(const FormInsert& insert, bool in_order) {
+  const std::string_view conversion = insert.conversion;
+  if (in_order) {
+    return Judge(conversion) == Verdict::kSound ? nullptr
+                                                : "conversion is not one printf formats with its recorded type";
+  }
+  if (conversion.size() < 2 || conversion.front() != '%') return "conversion does not start with %";
+  if (std::find_if(conversion.begin() + 1, conversion.end(),
+                   [](char c) { return kIsConversionLetter[static_cast<unsigned char>(c)]; }) !=
+      conversion.end() - 1)
+    return "conversion does not end with its conversion letter";
+  if (Judge(conversion) != Verdict::kSound) return "conversion is not one printf formats with its recorded type";
+  if (std::count(conversion.begin(), conversion.end(), '*') != insert.stars)
+    return "star count does not match the conversion";
+  if (TypeCode(conversion) != insert.type) return "type code does not match the conversion";
+  return nullptr;
+}
+
+const char* CheckCompiledForm(std::string_view bytes) { return CheckFormInPlace(bytes); }
 
 }  // namespace qokit::format

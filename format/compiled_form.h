@@ -45,7 +45,14 @@ std::size_t WriteCompiledForm(const FormParts& parts, unsigned char* buffer, std
 // fault in `why`, when its structure is not one WriteCompiledForm writes:
 // flag, count, position map, terminators, and in the in-order form a "%"
 // that is neither "%%" nor starts a conversion. Whether each conversion is
-// one printf formats as recorded is the caller's to check.
+// one printf formats as recorded is CheckCompiledForm's to say.
 [[nodiscard]] bool ReadCompiledForm(std::string_view bytes, FormParts& out, std::string& why);
+
+// What is wrong with a compiled form for a reader that formats it, or null
+// when nothing is: first its structure (as ReadCompiledForm), then, in text
+// order, every conversion must be one printf formats with the recorded star
+// count and type, then every literal piece must hold "%" only as "%%".
+// Allocates nothing, so a catalogue's open can check every text.
+[[nodiscard]] const char* CheckCompiledForm(std::string_view bytes);
 
 }  // namespace qokit::format

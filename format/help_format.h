@@ -53,6 +53,10 @@ struct linkentry {
   uint16_t butndx;  // entry 0: line length (legacy: button count); else second link number
 };
 
+// TOC entry types: the tag of the heading line; the legacy layout also has
+// kTagT and kTagE, and 0 for a heading whose closing tag was missing.
+inline constexpr uint16_t kMajorHeading = 1, kSubheading = 2, kTagT = 3, kTagE = 4;
+
 struct tocentry {
   uint16_t type;    // 1 "$H", 2 "$S" (legacy also 3 "$T", 4 "$E"); 0 for an invalid heading
   uint16_t sndx;    // next subheading under the same major heading; 0 for none

@@ -183,9 +183,9 @@ bool ParsePrintf(std::string_view conversion, Conversion& out) {
 
 int TypeCode(std::string_view conversion) {
   if (conversion.empty()) return kTypeLongDouble;
-  const char letter = conversion.back();
   const char before = conversion.size() >= 2 ? conversion[conversion.size() - 2] : '\0';
   const bool long_mod = before == 'l' || before == 'L';
+  const char letter = conversion.back();
   if (letter == 'c' || kIsIntegerLetter(letter)) {
     return long_mod ? kTypeLong : kTypeInt;
   }

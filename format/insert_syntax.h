@@ -12,6 +12,7 @@
 // printf takes has the size of the type that the compiled form records.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,6 +20,13 @@
 namespace qokit::format {
 
 inline constexpr std::string_view kConversionLetters = "cdeEfgGiopsuxX";
+// The same letters as a byte table, so finding the end of a conversion costs
+// one load per character.
+inline constexpr std::array<bool, 256> kIsConversionLetter = [] {
+  std::array<bool, 256> table{};
+  for (const char c : kConversionLetters) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
 inline constexpr int kMaxArgumentNumber = 100;
 
 // Value types recorded per insert in the compiled form.

@@ -75,6 +75,9 @@ constexpr long BlockCount(long length) {
   return length <= 0 ? 0 : (length + static_cast<long>(kTextBytesPerBlock) - 1) / static_cast<long>(kTextBytesPerBlock);
 }
 
+// Where block `block` (numbered from 1) starts.
+constexpr std::size_t BlockOffset(std::size_t block) { return (block - 1) * kBlockSize; }
+
 // Index blocks for the highest message number.
 constexpr long IndexBlocks(long highest) {
   return (highest + static_cast<long>(kIndexEntriesPerBlock) - 1) / static_cast<long>(kIndexEntriesPerBlock);

@@ -53,16 +53,25 @@ bool FormSignature(const FormParts& parts, std::string& signature) {
   return true;
 }
 
+bool TakeSignatureSlot(std::string_view& signature, ArgumentSlot& slot) {
+  if (signature.empty() || signature[0] != '%') return false;
+  std::size_t letter = 1;
+  while (letter < signature.size() && !kIsConversionLetter[static_cast<unsigned char>(signature[letter])]) ++letter;
+  if (letter == signature.size()) return false;
+  const std::string_view entry = signature.substr(0, letter + 1);
+  // "%" and a letter is its own entry and sound, whatever the letter.
+  if (entry.size() != 2 && (SignatureEntry(entry) != entry || Judge(entry) != Verdict::kSound)) return false;
+  slot = {static_cast<int>(std::count(entry.begin(), entry.end(), '*')), TypeCode(entry)};
+  signature.remove_prefix(entry.size());
+  return true;
+}
+
 bool SignatureSlots(std::string_view signature, std::vector<ArgumentSlot>& slots) {
   slots.clear();
+  ArgumentSlot slot;
   while (!signature.empty()) {
-    if (signature[0] != '%') return false;
-    const std::size_t letter = signature.find_first_of(kConversionLetters, 1);
-    if (letter == std::string_view::npos) return false;
-    const std::string_view entry = signature.substr(0, letter + 1);
-    if (SignatureEntry(entry) != entry || Judge(entry) != Verdict::kSound) return false;
-    slots.push_back({static_cast<int>(std::count(entry.begin(), entry.end(), '*')), TypeCode(entry)});
-    signature.remove_prefix(entry.size());
+    if (!TakeSignatureSlot(signature, slot)) return false;
+    slots.push_back(slot);
   }
   return true;
 }

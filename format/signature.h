@@ -38,6 +38,11 @@ std::string SignatureEntry(std::string_view conversion);
 // The arguments of a signature; false when it is not one SignatureEntry writes.
 [[nodiscard]] bool SignatureSlots(std::string_view signature, std::vector<ArgumentSlot>& slots);
 
+// Takes the first entry off `signature` as its argument; false when the
+// entry is not one SignatureEntry writes. Allocates nothing for the entries
+// of "%" and a letter, the common ones.
+[[nodiscard]] bool TakeSignatureSlot(std::string_view& signature, ArgumentSlot& slot);
+
 // How a signature differs from the one expected.
 struct SignatureDifference {
   enum class Kind { kNone, kMalformed, kCount, kType, kStars } kind = Kind::kNone;

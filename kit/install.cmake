@@ -13,7 +13,7 @@ set(QOKIT_PACKAGE_CONTACT "qokit developers <maintainers@users.noreply.c-seed-f6
 
 install(TARGETS ${qokit_exported_programs} EXPORT qokitTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
-install(TARGETS ${qokit_exported_libraries} EXPORT qokitTargets
+install(TARGETS ${qokit_library_targets} EXPORT qokitTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)
 foreach(entry ${qokit_header_installs})
@@ -97,6 +97,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME qokit)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+# The shared client libraries: a shlibs file, so packages built against them
+# depend on this one, and the loader's cache refreshed by a trigger.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/package/triggers)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "message, help and file-status tools for backup clients
 The message catalogue compiler qogenmsg (message sources to a C header of
 message numbers and a binary message object file), the help-text compilers

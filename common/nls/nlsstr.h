@@ -13,6 +13,12 @@
 extern "C" {
 #endif
 
+/* The library's interface is what it exports, whatever the visibility its
+ * user compiles with. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
+#endif
+
 /* Owned by the layer: callers read it and call through its slots. */
 extern NLS_Info nls;
 
@@ -35,6 +41,10 @@ nlsInfoObject_t* newNlsInfoObject(void);
 int initNlsInfoObject(nlsInfoObject_t* objP);
 /* Releases an object made by newNlsInfoObject; null is ignored. */
 void destroyNlsInfoObject(nlsInfoObject_t* objP);
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

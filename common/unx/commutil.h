@@ -9,6 +9,12 @@
 extern "C" {
 #endif
 
+/* The library's interface is what it exports, whatever the visibility its
+ * user compiles with. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
+#endif
+
 typedef struct {
   unsigned char bytes[2];
 } nfTwo;
@@ -21,6 +27,10 @@ void SetTwo(nfTwo* twoPtr, uint16_t value);
 uint16_t GetTwo(const nfTwo* twoPtr);
 void SetFour(nfFour* fourPtr, uint32_t value);
 uint32_t GetFour(const nfFour* fourPtr);
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

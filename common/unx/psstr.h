@@ -18,6 +18,12 @@
 extern "C" {
 #endif
 
+/* The library's interface is what it exports, whatever the visibility its
+ * user compiles with. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
+#endif
+
 /* Sets the process locale from the environment, records the locale facts in
  * the global `nls` and returns the code set chosen for `nls.Language`. */
 qoNLSCode_t psEnvInit(void);
@@ -64,6 +70,10 @@ QOKIT_PS_FAMILY(psMBCS)
 QOKIT_PS_FAMILY(psDBCS)
 
 #undef QOKIT_PS_FAMILY
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

@@ -8,7 +8,8 @@
 // leaves an empty text. And every message that opens is one printf reads as
 // the reader does: the arguments glibc's printf takes from its compiled form
 // are the inserts' (count, order, type, stars), and the reader prints
-// exactly what snprintf prints for it in positional form.
+// exactly what snprintf prints for it in positional form, through the
+// argument array and through the variadic call alike.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,6 +70,10 @@ void CheckMessage(const qomsg_catalog* catalog, long number, int star_value, uin
     CHECK(qomsg_format_args(catalog, number, full.data(), full.size(), args.data(), args.size()) == length);
   }
   CHECK(std::strlen(full.data()) <= static_cast<size_t>(length));
+  // The variadic call, which hands an in-order text to vsnprintf whole, prints the same.
+  std::string through_varargs;
+  CHECK(oracle::VariadicFormat(catalog, number, args, through_varargs) == length);
+  CHECK(through_varargs == std::string(full.data(), static_cast<size_t>(length)));
   std::vector<char> small(1 + static_cast<size_t>(length) / 2, '\x7f');
   CHECK(qomsg_format_args(catalog, number, small.data(), small.size(), args.data(), args.size()) == length);
   CHECK(small.back() == '\0');
@@ -111,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int star_value = size > 0 ? data[size - 1] % 24 - 4 : 0;
   const uint64_t seed = size > 1 ? data[size - 2] : 0;
   long count = 0;
-  for (long number = qomsg_next_number(catalog, 0); number != 0; number = qomsg_next_number(catalog, number)) {
+  for (long number = qomsg_next_number(catalog, 0); number != QOMSG_NONE; number = qomsg_next_number(catalog, number)) {
     CHECK(number >= info.min_msg_num && number <= info.max_msg_num);
     CheckMessage(catalog, number, star_value, seed);
     ++count;

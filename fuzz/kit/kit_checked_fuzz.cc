@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   Table own;
-  for (long n = qomsg_next_number(catalog, 0); n != 0; n = qomsg_next_number(catalog, n)) {
+  for (long n = qomsg_next_number(catalog, 0); n != QOMSG_NONE; n = qomsg_next_number(catalog, n)) {
     own.Add(n, OwnSignature(catalog, n));
   }
   CHECK(OpenChecked(bytes, info.checksum, own) == QOMSG_OK);

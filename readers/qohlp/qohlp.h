@@ -6,7 +6,9 @@
  * file size and each other, so every section handed out lies inside the file.
  *
  * An open file is never changed, so several threads may read from it at once.
- * Functions return QOHLP_OK (0) or a negative QOHLP_ERR_* code.
+ * Functions return QOHLP_OK (0) or a negative QOHLP_ERR_* code. No function
+ * allocates memory except the opens; out of memory is QOHLP_ERR_NOMEM, never
+ * an abort.
  */
 #ifndef QOKIT_KIT_QOHLP_H
 #define QOKIT_KIT_QOHLP_H
@@ -15,6 +17,12 @@
 
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+/* The library's interface is what it exports, whatever the visibility its
+ * user compiles with. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
 #endif
 
 enum { QOHLP_CURRENT = 0, QOHLP_LEGACY = 1 };
@@ -31,6 +39,9 @@ enum {
   QOHLP_ERR_RANGE = -8,      /* no such section or line */
   QOHLP_ERR_ARGUMENT = -9    /* bad call: null pointer or unknown layout */
 };
+
+/* "No more items" from a walk or a search, as QOMSG_NONE of qomsg. */
+enum { QOHLP_NONE = -1 };
 
 /* Section types: the heading's tag. Current layout: 1 ("$H") and 2 ("$S");
  * legacy layout also 3 ("$T") and 4 ("$E"), and 0 for a heading whose
@@ -59,6 +70,10 @@ typedef struct {
   unsigned long length;       /* current layout: lines; legacy layout: bytes */
 } qohlp_section;
 
+/* The library's version, "MAJOR.MINOR.PATCH" (qohlp(3) tells what each
+ * part promises). */
+const char* qohlp_version(void);
+
 /* A short English description of a status code. */
 const char* qohlp_strerror(int status);
 
@@ -77,11 +92,11 @@ int qohlp_get_section(const qohlp_file* file, unsigned index, qohlp_section* sec
 /* Walking: the first heading that starts a chain (a major heading; in the
  * legacy layout also an "$E" heading) after section `after` (-1 to start from
  * the beginning), and the next subheading under a section. Both return the
- * section index, or -1 when there is none. */
+ * section index, or QOHLP_NONE when there is none. */
 long qohlp_next_heading(const qohlp_file* file, long after);
 long qohlp_next_subheading(const qohlp_file* file, unsigned index);
 
-/* The first section whose first link number is `link`; -1 when none. */
+/* The first section whose first link number is `link`; QOHLP_NONE when none. */
 long qohlp_find_link(const qohlp_file* file, unsigned link);
 
 /* Current layout: line `line` (0 = the heading line) of a section, without
@@ -90,6 +105,10 @@ int qohlp_get_line(const qohlp_file* file, unsigned index, unsigned line, const 
                    size_t* length);
 /* The section's bytes as stored (legacy: its byte range; current: its lines). */
 int qohlp_get_bytes(const qohlp_file* file, unsigned index, const char** text, size_t* length);
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

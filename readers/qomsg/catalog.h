@@ -1,14 +1,12 @@
-// A message object file, checked completely and decoded into memory
-// (object_format.h has the layout).
+// A message object file checked at open and held in one buffer, from which
+// every message is read in place (object_file.h has the in-memory layout).
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
-#include "compiled_text.h"
+#include "file_bytes.h"
+#include "object_file.h"
 #include "object_format.h"
 #include "qokit/qomsg.h"
 
@@ -17,37 +15,19 @@ namespace qokit::reader {
 // Block numbers are 16 bits wide, so no valid file is longer than this.
 inline constexpr std::size_t kMaxFileSize = qokit::format::kMaxFileSize;
 
-struct Message {
-  long number = 0;
-  int severity = 0;
-  std::string response;
-  std::string compiled;
-  CompiledText text;  // views into `compiled`
-};
-
-// Not copyable: the decoded texts point into the catalogue's own strings.
 class Catalog {
  public:
-  Catalog() = default;
-  Catalog(const Catalog&) = delete;
-  Catalog& operator=(const Catalog&) = delete;
+  // Checks a file's bytes and takes them over: QOMSG_OK, or a QOMSG_ERR_*
+  // code with the fault written to detail (cut to its size).
+  int Load(io::OwnedBytes bytes, char* detail, std::size_t detail_size) noexcept;
 
-  // Checks and decodes a whole file; on failure returns a QOMSG_ERR_* code
-  // and describes the fault in `why`.
-  int Load(std::string_view bytes, std::string& why);
-
-  const qomsg_info& info() const { return info_; }
-  // Messages in ascending number order.
-  const std::vector<Message>& messages() const { return messages_; }
-  const Message* Find(long number) const;
+  // The checked bytes, for format::FindMessage and NextMessageNumber.
+  std::string_view image() const { return {reinterpret_cast<const char*>(bytes_.data.get()), bytes_.size}; }
+  qomsg_info Info() const;
+  bool Find(long number, format::MessageView& out) const { return format::FindMessage(image(), number, out); }
 
  private:
-  int LoadControl(std::string_view bytes, std::string& why);
-  int LoadMessage(std::string_view bytes, long number, std::size_t first_block,
-                  std::size_t& next_block, std::string& why);
-
-  qomsg_info info_{};
-  std::vector<Message> messages_;
+  io::OwnedBytes bytes_;
 };
 
 }  // namespace qokit::reader

@@ -1,5 +1,5 @@
-// Decoding of the compiled text form of one message (compiled_form.h has the
-// layout, shared with the compiler), checked for what the reader can format.
+// A message's compiled text taken apart (compiled_form.h has the layout,
+// shared with the compiler), checked for what the reader can format.
 #pragma once
 
 #include <string>
@@ -18,7 +18,7 @@ using CompiledText = qokit::format::FormParts;
 // compiler cannot write is malformed: every "%" of the literal text must be
 // "%%" and every conversion one that printf reads as the insert scan does,
 // with an argument of its recorded type's size. On a malformed form returns
-// false with a description in `why`.
+// false with a description in `why` (CheckCompiledForm's).
 bool DecodeCompiledText(std::string_view bytes, CompiledText& out, std::string& why);
 
 }  // namespace qokit::reader

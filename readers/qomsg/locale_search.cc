@@ -104,6 +104,12 @@ int OpenForLocale(const LocaleRequest& request, const Environment& environment, 
       qokit::reader::SetDetail(detail, detail_size, first_refusal);
       return QOMSG_OK;
     }
+    // Running out of memory is no fault of the translation: passing over it
+    // would show another language for a while.
+    if (rc == QOMSG_ERR_NOMEM) {
+      qokit::reader::SetDetail(detail, detail_size, why.data());
+      return rc;
+    }
     if (first_refusal.empty()) first_refusal.assign(path).append(": ").append(why.data());
   }
   const int rc = qomsg_open_checked(base.c_str(), request.checksum, request.table, request.count, out,

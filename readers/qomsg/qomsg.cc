@@ -1,26 +1,29 @@
 // The C interface of the message catalogue reader.
 #include "qokit/qomsg.h"
 
-#include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <string>
 
 #include "catalog.h"
+#include "compiled_form_walk.h"
 #include "detail.h"
 #include "file_bytes.h"
 #include "formatter.h"
+#include "input.h"
 #include "locale_search.h"
 #include "signature_check.h"
 
-struct qomsg_catalog {
-  qokit::reader::Catalog catalog;
-};
-
+// A qomsg_catalog is a qokit::reader::Catalog; the C name stays an
+// incomplete type, so no C++ name outside namespace qokit is defined.
 namespace {
+
+using qokit::reader::Catalog;
+
+Catalog* Impl(qomsg_catalog* catalog) { return reinterpret_cast<Catalog*>(catalog); }
+const Catalog* Impl(const qomsg_catalog* catalog) { return reinterpret_cast<const Catalog*>(catalog); }
 
 // What a checked open compares the catalogue with.
 struct Expected {
@@ -29,31 +32,27 @@ struct Expected {
   std::size_t count = 0;
 };
 
-// Loads, and when `expected` is given checks, a catalogue.
-int Open(std::string_view bytes, const Expected* expected, qomsg_catalog** out, char* detail,
+// Checks, and when `expected` is given compares, a catalogue's bytes.
+int Open(qokit::io::OwnedBytes bytes, const Expected* expected, qomsg_catalog** out, char* detail,
          std::size_t detail_size) {
-  auto catalog = std::unique_ptr<qomsg_catalog>(new (std::nothrow) qomsg_catalog);
+  std::unique_ptr<Catalog> catalog(new (std::nothrow) Catalog);
   if (catalog == nullptr) {
     qokit::reader::SetDetail(detail, detail_size, qomsg_strerror(QOMSG_ERR_NOMEM));
     return QOMSG_ERR_NOMEM;
   }
-  std::string why;
-  int rc = QOMSG_OK;
-  try {
-    rc = catalog->catalog.Load(bytes, why);
-    if (rc == QOMSG_OK && expected != nullptr) {
-      rc = qokit::reader::CheckCatalog(catalog->catalog, expected->checksum, expected->table, expected->count, why);
+  int rc = catalog->Load(std::move(bytes), detail, detail_size);
+  if (rc == QOMSG_OK && expected != nullptr) {
+    try {
+      rc = qokit::reader::CheckCatalog(*catalog, expected->checksum, expected->table, expected->count, detail,
+                                       detail_size);
+    } catch (const std::bad_alloc&) {
+      rc = QOMSG_ERR_NOMEM;
+      qokit::reader::SetDetail(detail, detail_size, qomsg_strerror(rc));
     }
-  } catch (const std::bad_alloc&) {
-    rc = QOMSG_ERR_NOMEM;
-    why = qomsg_strerror(rc);
   }
-  if (rc != QOMSG_OK) {
-    qokit::reader::SetDetail(detail, detail_size, why);
-    return rc;
-  }
+  if (rc != QOMSG_OK) return rc;
   qokit::reader::SetDetail(detail, detail_size, "");
-  *out = catalog.release();
+  *out = reinterpret_cast<qomsg_catalog*>(catalog.release());
   return QOMSG_OK;
 }
 
@@ -64,35 +63,59 @@ int Terminated(int rc, char* buf, std::size_t size) {
   return rc;
 }
 
+int Opened(qokit::reader::Input input, qokit::io::OwnedBytes bytes, const Expected* expected, qomsg_catalog** out,
+           char* detail, std::size_t detail_size) {
+  if (input == qokit::reader::Input::kNoMemory) return QOMSG_ERR_NOMEM;
+  if (input == qokit::reader::Input::kUnreadable) return QOMSG_ERR_IO;
+  return Open(std::move(bytes), expected, out, detail, detail_size);
+}
+
 int OpenFile(const char* path, const Expected* expected, qomsg_catalog** out, char* detail,
              std::size_t detail_size) {
   if (out == nullptr) return QOMSG_ERR_ARGUMENT;
   *out = nullptr;
-  std::string bytes;
-  if (path == nullptr || !qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxFileSize)) {
-    std::string why = "cannot read ";
-    why.append(path ? path : "(null)").append(": ").append(std::strerror(errno));
-    qokit::reader::SetDetail(detail, detail_size, why);
-    return QOMSG_ERR_IO;
-  }
-  return Open(bytes, expected, out, detail, detail_size);
+  qokit::io::OwnedBytes bytes;
+  const qokit::reader::Input input =
+      qokit::reader::ReadInput(path, qokit::reader::kMaxFileSize, bytes, detail, detail_size);
+  return Opened(input, std::move(bytes), expected, out, detail, detail_size);
 }
 
 int OpenMemory(const void* data, std::size_t size, const Expected* expected, qomsg_catalog** out,
                char* detail, std::size_t detail_size) {
   if (out == nullptr || (data == nullptr && size > 0)) return QOMSG_ERR_ARGUMENT;
   *out = nullptr;
-  const std::string_view bytes(static_cast<const char*>(data), data == nullptr ? 0 : size);
-  return Open(bytes, expected, out, detail, detail_size);
+  qokit::io::OwnedBytes bytes;
+  const qokit::reader::Input input = qokit::reader::CopyInput(data, size, bytes, detail, detail_size);
+  return Opened(input, std::move(bytes), expected, out, detail, detail_size);
 }
 
-const qokit::reader::Message* FindMessage(const qomsg_catalog* catalog, long number) {
-  return catalog == nullptr ? nullptr : catalog->catalog.Find(number);
+const qokit::format::MessageView* Find(const qomsg_catalog* catalog, long number,
+                                       qokit::format::MessageView& message) {
+  return catalog != nullptr && Impl(catalog)->Find(number, message) ? &message : nullptr;
 }
+
+// Counts a text's inserts, or finds the one showing an argument.
+struct InsertFinder {
+  static constexpr bool kDerivesTypes = true;
+  int argument = 0;  // 0: only count
+  int count = 0;
+  qokit::format::FormInsert found;
+  int position = -1;
+  void Insert(const qokit::format::FormInsert& insert) {
+    if (insert.argument == argument) {
+      found = insert;
+      position = count;
+    }
+    ++count;
+  }
+  void Piece(std::string_view) {}
+};
 
 }  // namespace
 
 extern "C" {
+
+const char* qomsg_version(void) { return QOKIT_VERSION; }
 
 const char* qomsg_strerror(int status) {
   switch (status) {
@@ -142,81 +165,84 @@ int qomsg_open_locale(const char* dir, const char* name, long expected_checksum,
   const qokit::reader::Environment environment = [](const char* variable) -> const char* {
     return std::getenv(variable);
   };
-  return qokit::reader::OpenForLocale({dir, name, expected_checksum, table, count}, environment, out,
-                              opened_path, opened_size, detail, detail_size);
+  // The search builds its candidates' paths; running out of memory there
+  // leaves nothing open.
+  try {
+    return qokit::reader::OpenForLocale({dir, name, expected_checksum, table, count}, environment, out, opened_path,
+                                        opened_size, detail, detail_size);
+  } catch (const std::bad_alloc&) {
+    if (out != nullptr) {
+      qomsg_close(*out);
+      *out = nullptr;
+    }
+    qokit::reader::SetDetail(opened_path, opened_size, "");
+    qokit::reader::SetDetail(detail, detail_size, qomsg_strerror(QOMSG_ERR_NOMEM));
+    return QOMSG_ERR_NOMEM;
+  }
 }
 
-void qomsg_close(qomsg_catalog* catalog) { delete catalog; }
+void qomsg_close(qomsg_catalog* catalog) { delete Impl(catalog); }
 
 int qomsg_get_info(const qomsg_catalog* catalog, qomsg_info* info) {
   if (catalog == nullptr || info == nullptr) return QOMSG_ERR_ARGUMENT;
-  *info = catalog->catalog.info();
+  *info = Impl(catalog)->Info();
   return QOMSG_OK;
 }
 
 long qomsg_next_number(const qomsg_catalog* catalog, long after) {
-  if (catalog == nullptr) return 0;
-  const auto& messages = catalog->catalog.messages();
-  const auto it = std::upper_bound(messages.begin(), messages.end(), after,
-                                   [](long n, const qokit::reader::Message& m) { return n < m.number; });
-  return it == messages.end() ? 0 : it->number;
+  if (catalog == nullptr) return QOMSG_NONE;
+  return qokit::format::NextMessageNumber(Impl(catalog)->image(), after);
 }
 
 int qomsg_lookup(const qomsg_catalog* catalog, long number, qomsg_message* message) {
   if (catalog == nullptr || message == nullptr) return QOMSG_ERR_ARGUMENT;
-  const qokit::reader::Message* m = FindMessage(catalog, number);
-  if (m == nullptr) return QOMSG_ERR_NOT_FOUND;
-  message->number = m->number;
-  message->severity = m->severity;
+  qokit::format::MessageView m;
+  if (Find(catalog, number, m) == nullptr) return QOMSG_ERR_NOT_FOUND;
+  InsertFinder inserts;
+  if (qokit::format::WalkCompiledForm(m.compiled, inserts) != nullptr) return QOMSG_ERR_TEXT;
+  message->number = m.number;
+  message->severity = m.severity;
   std::memset(message->response, 0, sizeof message->response);
-  std::memcpy(message->response, m->response.data(), m->response.size());
-  message->compiled = reinterpret_cast<const unsigned char*>(m->compiled.data());
-  message->compiled_len = m->compiled.size();
-  message->in_order = m->text.in_order ? 1 : 0;
-  message->insert_count = static_cast<int>(m->text.inserts.size());
+  std::memcpy(message->response, m.response.data(), m.response.size());
+  message->compiled = reinterpret_cast<const unsigned char*>(m.compiled.data());
+  message->compiled_len = m.compiled.size();
+  message->in_order = static_cast<unsigned char>(m.compiled[0]) == qokit::format::kInOrderFlag ? 1 : 0;
+  message->insert_count = inserts.count;
   return QOMSG_OK;
 }
 
 int qomsg_get_insert(const qomsg_catalog* catalog, long number, int argument, qomsg_insert* insert) {
   if (catalog == nullptr || insert == nullptr) return QOMSG_ERR_ARGUMENT;
-  const qokit::reader::Message* m = FindMessage(catalog, number);
-  if (m == nullptr) return QOMSG_ERR_NOT_FOUND;
-  const auto& inserts = m->text.inserts;
-  for (std::size_t i = 0; i < inserts.size(); ++i) {
-    if (inserts[i].argument != argument) continue;
-    insert->argument = argument;
-    insert->position = static_cast<int>(i);
-    insert->conversion = inserts[i].conversion.data();
-    insert->conversion_len = inserts[i].conversion.size();
-    insert->stars = inserts[i].stars;
-    insert->type = inserts[i].type;
-    return QOMSG_OK;
-  }
-  return QOMSG_ERR_ARGUMENT;
+  qokit::format::MessageView m;
+  if (Find(catalog, number, m) == nullptr) return QOMSG_ERR_NOT_FOUND;
+  InsertFinder finder;
+  finder.argument = argument;
+  if (qokit::format::WalkCompiledForm(m.compiled, finder) != nullptr) return QOMSG_ERR_TEXT;
+  if (argument < 1 || finder.position < 0) return QOMSG_ERR_ARGUMENT;
+  insert->argument = argument;
+  insert->position = finder.position;
+  insert->conversion = finder.found.conversion.data();
+  insert->conversion_len = finder.found.conversion.size();
+  insert->stars = finder.found.stars;
+  insert->type = finder.found.type;
+  return QOMSG_OK;
 }
 
 int qomsg_format_args(const qomsg_catalog* catalog, long number, char* buf, size_t size,
                       const qomsg_arg* args, size_t nargs) {
-  if (catalog == nullptr) return Terminated(QOMSG_ERR_ARGUMENT, buf, size);
-  const qokit::reader::Message* m = FindMessage(catalog, number);
-  if (m == nullptr) return Terminated(QOMSG_ERR_NOT_FOUND, buf, size);
-  try {
-    return Terminated(qokit::reader::FormatText(m->text, buf, size, args, nargs), buf, size);
-  } catch (const std::bad_alloc&) {
-    return Terminated(QOMSG_ERR_NOMEM, buf, size);
-  }
+  qokit::format::MessageView m;
+  const int rc = catalog == nullptr                  ? QOMSG_ERR_ARGUMENT
+                 : !Impl(catalog)->Find(number, m) ? QOMSG_ERR_NOT_FOUND
+                                                    : qokit::reader::FormatCompiled(m.compiled, buf, size, args, nargs);
+  return Terminated(rc, buf, size);
 }
 
 int qomsg_vformat(const qomsg_catalog* catalog, long number, char* buf, size_t size, va_list ap) {
-  if (catalog == nullptr) return Terminated(QOMSG_ERR_ARGUMENT, buf, size);
-  const qokit::reader::Message* m = FindMessage(catalog, number);
-  if (m == nullptr) return Terminated(QOMSG_ERR_NOT_FOUND, buf, size);
-  try {
-    const std::vector<qomsg_arg> args = qokit::reader::CollectArguments(m->text, ap);
-    return Terminated(qokit::reader::FormatText(m->text, buf, size, args.data(), args.size()), buf, size);
-  } catch (const std::bad_alloc&) {
-    return Terminated(QOMSG_ERR_NOMEM, buf, size);
-  }
+  qokit::format::MessageView m;
+  const int rc = catalog == nullptr                  ? QOMSG_ERR_ARGUMENT
+                 : !Impl(catalog)->Find(number, m) ? QOMSG_ERR_NOT_FOUND
+                                                    : qokit::reader::FormatCompiled(m.compiled, buf, size, ap);
+  return Terminated(rc, buf, size);
 }
 
 int qomsg_format_checked(const qomsg_catalog* catalog, long number, char* buf, size_t size,

@@ -11,7 +11,8 @@
  *
  * Every function returns an int status: QOMSG_OK (0) or a negative
  * QOMSG_ERR_* code. The formatting functions return the length the full
- * text needs (as vsnprintf does) or a negative code.
+ * text needs (as vsnprintf does) or a negative code. No function allocates
+ * memory except the opens; out of memory is QOMSG_ERR_NOMEM, never an abort.
  */
 #ifndef QOKIT_KIT_QOMSG_H
 #define QOKIT_KIT_QOMSG_H
@@ -21,6 +22,12 @@
 
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+/* The library's interface is what it exports, whatever the visibility its
+ * user compiles with. */
+#if defined(__GNUC__)
+#pragma GCC visibility push(default)
 #endif
 
 enum {
@@ -39,6 +46,9 @@ enum {
   QOMSG_ERR_CHECKSUM = -12,   /* checked open: built from another symbol mapping */
   QOMSG_ERR_SIGNATURE = -13   /* checked open: a message is missing or takes other arguments */
 };
+
+/* "No more items" from a walk: qomsg_next_number, as QOHLP_NONE of qohlp. */
+enum { QOMSG_NONE = -1 };
 
 /* Value types of the arguments, as the compiled text records them. */
 enum { QOMSG_ARG_POINTER = 0, QOMSG_ARG_INT = 1, QOMSG_ARG_LONG = 2, QOMSG_ARG_DOUBLE = 3 };
@@ -107,6 +117,10 @@ typedef struct {
 #define QOMSG_CHECK_ARGUMENTS(format_index, first_argument)
 #endif
 
+/* The library's version, "MAJOR.MINOR.PATCH" (qomsg(3) tells what each
+ * part promises). */
+const char* qomsg_version(void);
+
 /* A short English description of a status code. */
 const char* qomsg_strerror(int status);
 
@@ -131,7 +145,8 @@ int qomsg_open_memory_checked(const void* data, size_t size, long expected_check
  * dir/<lang>/<name>.obj, with the base catalogue at dir/<name>.obj: the tags
  * of LANGUAGE, then of the first set of LC_ALL, LC_MESSAGES and LANG, each
  * ll_CC.codeset@mod tried as ll_CC@mod, ll_CC, ll@mod, ll; then the base. A
- * missing or refused candidate is passed over. opened_path receives the file
+ * missing or refused candidate is passed over; running out of memory ends
+ * the search with QOMSG_ERR_NOMEM. opened_path receives the file
  * opened; detail, after a success, the first refusal passed over (empty when
  * none), after a failure the base catalogue's fault. The locale C or POSIX
  * wants the base only. Reads the environment with getenv: safe in several
@@ -143,7 +158,8 @@ int qomsg_open_locale(const char* dir, const char* name, long expected_checksum,
 void qomsg_close(qomsg_catalog* catalog);
 
 int qomsg_get_info(const qomsg_catalog* catalog, qomsg_info* info);
-/* The lowest message number above `after`, or 0 when there is none. */
+/* The lowest message number above `after` (any `after` below 1 gives the
+ * first message), or QOMSG_NONE when there is none. */
 long qomsg_next_number(const qomsg_catalog* catalog, long after);
 int qomsg_lookup(const qomsg_catalog* catalog, long number, qomsg_message* message);
 /* Insert of argument `argument` (1-based) of a message. */
@@ -167,6 +183,10 @@ int qomsg_format_checked(const qomsg_catalog* catalog, long number, char* buf, s
  * insert; further arguments are ignored. */
 int qomsg_format_args(const qomsg_catalog* catalog, long number, char* buf, size_t size,
                       const qomsg_arg* args, size_t nargs);
+
+#if defined(__GNUC__)
+#pragma GCC visibility pop
+#endif
 
 #ifdef __cplusplus
 }

@@ -1,73 +1,123 @@
 #include "signature_check.h"
 
-#include <vector>
+#include <cstdio>
+#include <string>
 
+#include "compiled_form_walk.h"
 #include "signature.h"
 
 namespace qokit::reader {
 
 namespace {
 
-using Kind = qokit::format::SignatureDifference::Kind;
+using format::ArgumentSlot;
+using Kind = format::SignatureDifference::Kind;
 
-std::string MessagePrefix(long number) {
-  std::string text = "message ";
-  return text.append(std::to_string(number)).append(": ");
+// The arguments of a signature, at most as many as a text can take; the
+// count goes on past those. Left uninitialised: a row of two arguments must
+// not pay for a hundred.
+struct Slots {
+  struct Slot {
+    int stars;
+    int type;
+  } slot[format::kMaxArgumentNumber];
+  std::size_t count = 0;
+  void Add(const ArgumentSlot& s) {
+    if (count < format::kMaxArgumentNumber) slot[count] = {s.stars, s.type};
+    ++count;
+  }
+};
+
+// The arguments a compiled text takes, in argument order.
+struct TextSlots {
+  static constexpr bool kDerivesTypes = true;
+  Slots& slots;
+  void Insert(const format::FormInsert& insert) {
+    slots.slot[insert.argument - 1] = {insert.stars, insert.type};
+    ++slots.count;
+  }
+  void Piece(std::string_view) {}
+};
+
+// How the catalogue's arguments differ from the client's, as
+// CompareSignatures tells it for their signatures.
+format::SignatureDifference Compare(const Slots& want, const Slots& have) {
+  if (want.count != have.count) return {Kind::kCount, 0};
+  for (std::size_t k = 0; k < want.count; ++k) {
+    const int argument = static_cast<int>(k + 1);
+    if (want.slot[k].type != have.slot[k].type) return {Kind::kType, argument};
+    if (want.slot[k].stars != have.slot[k].stars) return {Kind::kStars, argument};
+  }
+  return {};
 }
 
 // "message 3: argument 2 type differs: catalogue "%d%ld", client "%d%d"".
-std::string Difference(long number, const qokit::format::SignatureDifference& d, std::string_view have,
-                       std::string_view want) {
-  std::string why = MessagePrefix(number);
-  if (d.kind == Kind::kCount) {
-    why.append("argument count differs");
-  } else {
-    why.append("argument ").append(std::to_string(d.argument));
-    why.append(d.kind == Kind::kType ? " type differs" : " stars differ");
+int Describe(long number, std::string_view compiled, const char* want, char* detail, std::size_t detail_size) {
+  format::FormParts parts;
+  std::string why, have;
+  if (!format::ReadCompiledForm(compiled, parts, why) || !format::FormSignature(parts, have)) {
+    std::snprintf(detail, detail_size, "message %ld: its text has no argument signature", number);
+    return QOMSG_ERR_TEXT;
   }
-  return why.append(": catalogue \"").append(have).append("\", client \"").append(want).append("\"");
+  const format::SignatureDifference d = format::CompareSignatures(want, have);
+  // The open let through only conversions printf formats as recorded, so
+  // this is a fault of the open, not of the catalogue.
+  if (d.kind == Kind::kMalformed || d.kind == Kind::kNone) {
+    std::snprintf(detail, detail_size, "message %ld: its text has no argument signature", number);
+    return QOMSG_ERR_TEXT;
+  }
+  if (d.kind == Kind::kCount) {
+    std::snprintf(detail, detail_size, "message %ld: argument count differs: catalogue \"%s\", client \"%s\"", number,
+                  have.c_str(), want);
+  } else {
+    std::snprintf(detail, detail_size, "message %ld: argument %d %s: catalogue \"%s\", client \"%s\"", number,
+                  d.argument, d.kind == Kind::kType ? "type differs" : "stars differ", have.c_str(), want);
+  }
+  return QOMSG_ERR_SIGNATURE;
 }
 
 }  // namespace
 
-int CheckCatalog(const Catalog& catalog, long expected_checksum, const qomsg_signature* table,
-                 std::size_t count, std::string& why) {
+int CheckCatalog(const Catalog& catalog, long expected_checksum, const qomsg_signature* table, std::size_t count,
+                 char* detail, std::size_t detail_size) {
+  // Every description goes through snprintf, which takes no null buffer of size > 0.
+  char ignored[1];
+  if (detail == nullptr) {
+    detail = ignored;
+    detail_size = sizeof ignored;
+  }
   if (table == nullptr && count > 0) {
-    why.assign("no signature table");
+    std::snprintf(detail, detail_size, "no signature table");
     return QOMSG_ERR_ARGUMENT;
   }
-  if (catalog.info().checksum != expected_checksum) {
-    why.assign("checksum ").append(std::to_string(catalog.info().checksum));
-    why.append(" is not the expected ").append(std::to_string(expected_checksum));
-    why.append(": built from another symbol mapping");
+  const long checksum = catalog.Info().checksum;
+  if (checksum != expected_checksum) {
+    std::snprintf(detail, detail_size, "checksum %ld is not the expected %ld: built from another symbol mapping",
+                  checksum, expected_checksum);
     return QOMSG_ERR_CHECKSUM;
   }
-  std::vector<qokit::format::ArgumentSlot> slots;
-  std::string have;
   for (std::size_t i = 0; i < count; ++i) {
     const qomsg_signature& row = table[i];
-    if (row.signature == nullptr || !qokit::format::SignatureSlots(row.signature, slots)) {
-      why.assign("table row ").append(std::to_string(i)).append(" (message ");
-      why.append(std::to_string(row.number)).append(") holds no signature");
+    Slots want;
+    bool sound = row.signature != nullptr;
+    if (sound) {
+      ArgumentSlot slot;
+      for (std::string_view rest = row.signature; sound && !rest.empty(); want.Add(slot))
+        sound = format::TakeSignatureSlot(rest, slot);
+    }
+    if (!sound) {
+      std::snprintf(detail, detail_size, "table row %zu (message %ld) holds no signature", i, row.number);
       return QOMSG_ERR_ARGUMENT;
     }
-    const Message* m = catalog.Find(row.number);
-    if (m == nullptr) {
-      why = MessagePrefix(row.number).append("missing from the catalogue");
+    format::MessageView message;
+    if (!catalog.Find(row.number, message)) {
+      std::snprintf(detail, detail_size, "message %ld: missing from the catalogue", row.number);
       return QOMSG_ERR_SIGNATURE;
     }
-    const bool sound = qokit::format::FormSignature(m->text, have);
-    const qokit::format::SignatureDifference d = qokit::format::CompareSignatures(row.signature, have);
-    // The loader let through only conversions printf formats as recorded,
-    // so this is a fault of the loader, not of the catalogue.
-    if (!sound || d.kind == Kind::kMalformed) {
-      why = MessagePrefix(row.number).append("its text has no argument signature");
-      return QOMSG_ERR_TEXT;
-    }
-    if (d.kind != Kind::kNone) {
-      why = Difference(row.number, d, have, row.signature);
-      return QOMSG_ERR_SIGNATURE;
-    }
+    Slots have;
+    TextSlots sink{have};
+    if (format::WalkCompiledForm(message.compiled, sink) != nullptr || Compare(want, have).kind != Kind::kNone)
+      return Describe(row.number, message.compiled, row.signature, detail, detail_size);
   }
   return QOMSG_OK;
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 #include "catalog.h"
 #include "qokit/qomsg.h"
@@ -14,8 +13,9 @@ namespace qokit::reader {
 
 // QOMSG_OK, or QOMSG_ERR_CHECKSUM, QOMSG_ERR_SIGNATURE or QOMSG_ERR_ARGUMENT
 // (a table row that holds no signature) with the first difference, in table
-// order, described in `why`.
-int CheckCatalog(const Catalog& catalog, long expected_checksum, const qomsg_signature* table,
-                 std::size_t count, std::string& why);
+// order, described in detail. Allocates only to describe a difference, and
+// may then throw std::bad_alloc.
+int CheckCatalog(const Catalog& catalog, long expected_checksum, const qomsg_signature* table, std::size_t count,
+                 char* detail, std::size_t detail_size);
 
 }  // namespace qokit::reader

@@ -58,9 +58,10 @@ RunResult ConfigureAndBuild(const fs::path& source, const fs::path& build, const
   return Exec({CMAKE_PATH, "--build", build.string(), "--target", target}, {}, std::move(env));
 }
 
-void ExpectConsumerRuns(const fs::path& dir, const std::string& first_line) {
+void ExpectConsumerRuns(const fs::path& dir, const std::string& first_line, std::vector<std::string> env) {
   const RunResult run = Exec({(dir / "consumer").string(), (dir / "consumer.obj").string(),
-                              (dir / "consumer.hlp").string()});
+                              (dir / "consumer.hlp").string()},
+                             {}, std::move(env));
   EXPECT_EQ(run.status, 0) << Describe(run);
   EXPECT_EQ(run.out, first_line + "\ntwo before 1\n[Start]\nGetting started\nFirst line of the section.\n");
 }

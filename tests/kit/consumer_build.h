@@ -25,5 +25,7 @@ RunResult ConfigureAndBuild(const std::filesystem::path& source, const std::file
                             const std::string& generator, const std::vector<std::string>& extra,
                             const std::string& target = "all", std::vector<std::string> env = {});
 
-// The consumer in `dir` prints `first_line` first and the rest as always.
-void ExpectConsumerRuns(const std::filesystem::path& dir, const std::string& first_line);
+// The consumer in `dir` prints `first_line` first and the rest as always
+// (run with the environment `env` added).
+void ExpectConsumerRuns(const std::filesystem::path& dir, const std::string& first_line,
+                        std::vector<std::string> env = {});

@@ -47,13 +47,15 @@ TEST_F(InstallTest, ComponentsHoldProgramsDevelopmentFilesAndDocumentation) {
        {"bin/qogenmsg", "bin/vexproc", "bin/vexproc-legacy", "bin/statagent", "bin/qomsgdump", "bin/vexdump",
         "bin/qostamp", "bin/qomsgpo", "bin/qomsgcheck", "bin/qomsgsig", "share/man/man1/qogenmsg.1.gz",
         "share/man/man1/qomsgdump.1.gz", "share/man/man1/qomsgcheck.1.gz", "share/man/man5/qomsg-object.5.gz",
-        "share/man/man5/qohelp.5.gz", "share/doc/qokit/copyright", "share/doc/qokit/changelog.gz"}},
+        "share/man/man5/qohelp.5.gz", "share/doc/qokit/copyright", "share/doc/qokit/changelog.gz",
+        lib + "/libqomsg.so.1", lib + "/libqohlp.so.1", lib + "/libqokit_nls.so.1", lib + "/libqokit_commutil.so.1",
+        lib + "/libqokit_agentclient.so.1"}},
       {"Development",
        {"include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h", "include/qokit/unx/qonls.h",
         "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h", "include/qokit/qoagent_segment.h",
         "include/qokit/qoagent.h", lib + "/libqomsg.a", lib + "/libqohlp.a",
-        lib + "/libqokit_nls.a", lib + "/libqokit_commutil.a", lib + "/libqokit_agentclient.a",
-        lib + "/cmake/qokit/qokitConfig.cmake", lib + "/pkgconfig/qokit.pc", "share/man/man3/qomsg.3.gz",
+        lib + "/libqokit_nls.a", lib + "/libqokit_commutil.a", lib + "/libqokit_agentclient.a", lib + "/libqomsg.so",
+        lib + "/libqohlp.so", lib + "/cmake/qokit/qokitConfig.cmake", lib + "/pkgconfig/qokit.pc", "share/man/man3/qomsg.3.gz",
         "share/man/man3/qohlp.3.gz", "share/man/man3/qoagent.3.gz", "share/doc/qokit-dev/copyright"}},
       {"Documentation", {"share/doc/qokit-doc/README.md", "share/doc/qokit-doc/examples/kit/show.c"}},
   };
@@ -65,7 +67,8 @@ TEST_F(InstallTest, ComponentsHoldProgramsDevelopmentFilesAndDocumentation) {
     ASSERT_EQ(install.status, 0) << Describe(install);
     for (const auto& other : components) {
       for (const std::string& file : other.files) {
-        EXPECT_EQ(fs::exists(alone / file), &other == &c) << file;
+        // A link name (libqomsg.so) is there even when what it names is not.
+        EXPECT_EQ(fs::exists(fs::symlink_status(alone / file)), &other == &c) << file;
         EXPECT_TRUE(fs::exists(prefix_ / file)) << file;
       }
     }
@@ -188,7 +191,26 @@ TEST_F(InstallTest, PkgConfigAndAPlainMakefileBuildAClient) {
   const RunResult built = Exec({"make", "-C", src_.string(), "CFLAGS=" QOKIT_CONSUMER_FLAGS,
                                 "LDFLAGS=" QOKIT_CONSUMER_FLAGS}, {}, {env});
   ASSERT_EQ(built.status, 0) << Describe(built);
-  ExpectConsumerRuns(src_, "Consumer sees 3 of four.");
+  // The linker takes the shared libraries, which the prefix holds outside
+  // the loader's path.
+  ExpectConsumerRuns(src_, "Consumer sees 3 of four.",
+                     {"LD_LIBRARY_PATH=" + (prefix_ / QOKIT_INSTALL_LIBDIR).string()});
+}
+
+// qokit::qomsg and the other library targets are the shared libraries when
+// the consumer sets BUILD_SHARED_LIBS, the archives otherwise.
+TEST_F(InstallTest, BuildSharedLibsChoosesTheSharedLibraries) {
+  for (const bool shared : {false, true}) {
+    SCOPED_TRACE(shared ? "shared" : "static");
+    const fs::path build = dir_ / (shared ? "shared" : "static");
+    const RunResult built =
+        Build(build, QOKIT_GENERATOR, {shared ? "-DBUILD_SHARED_LIBS=ON" : "-DBUILD_SHARED_LIBS=OFF"});
+    ASSERT_EQ(built.status, 0) << Describe(built);
+    const RunResult dynamic = Exec({"readelf", "-d", (build / "consumer").string()});
+    EXPECT_EQ(dynamic.out.find("[libqomsg.so.1]") != std::string::npos, shared) << dynamic.out;
+    EXPECT_EQ(dynamic.out.find("[libqohlp.so.1]") != std::string::npos, shared) << dynamic.out;
+    ExpectConsumerRuns(build, "Consumer sees 3 of four.");
+  }
 }
 
 // SOURCE_DATE_EPOCH fixes the compile time: two builds in different folders

@@ -8,7 +8,9 @@
 
 #include "catalog_bytes.h"
 #include "compiled_text.h"
+#include "insert_syntax.h"
 #include "qokit/qomsg.h"
+#include "signature.h"
 #include "temp_dir.h"
 
 using kittest::Block;
@@ -67,7 +69,7 @@ TEST(QomsgReader, ReadsControlBlockAndMessages) {
 
   EXPECT_EQ(qomsg_next_number(cat.p, 0), 1);
   EXPECT_EQ(qomsg_next_number(cat.p, 1), 3);
-  EXPECT_EQ(qomsg_next_number(cat.p, 3), 0);
+  EXPECT_EQ(qomsg_next_number(cat.p, 3), QOMSG_NONE);
   for (long missing : {0L, 2L, 4L, -1L, 50000L}) EXPECT_EQ(qomsg_lookup(cat.p, missing, &m), QOMSG_ERR_NOT_FOUND);
 }
 
@@ -275,7 +277,18 @@ TEST(QomsgReader, OpensFilesAndReportsMissingOnes) {
 TEST(QomsgReader, EmptyCatalogueHasNoMessages) {
   CatalogPtr cat;
   ASSERT_EQ(Open(Control(0, 0, 0, 0).bytes, cat), QOMSG_OK);
-  EXPECT_EQ(qomsg_next_number(cat.p, 0), 0);
+  EXPECT_EQ(qomsg_next_number(cat.p, 0), QOMSG_NONE);
+}
+
+// The open passes a "%" and a letter without judging it, and a signature
+// entry of that form without parsing it: printf must read every such pair as
+// the conversion of its recorded type.
+TEST(QomsgReader, EveryLetterAloneIsASoundConversionAndItsOwnSignature) {
+  for (const char letter : qokit::format::kConversionLetters) {
+    const std::string conversion = {'%', letter};
+    EXPECT_EQ(qokit::format::Judge(conversion), qokit::format::Verdict::kSound) << conversion;
+    EXPECT_EQ(qokit::format::SignatureEntry(conversion), conversion);
+  }
 }
 
 TEST(QomsgReader, IndexCrossesIntoASecondBlockAtMessage33) {

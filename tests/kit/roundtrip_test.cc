@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "message_source.h"
+#include "printf_oracle.h"
 #include "qokit/qohlp.h"
 #include "qokit/qomsg.h"
 #include "run_program.h"
@@ -63,6 +64,10 @@ void CheckCatalogue(const TempDir& dir, const std::vector<std::string>& sources)
     const int n = qomsg_format_args(cat.p, e.number, buf.data(), buf.size(), want.args.data(), want.args.size());
     ASSERT_EQ(n, static_cast<int>(want.text.size()));
     ASSERT_EQ(std::string(buf.data()), want.text);
+    // The same through the variadic call, which reads its arguments as printf does.
+    std::string through_varargs;
+    ASSERT_EQ(oracle::VariadicFormat(cat.p, e.number, want.args, through_varargs), n);
+    ASSERT_EQ(through_varargs, want.text);
     qomsg_message m;
     ASSERT_EQ(qomsg_lookup(cat.p, e.number, &m), QOMSG_OK);
     ASSERT_EQ(m.response, e.response);

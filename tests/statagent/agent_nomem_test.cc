@@ -8,49 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <functional>
-#include <new>
 
-namespace {
-
-std::atomic<long> live{0};        // allocations not yet freed
-std::atomic<long> failAfter{-1};  // allocations that succeed before one fails; -1: none fails
-
-void* Allocate(std::size_t size) {
-  if (failAfter.load() >= 0 && failAfter.fetch_sub(1) == 0) throw std::bad_alloc();
-  void* memory = std::malloc(size == 0 ? 1 : size);
-  if (memory == nullptr) throw std::bad_alloc();
-  ++live;
-  return memory;
-}
-
-void Free(void* memory) noexcept {
-  if (memory == nullptr) return;
-  --live;
-  std::free(memory);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* memory) noexcept { Free(memory); }
-void operator delete[](void* memory) noexcept { Free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { Free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { Free(memory); }
+#include "failing_allocator.h"
 
 namespace {
 
@@ -64,18 +25,18 @@ void FailEachAllocationUntilItOpens(const std::function<int()>& open,
                                     const std::function<int()>& close) {
   for (long n = 0;; ++n) {
     ASSERT_LT(n, 100) << "never opened";
-    const long before = live.load();
-    failAfter = n;
+    const long before = failing_allocator::Live();
+    failing_allocator::FailAfter(n);
     const int result = open();
-    failAfter = -1;
+    failing_allocator::FailAfter(-1);
     if (result == QOAGENT_OK) {
       EXPECT_GT(n, 0) << "nothing was allocated";
       EXPECT_EQ(close(), QOAGENT_OK);
-      EXPECT_EQ(live.load(), before) << "close left allocations";
+      EXPECT_EQ(failing_allocator::Live(), before) << "close left allocations";
       return;
     }
     EXPECT_EQ(result, QOAGENT_ERR_NOMEM) << "allocation " << n;
-    EXPECT_EQ(live.load(), before) << "allocation " << n << " failed and left allocations";
+    EXPECT_EQ(failing_allocator::Live(), before) << "allocation " << n << " failed and left allocations";
     EXPECT_TRUE(NoChildLeft()) << "allocation " << n;
   }
 }
@@ -102,7 +63,7 @@ TEST(AgentNoMemoryTest, RequestsAllocateNothing) {
   ASSERT_EQ(qoagent_pool_open(&options, 2, &pool), QOAGENT_OK);
   qoagent_reply reply = {};
   qoagent_ticket ticket = {};
-  failAfter = 0;
+  failing_allocator::FailAfter(0);
   const int results[] = {
       qoagent_request(client, QOAGENT_REQUEST_LSTAT, "/", &reply),
       qoagent_send(client, QOAGENT_REQUEST_STAT, "relative"),
@@ -112,7 +73,7 @@ TEST(AgentNoMemoryTest, RequestsAllocateNothing) {
       qoagent_pool_post(pool, QOAGENT_REQUEST_LSTAT, "/", &ticket),
       qoagent_pool_collect(pool, &ticket, &reply),
   };
-  failAfter = -1;
+  failing_allocator::FailAfter(-1);
   for (const int result : results) EXPECT_EQ(result, QOAGENT_OK) << qoagent_strerror(result);
   EXPECT_EQ(qoagent_pool_close(pool), QOAGENT_OK);
   EXPECT_EQ(qoagent_close(client), QOAGENT_OK);

@@ -39,14 +39,10 @@ std::vector<int> PrintfArgumentTypes(const std::string& format) {
   return types;
 }
 
-int Snprintf(const std::string& format, const std::vector<qomsg_arg>& args, std::string& out) {
-  std::vector<ffi_type*> types = {&ffi_type_pointer, &ffi_type_ulong, &ffi_type_pointer};
-  std::vector<void*> values;
-  std::vector<char> buffer(4096);
-  char* buf = buffer.data();
-  unsigned long size = buffer.size();
-  const char* fmt = format.c_str();
-  values = {&buf, &size, &fmt};
+namespace {
+
+// Each argument passed as its own C type after a call's fixed ones.
+void AddVariadic(const std::vector<qomsg_arg>& args, std::vector<ffi_type*>& types, std::vector<void*>& values) {
   for (const qomsg_arg& a : args) {
     switch (a.type) {
       case QOMSG_ARG_INT: types.push_back(&ffi_type_sint); break;
@@ -56,14 +52,31 @@ int Snprintf(const std::string& format, const std::vector<qomsg_arg>& args, std:
     }
     values.push_back(const_cast<void*>(static_cast<const void*>(&a.v)));
   }
+}
+
+// Calls a formatting function whose fixed arguments are `before`, then
+// (char* buf, size_t size), then `after`, with a buffer large enough for the
+// whole text, and each of `args` as its own C type.
+int CallIntoBuffer(void (*function)(), std::vector<ffi_type*> types, std::vector<void*> values,
+                   const std::vector<ffi_type*>& after_types, const std::vector<void*>& after_values,
+                   const std::vector<qomsg_arg>& args, std::string& out) {
+  std::vector<char> buffer(4096);
+  char* buf = buffer.data();
+  unsigned long size = buffer.size();
+  types.insert(types.end(), {&ffi_type_pointer, &ffi_type_ulong});
+  values.insert(values.end(), {&buf, &size});
+  types.insert(types.end(), after_types.begin(), after_types.end());
+  values.insert(values.end(), after_values.begin(), after_values.end());
+  const auto fixed = static_cast<unsigned>(types.size());
+  AddVariadic(args, types, values);
   ffi_cif cif;
-  if (ffi_prep_cif_var(&cif, FFI_DEFAULT_ABI, 3, static_cast<unsigned>(types.size()), &ffi_type_sint,
+  if (ffi_prep_cif_var(&cif, FFI_DEFAULT_ABI, fixed, static_cast<unsigned>(types.size()), &ffi_type_sint,
                        types.data()) != FFI_OK) {
     return -1;
   }
   ffi_arg result = 0;
   for (;;) {
-    ffi_call(&cif, FFI_FN(std::snprintf), &result, values.data());
+    ffi_call(&cif, function, &result, values.data());
     const int n = static_cast<int>(result);
     if (n < 0 || static_cast<unsigned long>(n) < size) {
       out.assign(buf, n < 0 ? 0 : static_cast<std::size_t>(n));
@@ -73,6 +86,18 @@ int Snprintf(const std::string& format, const std::vector<qomsg_arg>& args, std:
     buf = buffer.data();
     size = buffer.size();
   }
+}
+
+}  // namespace
+
+int Snprintf(const std::string& format, const std::vector<qomsg_arg>& args, std::string& out) {
+  const char* fmt = format.c_str();
+  return CallIntoBuffer(FFI_FN(std::snprintf), {}, {}, {&ffi_type_pointer}, {&fmt}, args, out);
+}
+
+int VariadicFormat(const qomsg_catalog* catalog, long number, const std::vector<qomsg_arg>& args, std::string& out) {
+  return CallIntoBuffer(FFI_FN(qomsg_format), {&ffi_type_pointer, &ffi_type_slong}, {&catalog, &number}, {}, {},
+                        args, out);
 }
 
 std::string PositionalFormat(const std::vector<std::string_view>& pieces, const std::vector<PlacedInsert>& inserts) {

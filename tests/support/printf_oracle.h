@@ -23,6 +23,10 @@ std::vector<int> PrintfArgumentTypes(const std::string& format);
 // C type; the result and the text it wrote (the whole text when it fits).
 int Snprintf(const std::string& format, const std::vector<qomsg_arg>& args, std::string& out);
 
+// qomsg_format(catalog, number, buf, size, args...) with each argument passed
+// as its own C type, a real variadic call; the result and the text.
+int VariadicFormat(const qomsg_catalog* catalog, long number, const std::vector<qomsg_arg>& args, std::string& out);
+
 // The positional printf format of literal pieces (printf text, N+1 of
 // them) around inserts given in text order as argument number and
 // conversion; the arguments are in argument order, each insert's stars

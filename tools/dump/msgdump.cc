@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "compiled_text.h"
 #include "diagnostics.h"
 #include "source_text.h"
 #include "tool_messages.h"
@@ -11,8 +12,7 @@ namespace qokit::dump {
 namespace {
 
 // The text with "@n" before each insert, still unescaped.
-std::string SourceText(const qokit::reader::Message& message) {
-  const qokit::reader::CompiledText& text = message.text;
+std::string SourceText(const qokit::reader::CompiledText& text) {
   std::string source;
   for (std::size_t i = 0; i < text.pieces.size(); ++i) {
     source += text.pieces[i];
@@ -37,16 +37,22 @@ void WriteSourceHeading(std::FILE* out, const qomsg_info& info) {
 bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<long, std::string>& names,
                         std::FILE* out, std::FILE* err) {
   bool faithful = true;
-  WriteSourceHeading(out, catalog.info());
+  WriteSourceHeading(out, catalog.Info());
   std::string line;
-  for (const qokit::reader::Message& m : catalog.messages()) {
+  for (long number = format::NextMessageNumber(catalog.image(), 0); number > 0;
+       number = format::NextMessageNumber(catalog.image(), number)) {
+    format::MessageView m;
+    qokit::reader::CompiledText text;
+    std::string why;
+    // The catalogue's open checked every text, so each reads back.
+    if (!catalog.Find(number, m) || !format::ReadCompiledForm(m.compiled, text, why)) return false;
     const auto named = names.find(m.number);
     const std::string symbol = named != names.end() ? named->second : "MSG_" + std::to_string(m.number);
-    if (m.response.find(']') != std::string::npos) {
+    if (m.response.find(']') != std::string_view::npos) {
       cli::SayResponseHoldsBracket(err, m.number);
       faithful = false;
     }
-    for (const std::string_view piece : m.text.pieces) {
+    for (const std::string_view piece : text.pieces) {
       if (piece.find('@') != std::string_view::npos) {
         cli::SayLiteralAt(err, m.number);
         faithful = false;
@@ -54,7 +60,7 @@ bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<lo
       }
     }
     line.clear();
-    (void)format::AppendSourceEntry(line, {m.number, m.severity % 8, symbol, m.response, SourceText(m)},
+    (void)format::AppendSourceEntry(line, {m.number, m.severity % 8, symbol, m.response, SourceText(text)},
                                     format::TextLayout::kLineFeeds);
     std::fputs(line.c_str(), out);
   }

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "catalog.h"
 #include "command_line.h"
@@ -42,15 +43,15 @@ int main(int argc, char** argv) {
     qokit::cli::SayCannotReadSymbolFile(symfile);
     return 1;
   }
-  std::string bytes;
+  qokit::io::OwnedBytes bytes;
   if (!qokit::io::ReadWholeFile(objfile, bytes, qokit::reader::kMaxFileSize)) {
     qokit::cli::SayCannotRead(tool.name, objfile);
     return 1;
   }
   qokit::reader::Catalog catalog;
-  std::string why;
-  if (const int rc = catalog.Load(bytes, why); rc != QOMSG_OK) {
-    qokit::cli::SayCannotLoad(objfile, qomsg_strerror(rc), why.c_str());
+  char why[256];
+  if (const int rc = catalog.Load(std::move(bytes), why, sizeof why); rc != QOMSG_OK) {
+    qokit::cli::SayCannotLoad(objfile, qomsg_strerror(rc), why);
     return 1;
   }
   const bool faithful = qokit::dump::WriteMessageSource(catalog, names, stdout, stderr);

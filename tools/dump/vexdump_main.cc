@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   if (const int status = qokit::cli::ParseOneOperand(tool, options, argc, argv, path); status >= 0) return status;
 
   std::string bytes;
-  if (!qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxFileSize)) {
+  if (!qokit::io::ReadWholeFile(path, bytes, qokit::reader::kMaxHelpFileSize)) {
     qokit::cli::SayCannotRead(tool.name, path);
     return 1;
   }

@@ -135,7 +135,7 @@ bool DecodePoFile(std::string& text, const std::string& charset, Utf8Converter& 
   }
   decoding.bytes = &converter;
   decoding.escape.clear();
-  if (!converter.Convert("\\", decoding.escape, bad) || decoding.escape.empty()) decoding.escape = "\\";
+  if (!converter.Convert("\\", decoding.escape, bad) || decoding.escape.empty()) decoding.escape.assign(1, '\\');
   return true;
 }
 
