@@ -31,8 +31,7 @@ class ByteSet {
  private:
   std::array<bool, 256> in_{};
 };
-constexpr ByteSet kIsFlag(kFlags), kIsIntegerLetter(kIntegerLetters), kIsFloatLetter(kFloatLetters),
-    kIsConversionLetter(kConversionLetters);
+constexpr ByteSet kIsFlag(kFlags), kIsIntegerLetter(kIntegerLetters), kIsFloatLetter(kFloatLetters);
 
 const char* FindByte(const char* text, int byte) { return std::strchr(text, byte); }
 const char* FindAny(const char* text, const char* set) { return std::strpbrk(text, set); }
@@ -178,7 +177,7 @@ bool ParsePrintf(std::string_view conversion, Conversion& out) {
   out.length_text = conversion.substr(length_start, i - length_start);
   if (i + 1 != conversion.size()) return false;
   out.letter = conversion[i];
-  return kIsConversionLetter(out.letter) && LengthFits(out.letter, out.length);
+  return kIsConversionLetter[static_cast<unsigned char>(out.letter)] && LengthFits(out.letter, out.length);
 }
 
 int TypeCode(std::string_view conversion) {
