@@ -9,6 +9,7 @@
 // string); a long text is split into strings that the parser joins again.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,10 @@ struct SourceEntryText {
   std::string_view symbol;
   std::string_view response;
   std::string_view text;
+  // A plural message: its forms in its rule's order (text is then unused),
+  // and the count argument its "{@k}" names (0: none written).
+  std::span<const std::string> forms;
+  int count = 0;
 };
 
 enum class TextLayout {
@@ -39,7 +44,8 @@ enum class TextLayout {
 // when it has one, else the byte itself.
 void AppendSourceEscaped(std::string& out, char c);
 
-// Appends the entry and its line end. False when the response holds a "]",
+// Appends the entry and its line end; a plural message's forms are joined
+// by "|", each after the first on a line of its own. False when the response holds a "]",
 // which ends a response in the source; the entry is then written anyway.
 [[nodiscard]] bool AppendSourceEntry(std::string& out, const SourceEntryText& entry, TextLayout layout);
 

@@ -1,5 +1,6 @@
 #include "source_entries.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -21,7 +22,7 @@ int VisitSourceEntries(std::span<const char* const> names, const std::function<v
     MessageRecord record;
     while ((result = ReadMessage(record)) == 0) {
       SourceEntry entry{record.msgNum, record.severity, record.symbol, record.text, record.response, record.srcIndex,
-                        record.line};
+                        record.line, {}, 0};
       visit(entry);
     }
     result = result < 0 ? 0 : 1;
@@ -42,15 +43,19 @@ SourceEntryFault FindSourceEntryFault(const SourceEntry& entry) {
       entry.response.find_first_of(std::string_view("]\0", 2)) != std::string::npos) {
     return SourceEntryFault::kResponse;
   }
-  if (entry.text.size() > static_cast<std::size_t>(kMaxTextLen) || entry.text.find('\0') != std::string::npos) {
+  const auto bad_text = [](const std::string& text) {
+    return text.size() > static_cast<std::size_t>(kMaxTextLen) || text.find('\0') != std::string::npos;
+  };
+  if (entry.forms.empty() ? bad_text(entry.text) : std::any_of(entry.forms.begin(), entry.forms.end(), bad_text)) {
     return SourceEntryFault::kText;
   }
   return SourceEntryFault::kNone;
 }
 
 bool AppendSourceEntry(std::string& out, const SourceEntry& entry) {
-  return format::AppendSourceEntry(out, {entry.number, entry.severity, entry.symbol, entry.response, entry.text},
-                                   format::TextLayout::kWrapped);
+  return format::AppendSourceEntry(
+      out, {entry.number, entry.severity, entry.symbol, entry.response, entry.text, entry.forms, entry.count},
+      format::TextLayout::kWrapped);
 }
 
 }  // namespace qokit::msgcomp

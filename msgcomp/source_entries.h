@@ -20,6 +20,10 @@ struct SourceEntry {
   std::string response;
   int32_t source = 0;    // index of the source file the entry begins in
   long line = 0;
+  // A plural message: its forms in the order of the catalogue's rule (text
+  // is then unused), and the count argument its "{@k}" names (0: none).
+  std::vector<std::string> forms;
+  int count = 0;
 };
 
 // Reads every entry of the sources, taken as one stream as the compiler

@@ -60,7 +60,7 @@ bool WriteMessageSource(const qokit::reader::Catalog& catalog, const std::map<lo
       }
     }
     line.clear();
-    (void)format::AppendSourceEntry(line, {m.number, m.severity % 8, symbol, m.response, SourceText(text)},
+    (void)format::AppendSourceEntry(line, {m.number, m.severity % 8, symbol, m.response, SourceText(text), {}, 0},
                                     format::TextLayout::kLineFeeds);
     std::fputs(line.c_str(), out);
   }

@@ -20,7 +20,8 @@ std::string FactsComment(const msgcomp::SourceEntry& source) {
 
 }  // namespace
 
-bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, PoEntry& entry, FormatError& error) {
+bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, const PluralRuleOf& rule,
+              PoEntry& entry, FormatError& error) {
   entry = PoEntry{};
   entry.extracted.push_back(FactsComment(source));
   entry.references.push_back(std::string(file).append(1, ':').append(std::to_string(source.line)));
@@ -29,6 +30,15 @@ bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool 
   if (source.number == 0) {
     entry.flags.emplace_back("no-c-format");
     entry.msgid = source.text;
+  } else if (!source.forms.empty()) {
+    entry.flags.emplace_back("c-format");
+    PluralBase plural;
+    if (!PluralOfBase(source.forms, source.count, rule, plural, error)) return false;
+    entry.msgid = std::move(plural.msgid);
+    entry.has_plural = true;
+    entry.msgid_plural = std::move(plural.msgid_plural);
+    entry.msgstr = with_text ? std::move(plural.msgstr) : std::vector<std::string>(2);
+    return true;
   } else {
     entry.flags.emplace_back("c-format");
     Signature signature;

@@ -20,6 +20,7 @@
 
 #include "po_file.h"
 #include "po_format.h"
+#include "po_plural.h"
 #include "source_entries.h"
 
 namespace qokit::po {
@@ -34,9 +35,12 @@ struct EntryFacts {
 };
 
 // The entry of a source entry, msgstr empty (a template) or the text
-// itself; false with the fault when a message text cannot be mapped.
-[[nodiscard]] bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, PoEntry& entry,
-                            FormatError& error);
+// itself; false with the fault when a message text cannot be mapped (kNone:
+// a plural message has not as many forms as `rule`, the sources' rule). A
+// plural message is a plural entry (po_plural.h); a template has two empty
+// msgstr for it, as gettext's templates have.
+[[nodiscard]] bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text,
+                            const PluralRuleOf& rule, PoEntry& entry, FormatError& error);
 
 // The facts of an entry's comment; false when it has none or it is malformed.
 [[nodiscard]] bool ReadFacts(const PoEntry& entry, EntryFacts& facts);
