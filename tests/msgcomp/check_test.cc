@@ -47,14 +47,14 @@ TEST(Lint, NamesEverySyntaxErrorAtItsEntry) {
       {{"1 E A \"" + std::string(1025, '1') + "\""}, "a.msg:1: error: A: text longer than 1024 bytes\n"},
       {{"1 E A [12345678] \"a\""}, "a.msg:1: error: A: response longer than 7 bytes\n"},
       {{"1 E A \"a\" x"},
-       "a.msg:1: error: A: expected another string or the next entry's number after the text, found 'x'\n"},
+       "a.msg:1: error: A: expected another string, '|' or the next entry's number after the text, found 'x'\n"},
       {{"1 E A"}, "a.msg:1: error: the sources end before the entry is complete\n"},
       {{"1 E A \"abc\n\n"}, "a.msg:1: error: A: the sources end inside a string or response (at line 3)\n"},
       {{"1 E A \"a\"\n\n/* open\n"}, "a.msg:1: error: A: the sources end inside a comment (at line 3)\n"},
       {{"/* open"}, "a.msg:1: error: the sources end inside a comment\n"},
       // The byte that broke an entry may stand in the next source.
       {{"1 E A \"a", "b\" x"},
-       "a.msg:1: error: A: expected another string or the next entry's number after the text, found 'x' (at "
+       "a.msg:1: error: A: expected another string, '|' or the next entry's number after the text, found 'x' (at "
        "b.msg:1)\n"},
   });
 }
