@@ -32,15 +32,6 @@ FormArguments ScanForm(const char* text) {
   return shown;
 }
 
-// A conversion that passes a count: d, i, o, u, x or X of an int or a long.
-bool IsCountConversion(std::string_view conversion) {
-  format::Conversion c;
-  if (!format::ParsePrintf(conversion, c)) return false;
-  const bool length = c.length == format::Length::kNone || c.length == format::Length::kH ||
-                      c.length == format::Length::kL;
-  return length && std::string_view("diouxX").find(c.letter) != std::string_view::npos;
-}
-
 int Stars(std::string_view conversion) { return static_cast<int>(std::count(conversion.begin(), conversion.end(), '*')); }
 
 PluralFault FaultAt(const MessageRecord& entry, PluralFault::Kind kind) {
@@ -262,6 +253,14 @@ int CheckPluralCatalogue(const std::vector<PluralMessage>& messages, int32_t hig
     faults += Report(fault);
   }
   return faults == 0 ? 0 : 1;
+}
+
+bool IsCountConversion(std::string_view conversion) {
+  format::Conversion c;
+  if (!format::ParsePrintf(conversion, c)) return false;
+  const bool length = c.length == format::Length::kNone || c.length == format::Length::kH ||
+                      c.length == format::Length::kL;
+  return length && std::string_view("diouxX").find(c.letter) != std::string_view::npos;
 }
 
 }  // namespace qokit::msgcomp

@@ -93,6 +93,10 @@ std::string PluralFaultText(const PluralFault& fault);
 // faults reported.
 [[nodiscard]] int CheckPluralCatalogue(const std::vector<PluralMessage>& messages, int32_t highest);
 
+// Whether a conversion can pass a count: d, i, o, u, x or X of an int or a
+// long (the PO tool finds a message's count by it too).
+bool IsCountConversion(std::string_view conversion);
+
 // Reports a fault as CheckPluralEntry reports them.
 void ReportPluralFault(const PluralFault& fault);
 

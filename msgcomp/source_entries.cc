@@ -22,7 +22,8 @@ int VisitSourceEntries(std::span<const char* const> names, const std::function<v
     MessageRecord record;
     while ((result = ReadMessage(record)) == 0) {
       SourceEntry entry{record.msgNum, record.severity, record.symbol, record.text, record.response, record.srcIndex,
-                        record.line, {}, 0};
+                        record.line, {}, state.plural.countArgument};
+      for (int f = 0; f < state.plural.count; ++f) entry.forms.emplace_back(state.plural.text[static_cast<std::size_t>(f)].data());
       visit(entry);
     }
     result = result < 0 ? 0 : 1;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "source_reader.h"
+#include "insert_syntax.h"
 #include "utf8.h"
 
 namespace qokit::po {
@@ -14,6 +15,7 @@ namespace {
 std::string FactsComment(const msgcomp::SourceEntry& source) {
   std::string comment(kFactsPrefix);
   comment.append(std::to_string(source.number)).append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
+  if (source.count > 0) comment.append(", count ").append(std::to_string(source.count));
   if (!source.response.empty()) comment.append(", response \"").append(EscapePo(source.response)).append(1, '"');
   return comment;
 }
@@ -61,7 +63,14 @@ bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {
     facts.number = static_cast<int32_t>(number);
     facts.severity = static_cast<int32_t>(letter - msgcomp::kSeverityLetters);
     facts.response.clear();
+    facts.count = 0;
     ++p;
+    if (std::strncmp(p, ", count ", 8) == 0) {
+      const long count = std::strtol(p + 8, &end, 10);
+      if (end == p + 8 || count < 1 || count > format::kMaxArgumentNumber) return false;
+      facts.count = static_cast<int>(count);
+      p = end;
+    }
     if (*p == '\0') return true;
     if (std::strncmp(p, ", response ", 11) != 0) return false;
     // The response is a C string: read it with the PO reader.

@@ -1,6 +1,7 @@
 // One message of a source as a PO entry, and the entry's facts read back.
 //
 //   #. qomsg: number 7, severity K, response "Yes"
+//   #. qomsg: number 8, severity I, count 2   (a plural message's {@2})
 //   #: client.msg:18
 //   #, c-format
 //   msgctxt "SESS_PASSWORD"
@@ -31,6 +32,7 @@ inline constexpr char kFactsPrefix[] = "qomsg: number ";
 struct EntryFacts {
   int32_t number = 0;
   int32_t severity = 0;
+  int count = 0;  // a plural message's count argument named with {@k}; 0: none named
   std::string response;
 };
 

@@ -58,7 +58,7 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
   BasePlurals plurals;
   std::string why;
   if (!ReadBasePlurals(sources, plurals, why)) {
-    if (!why.empty()) SayBadPluralRule(Where{sources[0], 0, kPluralFormsSymbol}, why.c_str());
+    if (!why.empty()) SayBadPluralRule(Where{sources[0], 0, msgcomp::kPluralFormsMeta}, why.c_str());
     return 1;
   }
   WritePoEntry(out, HeaderEntry(pot, plurals));
@@ -86,7 +86,7 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
       return;
     }
     // The catalogue's language and rule are the header's.
-    if (source.number == 0 && (source.symbol == kPluralFormsSymbol || source.symbol == kLanguageSymbol)) return;
+    if (source.number == 0 && (source.symbol == msgcomp::kPluralFormsMeta || source.symbol == msgcomp::kLanguageMeta)) return;
     FormatError error;
     if (!EntryFor(source, file, !pot, plurals.rule, entry, error)) {
       if (error.fault == FormatFault::kNone) {

@@ -458,13 +458,13 @@ class Importer {
 
 // The translation's own plural rule, as the meta-symbol that names it.
 bool AppendPluralForms(std::string& out, const PluralRuleOf& rule) {
-  const msgcomp::SourceEntry meta{0, 4 /* I */, kPluralFormsSymbol, rule.plural_forms, "", 0, 0, {}, 0};
+  const msgcomp::SourceEntry meta{0, 4 /* I */, msgcomp::kPluralFormsMeta, rule.plural_forms, "", 0, 0, {}, 0};
   return msgcomp::AppendSourceEntry(out, meta);
 }
 
 // The base's own language and rule are not the translation's.
 bool IsLanguageFact(const msgcomp::SourceEntry& source) {
-  return source.number == 0 && (source.symbol == kPluralFormsSymbol || source.symbol == kLanguageSymbol);
+  return source.number == 0 && (source.symbol == msgcomp::kPluralFormsMeta || source.symbol == msgcomp::kLanguageMeta);
 }
 
 // Base mode: the base sources give every message and its facts; they are
@@ -474,7 +474,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
   BasePlurals plurals;
   std::string why;
   if (!ReadBasePlurals(base, plurals, why)) {
-    if (!why.empty()) SayBadPluralRule(Where{base[0], 0, kPluralFormsSymbol}, why.c_str());
+    if (!why.empty()) SayBadPluralRule(Where{base[0], 0, msgcomp::kPluralFormsMeta}, why.c_str());
     return false;
   }
   importer.WriteHead(out);
@@ -536,7 +536,7 @@ bool ImportAlone(Importer& importer, std::string& out) {
   importer.WriteHead(out);
   PluralRuleOf english;
   std::string why;
-  if (!RuleOfText(kEnglishPluralForms, english, why)) return false;
+  if (!RuleOfText(msgcomp::kDefaultPluralForms, english, why)) return false;
   if (importer.any_plural() && !AppendPluralForms(out, importer.rule(english))) return false;
   importer.ReportMsgidEntries();
   importer.ForEachSymbolEntry([&](const PoEntry& entry) {
@@ -547,8 +547,9 @@ bool ImportAlone(Importer& importer, std::string& out) {
       importer.Fail();
       return;
     }
-    msgcomp::SourceEntry source{facts.number, facts.severity, entry.context, entry.msgid, facts.response, 0, 0, {}, 0};
-    if (facts.number == 0 && (entry.context == kPluralFormsSymbol || entry.context == kLanguageSymbol)) return;
+    msgcomp::SourceEntry source{facts.number, facts.severity, entry.context, entry.msgid, facts.response, 0, 0, {},
+                                facts.count};
+    if (facts.number == 0 && (entry.context == msgcomp::kPluralFormsMeta || entry.context == msgcomp::kLanguageMeta)) return;
     Signature signature;
     if (entry.has_plural && facts.number != 0) {
       // msgid and msgid_plural are the base's forms for 1 and for most
@@ -558,8 +559,9 @@ bool ImportAlone(Importer& importer, std::string& out) {
       FormatError error;
       if (!SignatureOfPo(entry.msgid_plural, signature, error) ||
           !PoToSource(entry.msgid_plural, signature, base_forms[1], error) ||
-          !PoToSource(entry.msgid, signature, base_forms[0], error, std::max(CountArgument(signature), 0)) ||
-          !PluralOfBase(base_forms, 0, english, plural, error)) {
+          !PoToSource(entry.msgid, signature, base_forms[0], error,
+                      facts.count > 0 ? facts.count : std::max(CountArgument(signature), 0)) ||
+          !PluralOfBase(base_forms, facts.count, english, plural, error)) {
         SayMsgidFault(at, error);
         importer.Fail();
         return;

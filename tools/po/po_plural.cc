@@ -29,13 +29,13 @@ bool ReadBasePlurals(std::span<const char* const> sources, BasePlurals& out, std
   const int read = msgcomp::VisitSourceEntries(sources, [&](msgcomp::SourceEntry& entry) {
     if (!entry.forms.empty()) out.any = true;
     if (entry.number != 0) return;
-    if (entry.symbol == kPluralFormsSymbol) plural_forms = entry.text;
-    if (entry.symbol == kLanguageSymbol) out.language = entry.text;
+    if (entry.symbol == msgcomp::kPluralFormsMeta) plural_forms = entry.text;
+    if (entry.symbol == msgcomp::kLanguageMeta) out.language = entry.text;
   });
   if (read != 0) return false;
   if (plural_forms.empty()) {
     const format::PluralTableRow* row = format::FindPluralRule(out.language);
-    plural_forms = row != nullptr ? row->plural_forms : kEnglishPluralForms;
+    plural_forms = row != nullptr ? row->plural_forms : msgcomp::kDefaultPluralForms;
   }
   return RuleOfText(plural_forms, out.rule, why);
 }
@@ -61,12 +61,7 @@ bool PluralOfBase(const std::vector<std::string>& forms, int named_count, const 
 int CountArgument(const Signature& signature) {
   int count = 0;
   for (std::size_t a = 0; a < signature.size(); ++a) {
-    const std::string& c = signature[a].conversion;
-    // An integer conversion of an int or a long: %d %i %o %u %x %X with h, l or no length.
-    const bool integer = !c.empty() && std::string_view("diouxX").find(c.back()) != std::string_view::npos &&
-                         c.find("hh") == std::string::npos && c.find("ll") == std::string::npos &&
-                         c.find_first_of("jztLq") == std::string::npos;
-    if (!integer) continue;
+    if (!msgcomp::IsCountConversion(signature[a].conversion)) continue;
     if (count != 0) return -1;
     count = static_cast<int>(a) + 1;
   }

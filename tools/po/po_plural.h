@@ -12,25 +12,18 @@
 #include <vector>
 
 #include "plural_layout.h"
+#include "plural_messages.h"
 #include "plural_rule.h"
 #include "po_file.h"
 #include "po_format.h"
 
 namespace qokit::po {
 
-// What gettext assumes of a program's own msgid and msgid_plural, and of a
-// source that names no rule.
-inline constexpr char kEnglishPluralForms[] = "nplurals=2; plural=(n != 1);";
-
 struct PluralRuleOf {
   std::string plural_forms;  // empty when the file names none
   format::PluralRule rule;
   format::PluralFacts facts;
 };
-
-// The meta-symbols that name a catalogue's plural rule and its language.
-inline constexpr char kPluralFormsSymbol[] = "PLURALFORMS";
-inline constexpr char kLanguageSymbol[] = "LANGUAGE";
 
 // The rule of a PO file: its header's Plural-Forms, else the built-in rule
 // of its Language. True with an empty plural_forms when it has neither;
