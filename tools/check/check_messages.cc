@@ -295,6 +295,18 @@ void SayArgumentStars(Findings& out, const Where& where, int argument, int stars
           PlaceText(base).c_str());
 }
 
+void SayPluralDiffers(Findings& out, const Where& where, bool plural, const Where& base) {
+  out.Add(Severity::kError, Topic::kTranslation, where, plural ? "plural here, not in the base (%s)"
+                                                               : "not plural here, plural in the base (%s)",
+          PlaceText(base).c_str());
+}
+
+void SayCountDiffers(Findings& out, const Where& where, int count, int baseCount, const Where& base) {
+  const auto name = [](int k) { return k == 0 ? std::string("no argument") : "argument " + std::to_string(k); };
+  out.Add(Severity::kError, Topic::kTranslation, where, "the count is %s here, %s in the base (%s)", name(count).c_str(),
+          name(baseCount).c_str(), PlaceText(base).c_str());
+}
+
 void SaySeverityDiffers(Findings& out, const Where& where, int severity, int baseSeverity, const Where& base) {
   out.Add(Severity::kWarning, Topic::kTranslation, where, "severity %c here, %c in the base (%s)", SeverityLetter(severity),
           SeverityLetter(baseSeverity), PlaceText(base).c_str());

@@ -91,6 +91,8 @@ void SaySymbolDiffers(Findings& out, const Where& where, int32_t number, const W
 void SayArgumentCount(Findings& out, const Where& where, int count, int baseCount, const Where& base);
 void SayArgumentType(Findings& out, const Where& where, int argument, int type, int baseType, const Where& base);
 void SayArgumentStars(Findings& out, const Where& where, int argument, int stars, int baseStars, const Where& base);
+void SayPluralDiffers(Findings& out, const Where& where, bool plural, const Where& base);
+void SayCountDiffers(Findings& out, const Where& where, int count, int baseCount, const Where& base);
 void SaySeverityDiffers(Findings& out, const Where& where, int severity, int baseSeverity, const Where& base);
 void SayResponseDiffers(Findings& out, const Where& where, std::string_view response, std::string_view baseResponse,
                         const Where& base);

@@ -61,6 +61,13 @@ void CompareMessage(const CheckedMessage& t, const Where& here, const CheckedMes
           break;
       }
     }
+    // A client formats a plural message with its count: the count must be the
+    // same argument on both sides, though the number of forms is each language's.
+    if ((t.forms > 0) != (b.forms > 0)) {
+      SayPluralDiffers(out, here, t.forms > 0, there);
+    } else if (t.forms > 0 && t.countArgument != b.countArgument) {
+      SayCountDiffers(out, here, t.countArgument, b.countArgument, there);
+    }
   }
   if (t.severity != b.severity) SaySeverityDiffers(out, here, t.severity, b.severity, there);
   if (t.response != b.response) SayResponseDiffers(out, here, t.response, b.response, there);
