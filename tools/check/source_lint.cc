@@ -265,6 +265,10 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   int32_t highest = 0;
   for (const CheckedMessage& m : result.messages) highest = std::max(highest, m.number);
   if (any) (void)msgcomp::CheckPluralCatalogue(result.plurals, highest);
+  format::PluralRule rule;
+  std::string rule_text;
+  msgcomp::PluralFault unused;
+  if (msgcomp::CatalogueRule(rule, rule_text, unused)) result.pluralForms = rule.forms();
   CheckCatalogueSize(out, result, blocks);
   result.maxInserts = st.maxInserts;
   return true;

@@ -41,6 +41,9 @@ struct LintResult {
   std::vector<msgcomp::PluralMessage> plurals;  // the plural messages that passed their own checks
   std::vector<std::string> brokenSymbols;  // symbols of entries refused by a syntax error
   int maxInserts = 0;
+  // The forms of the catalogue's plural rule (0 when its rule is refused):
+  // with one form (Japanese) a plural message of the base is an ordinary one.
+  int pluralForms = 0;
 };
 
 // Bytes a text may take so that a translation still fits: each ASCII letter

@@ -1,6 +1,8 @@
 #include "po_format.h"
 
 #include <algorithm>
+#include <cinttypes>
+#include <utility>
 
 #include "insert_syntax.h"
 
@@ -308,6 +310,35 @@ bool FormToPo(const std::string& text, const Signature& signature, std::string& 
   }
   format.append(rest);
   return true;
+}
+
+std::string ResolveSystemConversions(std::string_view format) {
+  // Each macro's name after "PRI" and its expansion on this system.
+  static constexpr std::pair<std::string_view, std::string_view> kMacros[] = {
+#define QOKIT_PRI(letter)                                                                                 \
+  {#letter "8", PRI##letter##8}, {#letter "16", PRI##letter##16}, {#letter "32", PRI##letter##32},         \
+      {#letter "64", PRI##letter##64}, {#letter "LEAST8", PRI##letter##LEAST8},                           \
+      {#letter "LEAST16", PRI##letter##LEAST16}, {#letter "LEAST32", PRI##letter##LEAST32},               \
+      {#letter "LEAST64", PRI##letter##LEAST64}, {#letter "FAST8", PRI##letter##FAST8},                   \
+      {#letter "FAST16", PRI##letter##FAST16}, {#letter "FAST32", PRI##letter##FAST32},                   \
+      {#letter "FAST64", PRI##letter##FAST64}, {#letter "MAX", PRI##letter##MAX}, {#letter "PTR", PRI##letter##PTR}
+      QOKIT_PRI(d), QOKIT_PRI(i), QOKIT_PRI(o), QOKIT_PRI(u), QOKIT_PRI(x), QOKIT_PRI(X)
+#undef QOKIT_PRI
+  };
+  std::string out;
+  std::size_t copied = 0;
+  for (std::size_t at = format.find("<PRI"); at != std::string_view::npos; at = format.find("<PRI", at + 1)) {
+    const std::size_t close = format.find('>', at);
+    if (close == std::string_view::npos) break;
+    const std::string_view name = format.substr(at + 4, close - at - 4);
+    for (const auto& [macro, expansion] : kMacros) {
+      if (macro != name) continue;
+      out.append(format.substr(copied, at - copied)).append(expansion);
+      copied = close + 1;
+      break;
+    }
+  }
+  return out.append(format.substr(copied));
 }
 
 }  // namespace qokit::po

@@ -73,6 +73,12 @@ struct PoConversion {
 // slots in ascending order are the arguments, each right after its stars.
 [[nodiscard]] bool SignatureOfPo(std::string_view format, Signature& signature, FormatError& error);
 
+// A format with gettext's system-dependent conversions ("%<PRIuMAX>",
+// "%<PRIx64>": the <inttypes.h> macros) resolved as this system's C library
+// resolves them when it loads a catalogue ("%lu" on a 64-bit system); an
+// unknown macro stays as it is, which the format checks then refuse.
+std::string ResolveSystemConversions(std::string_view format);
+
 // The source text of a PO format whose conversions show exactly the
 // arguments of `signature`, each once, with the same stars and value types;
 // argument `may_omit` (1-based; 0 for none) may be left out, as a plural

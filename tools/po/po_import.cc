@@ -132,6 +132,7 @@ class Importer {
       ref.offset = static_cast<uint32_t>(reader.offset());
       ref.line = static_cast<uint32_t>(reader.line());
       if (!reader.Next(entry, syntax)) break;
+      ResolveConversions(entry);
       ref.first = static_cast<uint32_t>(entry.line);
       if (entry.IsHeader()) {
         if (!header_seen_) {
@@ -392,11 +393,20 @@ class Importer {
     ++counts_.refused;
     if (!options_.keep_going) failed_ = true;
   }
+  // A C format's "%<PRIuMAX>" is what this system's C library makes of it,
+  // as msgfmt and the library do with a c-format entry.
+  static void ResolveConversions(PoEntry& entry) {
+    if (!entry.HasFlag("c-format")) return;
+    entry.msgid = ResolveSystemConversions(entry.msgid);
+    entry.msgid_plural = ResolveSystemConversions(entry.msgid_plural);
+    for (std::string& msgstr : entry.msgstr) msgstr = ResolveSystemConversions(msgstr);
+  }
   PoEntry Reread(const EntryRef& ref) const {
     PoReader reader(text_, decoding_, ref.offset, static_cast<long>(ref.line));
     PoEntry entry;
     PoSyntaxError unused;
     (void)reader.Next(entry, unused);  // read once already without fault
+    ResolveConversions(entry);
     return entry;
   }
 
@@ -456,6 +466,18 @@ class Importer {
   bool failed_ = false;
 };
 
+// The forms of a plural message in a translation; a language of one form
+// (Japanese) has no plural messages, so its one form is an ordinary text.
+void SetForms(msgcomp::SourceEntry& source, std::vector<std::string> forms) {
+  if (forms.size() == 1) {
+    source.text = std::move(forms[0]);
+    source.forms.clear();
+    source.count = 0;
+  } else {
+    source.forms = std::move(forms);
+  }
+}
+
 // The translation's own plural rule, as the meta-symbol that names it.
 bool AppendPluralForms(std::string& out, const PluralRuleOf& rule) {
   const msgcomp::SourceEntry meta{0, 4 /* I */, msgcomp::kPluralFormsMeta, rule.plural_forms, "", 0, 0, {}, 0};
@@ -505,7 +527,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
         return;
       }
       const bool found = importer.Find(false, source.symbol, plural.msgid, &plural.msgid_plural, entry);
-      source.forms = importer.FormsOf(found ? &entry : nullptr, source.symbol, source.forms, plurals.rule, plural);
+      SetForms(source, importer.FormsOf(found ? &entry : nullptr, source.symbol, source.forms, plurals.rule, plural));
       if (!AppendSourceEntry(out, source)) importer.Fail();
       return;
     }
@@ -566,7 +588,7 @@ bool ImportAlone(Importer& importer, std::string& out) {
         importer.Fail();
         return;
       }
-      source.forms = importer.FormsOf(&entry, entry.context, base_forms, english, plural);
+      SetForms(source, importer.FormsOf(&entry, entry.context, base_forms, english, plural));
     } else if (facts.number != 0) {
       FormatError error;
       if (!SignatureOfPo(entry.msgid, signature, error) || !PoToSource(entry.msgid, signature, source.text, error)) {
@@ -575,7 +597,7 @@ bool ImportAlone(Importer& importer, std::string& out) {
         return;
       }
     }
-    if (source.forms.empty()) {
+    if (!entry.has_plural || facts.number == 0) {
       source.text = importer.TextOf(&entry, entry.context, source.text, entry.msgid,
                                     facts.number != 0 ? &signature : nullptr);
     }
