@@ -11,37 +11,12 @@
 
 namespace {
 
-using kittest::Block;
-using kittest::Control;
-using kittest::OneBlockMessage;
 using namespace std::string_literals;
 
 struct CatalogPtr {
   qomsg_catalog* p = nullptr;
   ~CatalogPtr() { qomsg_close(p); }
 };
-
-// What the catalogue is made of, so that a test can spoil one part.
-struct Parts {
-  std::string plural = "\1%s: %d Dateien\0"s;  // message 1: "@1%s: @2%d Dateien", the standing form
-  std::string plain = "\1Hallo %s\0"s;         // message 2, not plural
-  std::string form0 = "\1%s: eine Datei%d\0"s; // message 3: form 0, the count left out and appended
-  std::string table = "\1qokit-plural 1\nnplurals=2; plural=(n != 1);\n1 1 3 2 0\n\0"s;  // message 4
-  int layout = 1;
-  uint32_t table_number = 4, highest_symbol = 2;
-};
-
-// Four one-block messages: symbols 1 and 2 (H = 2), form 0 of message 1 at
-// 3, the plural table at D = 4; the control block's bytes 23..31 say so.
-std::string Catalogue(const Parts& p) {
-  Block control = Control(1, 4, 4, 99);
-  control.bytes[23] = static_cast<char>(p.layout);
-  control.U32(24, p.table_number).U32(28, p.highest_symbol);
-  Block index;
-  index.U16(0, 3).U16(2, 4).U16(4, 5).U16(6, 6);
-  return control.bytes + index.bytes + OneBlockMessage(4, "", p.plural).bytes + OneBlockMessage(4, "", p.plain).bytes +
-         OneBlockMessage(4, "", p.form0).bytes + OneBlockMessage(0, "", p.table).bytes;
-}
 
 int Open(const std::string& bytes, CatalogPtr& cat, std::string& detail) {
   char text[256] = "unset";
@@ -53,7 +28,7 @@ int Open(const std::string& bytes, CatalogPtr& cat, std::string& detail) {
 TEST(PluralReader, EachCountTakesItsForm) {
   CatalogPtr cat;
   std::string detail;
-  ASSERT_EQ(Open(Catalogue({}), cat, detail), QOMSG_OK) << detail;
+  ASSERT_EQ(Open(kittest::PluralFile(), cat, detail), QOMSG_OK) << detail;
   char buf[64];
   const struct {
     unsigned long n;
@@ -110,29 +85,29 @@ TEST(PluralReader, ACatalogueWithoutPluralsIgnoresTheCount) {
 TEST(PluralReader, RefusesABadPluralTable) {
   const struct {
     const char* name;
-    void (*spoil)(Parts&);
+    void (*spoil)(kittest::PluralParts&);
     const char* detail;  // the start of the fault's description
   } rows[] = {
-      {"unknown layout", [](Parts& p) { p.layout = 2; }, "plural layout 2"},
-      {"table not the highest", [](Parts& p) { p.table_number = 3; }, "the plural table 3"},
-      {"no header", [](Parts& p) { p.table = "\1qokit 1\nnplurals=2; plural=(n != 1);\n1 1 3 2 0\n\0"s; },
+      {"unknown layout", [](kittest::PluralParts& p) { p.layout = 2; }, "plural layout 2"},
+      {"table not the highest", [](kittest::PluralParts& p) { p.table_number = 3; }, "the plural table 3"},
+      {"no header", [](kittest::PluralParts& p) { p.table = "\1qokit 1\nnplurals=2; plural=(n != 1);\n1 1 3 2 0\n\0"s; },
        "the plural table has no header"},
-      {"rule divides by zero", [](Parts& p) { p.table = "\1qokit-plural 1\nnplurals=2; plural=n%%0;\n1 1 3 2 0\n\0"s; },
+      {"rule divides by zero", [](kittest::PluralParts& p) { p.table = "\1qokit-plural 1\nnplurals=2; plural=n%%0;\n1 1 3 2 0\n\0"s; },
        "the plural rule is refused"},
-      {"another standing form", [](Parts& p) { p.table = "\1qokit-plural 1\nnplurals=2; plural=(n != 1);\n1 0 3 2 -\n\0"s; },
+      {"another standing form", [](kittest::PluralParts& p) { p.table = "\1qokit-plural 1\nnplurals=2; plural=(n != 1);\n1 0 3 2 -\n\0"s; },
        "line 3 of the plural table"},
-      {"form of another type", [](Parts& p) { p.form0 = "\1%s: eine Datei %s\0"s; }, "form 0 of plural message 1"},
-      {"count not at the end", [](Parts& p) { p.form0 = "\1%s: eine %d Datei\0"s; }, "form 0 of plural message 1"},
+      {"form of another type", [](kittest::PluralParts& p) { p.form0 = "\1%s: eine Datei %s\0"s; }, "form 0 of plural message 1"},
+      {"count not at the end", [](kittest::PluralParts& p) { p.form0 = "\1%s: eine %d Datei\0"s; }, "form 0 of plural message 1"},
       {"table names a form out of the catalogue",
-       [](Parts& p) { p.table = "\1qokit-plural 1\nnplurals=3; plural=(n != 1);\n1 2 3 2 -\n\0"s; }, "line 3"},
+       [](kittest::PluralParts& p) { p.table = "\1qokit-plural 1\nnplurals=3; plural=(n != 1);\n1 2 3 2 -\n\0"s; }, "line 3"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    Parts parts;
+    kittest::PluralParts parts;
     row.spoil(parts);
     CatalogPtr cat;
     std::string detail;
-    EXPECT_EQ(Open(Catalogue(parts), cat, detail), QOMSG_ERR_PLURAL);
+    EXPECT_EQ(Open(kittest::PluralFile(parts), cat, detail), QOMSG_ERR_PLURAL);
     EXPECT_EQ(detail.substr(0, strlen(row.detail)), row.detail);
     EXPECT_EQ(cat.p, nullptr);
   }
