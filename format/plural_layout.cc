@@ -125,6 +125,7 @@ bool PluralTableReader::Start(std::string_view compiled, long highest_symbol, lo
                                              : Fail(error, "the plural table has no header line");
   }
   if (!Line(line, error)) return false;
+  rule_line_ = line;
   // The rule with each "%%" read as "%", in a buffer of its largest size.
   std::array<char, kMaxRuleLine> text;
   std::size_t length = 0;

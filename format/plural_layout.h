@@ -89,12 +89,15 @@ class PluralTableReader {
   [[nodiscard]] Step Next(PluralEntry& entry, PluralLayoutError& error);
 
   const PluralRule& rule() const { return rule_; }
+  // The rule line as stored, each "%" written "%%".
+  std::string_view rule_line() const { return rule_line_; }
   const PluralFacts& facts() const { return facts_; }
 
  private:
   bool Line(std::string_view& line, PluralLayoutError& error);
 
   std::string_view rest_;
+  std::string_view rule_line_;
   long highest_symbol_ = 0;
   long table_number_ = 0;
   long previous_ = 0;     // the number of the last entry read

@@ -3,6 +3,8 @@
 // entries:
 //
 //   NUMBER LETTER SYMBOL [RESPONSE] "text" "more text"
+//   NUMBER LETTER SYMBOL [RESPONSE] {@COUNT} "form 0"
+//       | "form 1" "more of form 1"
 //
 // The severity is written as its letter, response and text with the
 // escapes the parser knows (\\ \a \b \f \n \r \t \v, and \" inside a
@@ -25,10 +27,10 @@ struct SourceEntryText {
   std::string_view symbol;
   std::string_view response;
   std::string_view text;
-  // A plural message: its forms in its rule's order (text is then unused),
-  // and the count argument its "{@k}" names (0: none written).
-  std::span<const std::string> forms;
-  int count = 0;
+  // A plural message's forms, all of them (`text` is then not written), and
+  // its count argument, written as "{@k}" when not 0.
+  std::span<const std::string> forms = {};
+  int count_argument = 0;
 };
 
 enum class TextLayout {
@@ -44,8 +46,7 @@ enum class TextLayout {
 // when it has one, else the byte itself.
 void AppendSourceEscaped(std::string& out, char c);
 
-// Appends the entry and its line end; a plural message's forms are joined
-// by "|", each after the first on a line of its own. False when the response holds a "]",
+// Appends the entry and its line end. False when the response holds a "]",
 // which ends a response in the source; the entry is then written anyway.
 [[nodiscard]] bool AppendSourceEntry(std::string& out, const SourceEntryText& entry, TextLayout layout);
 

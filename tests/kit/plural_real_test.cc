@@ -88,7 +88,7 @@ bool BaseEntry(const qokit::po::PoEntry& e, long number, qokit::msgcomp::SourceE
     for (std::size_t a = 0; a < signature.size(); ++a) {
       if (qokit::msgcomp::IsCountConversion(signature[a].conversion)) count = static_cast<int>(a) + 1;
     }
-    out.count = count;
+    out.count_argument = count;
   }
   if (!qokit::po::PoToSource(e.msgid, signature, out.forms[0], error, count)) {
     reason = "msgid does not take msgid_plural's arguments";

@@ -15,7 +15,7 @@ namespace {
 std::string FactsComment(const msgcomp::SourceEntry& source) {
   std::string comment(kFactsPrefix);
   comment.append(std::to_string(source.number)).append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
-  if (source.count > 0) comment.append(", count ").append(std::to_string(source.count));
+  if (source.count_argument > 0) comment.append(", count ").append(std::to_string(source.count_argument));
   if (!source.response.empty()) comment.append(", response \"").append(EscapePo(source.response)).append(1, '"');
   return comment;
 }
@@ -35,7 +35,7 @@ bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool 
   } else if (!source.forms.empty()) {
     entry.flags.emplace_back("c-format");
     PluralBase plural;
-    if (!PluralOfBase(source.forms, source.count, rule, plural, error)) return false;
+    if (!PluralOfBase(source.forms, source.count_argument, rule, plural, error)) return false;
     entry.msgid = std::move(plural.msgid);
     entry.has_plural = true;
     entry.msgid_plural = std::move(plural.msgid_plural);

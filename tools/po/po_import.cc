@@ -472,8 +472,9 @@ void SetForms(msgcomp::SourceEntry& source, std::vector<std::string> forms) {
   if (forms.size() == 1) {
     source.text = std::move(forms[0]);
     source.forms.clear();
-    source.count = 0;
+    source.count_argument = 0;
   } else {
+    source.text = forms[0];
     source.forms = std::move(forms);
   }
 }
@@ -517,7 +518,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
     if (!source.forms.empty()) {
       PluralBase plural;
       FormatError error;
-      if (!PluralOfBase(source.forms, source.count, plurals.rule, plural, error)) {
+      if (!PluralOfBase(source.forms, source.count_argument, plurals.rule, plural, error)) {
         if (error.fault == FormatFault::kNone) {
           SayExportFormCount(base_at, source.forms.size(), plurals.rule.rule.forms());
         } else {
