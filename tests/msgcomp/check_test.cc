@@ -119,8 +119,8 @@ TEST(Lint, NamesDuplicatesFormatCodesAndBothOfEach) {
       {{"1 E A \"a\"\n1 E B \"b\"\n2 E A \"c\"\n0 I M \"1\"\n0 I M \"2\""},
        "a.msg:2: error: B: message number 1 is already A's (a.msg:1)\n"
        "a.msg:3: error: A: symbol already defined, as number 1 (a.msg:1)\n"
-       "a.msg:4: warning: M: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT and "
-       "NUMBERFORMAT)\n"
+       "a.msg:4: warning: M: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT, "
+       "NUMBERFORMAT, PLURALFORMS and LANGUAGE)\n"
        "a.msg:5: error: M: meta-symbol already set (a.msg:4)\n"},
       // A duplicate's text is checked too.
       {{"1 E A \"a\"", "\n1 E B \"@2%s\""},
@@ -154,8 +154,8 @@ TEST(Lint, WarnsOfWhatIsLikelyWrong) {
        "a.msg:1: warning: A: backslash before 'q' begins no escape and stays in the text (at line 2)\n"
        "a.msg:1: warning: A: backslash before 'x' begins no escape and stays in the text (at line 3)\n"},
       {{"0 I DATEFROMAT \"1\""},
-       "a.msg:1: warning: DATEFROMAT: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT and "
-       "NUMBERFORMAT)\n"},
+       "a.msg:1: warning: DATEFROMAT: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT, "
+       "NUMBERFORMAT, PLURALFORMS and LANGUAGE)\n"},
   });
   EXPECT_EQ(LintPrinted(Named({"0 I X \"1\"\n1 E A \"a \n\"\n2 e B \"b\""}), false),
             "a.msg:4: error: B: 'e' is not a severity letter (one of ZTRKIWESL, upper case)\n");
