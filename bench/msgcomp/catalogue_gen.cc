@@ -69,7 +69,9 @@ Message MakeMessage(int number, std::mt19937& rng) {
     }
   }
   for (; next < inserts; ++next) {
-    m.text += "@" + std::to_string(order[next]) + "%s";
+    // Appended piece by piece: GCC 12's optimiser misreads a literal joined
+    // to a temporary string as an overlapping copy.
+    m.text.append("@").append(std::to_string(order[next])).append("%s");
     m.po += shuffled ? "%" + std::to_string(order[next]) + "$s" : std::string("%s");
   }
   m.inserts = inserts;
@@ -118,7 +120,7 @@ int main(int argc, char** argv) {
     out << m.number << ' ' << m.severity << ' ' << m.symbol;
     if (!m.response.empty()) out << " [" << m.response << ']';
     if (plural && i % 10 == 0 && !m.shuffled) {
-      const std::string countInsert = "@" + std::to_string(m.inserts + 1) + "%d ";
+      const std::string countInsert = std::string("@").append(std::to_string(m.inserts + 1)).append("%d ");
       out << " {@" << m.inserts + 1 << '}';
       po << "#, c-format\nmsgctxt \"" << m.symbol << "\"\nmsgid \"" << m.po << "%d " << kFormWords[0]
          << "\"\nmsgid_plural \"" << m.po << "%d " << kFormWords[2] << "\"\n";

@@ -27,6 +27,13 @@ struct Message {
   std::vector<std::string> stored;  // as the object file must hold them
 };
 
+// "@n" and a conversion. (Built by append: GCC 12's optimiser misreads a
+// literal joined to a temporary string as an overlapping copy.)
+std::string Insert(int argument, std::string_view conversion) {
+  std::string insert("@");
+  return insert.append(std::to_string(argument)).append(conversion);
+}
+
 // The source text of a compiled form: each insert as "@n" and its conversion.
 std::string SourceOf(std::string_view compiled) {
   fmt::FormParts parts;
@@ -35,7 +42,7 @@ std::string SourceOf(std::string_view compiled) {
   std::string text;
   for (std::size_t i = 0; i < parts.pieces.size(); ++i) {
     text += parts.pieces[i];
-    if (i < parts.inserts.size()) text += "@" + std::to_string(parts.inserts[i].argument) + std::string(parts.inserts[i].conversion);
+    if (i < parts.inserts.size()) text += Insert(parts.inserts[i].argument, parts.inserts[i].conversion);
   }
   return text;
 }
@@ -61,8 +68,8 @@ std::string MakeSource(const fmt::PluralTableRow& row, std::mt19937& random, std
     const bool oneForm = rule.forms() == 1;
     const bool counted = oneForm || random() % 4 != 0;
     std::vector<std::string> inserts;
-    for (int a = 1; a <= others; ++a) inserts.push_back("@" + std::to_string(a) + (a == 1 ? "%s" : "%.2f"));
-    const std::string countInsert = "@" + std::to_string(others + 1) + (random() % 2 != 0 ? "%d" : "%lu");
+    for (int a = 1; a <= others; ++a) inserts.push_back(Insert(a, a == 1 ? "%s" : "%.2f"));
+    const std::string countInsert = Insert(others + 1, random() % 2 != 0 ? "%d" : "%lu");
     for (int f = 0; f < rule.forms(); ++f) {
       std::vector<std::string> shown = inserts;
       const bool leaveOut = counted && (facts.single_count >> f & 1u) != 0 && random() % 2 != 0;
