@@ -1,7 +1,8 @@
 // The forms of the plural entry the parser has just read. A plural entry is
 // one whose text is followed by "|" and another text, once per further form
-// ("@1%d file" | "@1%d files"), and which may name its count argument with
-// "{@k}" after the symbol and the response. The parser keeps them here,
+// ("@1%d file" | "@1%d files"), or one that names its count argument with
+// "{@k}" after the symbol and the response (a plural message of one form, in
+// a catalogue whose rule has one). The parser keeps them here,
 // beside the record ReadMessage delivers, whose text is the first form.
 #pragma once
 

@@ -52,9 +52,6 @@ int Report(const PluralFault& fault) {
 std::string PluralFaultText(const PluralFault& f) {
   char text[400];
   switch (f.kind) {
-    case PluralFault::Kind::kCountWithoutForms:
-      std::snprintf(text, sizeof text, "{@%d} names a count, but the message has only one form", f.argument);
-      break;
     case PluralFault::Kind::kPluralMeta:
       std::snprintf(text, sizeof text, "a meta-symbol has one value, not plural forms");
       break;
@@ -77,8 +74,8 @@ std::string PluralFaultText(const PluralFault& f) {
                     f.detail.c_str(), f.other, f.otherDetail.c_str());
       break;
     case PluralFault::Kind::kFormCount:
-      std::snprintf(text, sizeof text, "the message has %d forms; the rule of this catalogue has %d", f.count,
-                    f.expected);
+      std::snprintf(text, sizeof text, "the message has %d form%s; the rule of this catalogue has %d", f.count,
+                    f.count == 1 ? "" : "s", f.expected);
       break;
     case PluralFault::Kind::kCountLeftOut:
       std::snprintf(text, sizeof text, "form %d leaves out the count @%d, but the rule gives that form to more than one count",
@@ -113,19 +110,18 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   const PluralForms& plural = msgState->plural;
   message = PluralMessage{};
   if (entry.msgNum == 0) return plural.count == 0 && plural.countArgument == 0 ? 0 : Report(FaultAt(entry, Kind::kPluralMeta));
-  if (plural.count == 0) {
-    if (plural.countArgument == 0) return 0;
-    PluralFault fault = FaultAt(entry, Kind::kCountWithoutForms);
-    fault.argument = plural.countArgument;
-    return Report(fault);
-  }
+  if (plural.count == 0 && plural.countArgument == 0) return 0;
+  // "{@k}" on one text makes a plural message of one form, which a
+  // catalogue of a one-form rule (Japanese) gives each plural message.
+  const int formCount = std::max(plural.count, 1);
+  const auto formText = [&](int f) { return plural.count == 0 ? entry.text : plural.text[f].data(); };
   std::vector<FormArguments> forms;
-  for (int f = 0; f < plural.count; ++f) forms.push_back(ScanForm(plural.text[f].data()));
+  for (int f = 0; f < formCount; ++f) forms.push_back(ScanForm(formText(f)));
 
   // Each argument's conversion in the first form that shows it.
   FormArguments first{};
   std::array<int, kMaxArgumentNumber + 1> firstForm{};
-  for (int f = plural.count - 1; f >= 0; --f) {
+  for (int f = formCount - 1; f >= 0; --f) {
     for (int a = 1; a <= kMaxArgumentNumber; ++a) {
       if (!forms[f][a].empty()) {
         first[a] = forms[f][a];
@@ -147,7 +143,7 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
     }
   }
   // Every form shows every argument, as the first form that shows it does.
-  for (int f = 0; f < plural.count; ++f) {
+  for (int f = 0; f < formCount; ++f) {
     for (int a = 1; a <= kMaxArgumentNumber; ++a) {
       if (first[a].empty()) continue;
       const std::string_view own = forms[f][a];
@@ -172,8 +168,8 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
       }
     }
   }
-  for (int f = 0; f < plural.count; ++f) {
-    std::string stored = plural.text[f].data();
+  for (int f = 0; f < formCount; ++f) {
+    std::string stored = formText(f);
     if ((message.leftOut >> f & 1u) != 0) stored.append("@").append(std::to_string(count)).append(first[count]);
     if (CheckInserts(stored.c_str()) != 0) return 1;
     message.stored.push_back(std::move(stored));

@@ -54,7 +54,6 @@ struct StoredText {
 // One fault of a plural message or of the catalogue's rule.
 struct PluralFault {
   enum class Kind {
-    kCountWithoutForms,  // "{@k}" on an entry of one form
     kPluralMeta,         // a meta-symbol with forms
     kSeveralCounts,      // several integer arguments and no "{@k}"
     kCountNotShown,      // the named count is shown by no form
@@ -79,8 +78,9 @@ std::string PluralFaultText(const PluralFault& fault);
 // Checks the forms of the entry just read (msgState->plural) and fills
 // `message`: 0; 1 after a fault reported (through msgState->diagnostics when
 // set, else printed), including the insert checks of each stored form, which
-// also raise maxInserts. An entry of one form that names no count is no
-// plural message: 0 with message.stored empty.
+// also raise maxInserts. An entry of one text is a plural message of one
+// form when it names its count ("{@k}"), else no plural message: 0 with
+// message.stored empty.
 [[nodiscard]] int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message);
 
 // The catalogue's rule and its text from its meta-symbols; false, with what
