@@ -138,7 +138,7 @@ class Importer {
         if (!header_seen_) {
           language_ = LanguageOf(entry);
           header_line_ = entry.line;
-          if (!RuleOfHeader(entry, rule_, rule_why_) && rule_why_.empty()) rule_why_ = "unreadable";
+          rule_sound_ = RuleOfHeader(entry, rule_, rule_why_);
         }
         header_seen_ = true;
         continue;
@@ -158,7 +158,7 @@ class Importer {
       return false;
     }
     // The rule is needed only where the file has plural entries.
-    if (any_plural_ && !rule_why_.empty()) {
+    if (any_plural_ && !rule_sound_) {
       SayBadPluralRule(Where{po_file_, header_line_, ""}, rule_why_.c_str());
       return false;
     }
@@ -457,6 +457,7 @@ class Importer {
   long header_line_ = 0;
   std::string language_;
   PluralRuleOf rule_;      // the file's plural rule; none named: plural_forms empty
+  bool rule_sound_ = true;
   std::string rule_why_;   // what is wrong with the file's Plural-Forms
   bool any_plural_ = false;
   RefIndex symbols_, msgids_;
