@@ -69,6 +69,7 @@ int PluralIndex::Load(std::string_view image, char* detail, std::size_t detail_s
   format::PluralLayoutError error;
   if (!reader.Start(m.compiled, highest, table, error)) return Refuse(detail, detail_size, error.detail);
   rule_ = reader.rule();
+  for (unsigned long n = 0; n < small_.size(); ++n) small_[n] = static_cast<uint8_t>(rule_.FormFor(n));
   try {
     format::PluralEntry entry;
     format::PluralTableReader::Step step;
@@ -103,7 +104,7 @@ PluralIndex::Form PluralIndex::FormFor(long number, unsigned long n) const {
   const auto it = std::lower_bound(entries_.begin(), entries_.end(), number,
                                    [](const format::PluralEntry& e, long k) { return e.number < k; });
   if (it == entries_.end() || it->number != number) return {number, false};
-  const int form = rule_.FormFor(n);
+  const int form = n < small_.size() ? small_[n] : rule_.FormFor(n);
   return {format::FormNumber(*it, form), (it->left_out >> form & 1u) != 0};
 }
 

@@ -3,7 +3,9 @@
 // layout the compiler writes).
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +34,9 @@ class PluralIndex {
 
  private:
   format::PluralRule rule_;
+  // The form of each count the open checked the rule on, so that the common
+  // counts cost a look-up, not an evaluation of the rule.
+  std::array<uint8_t, format::kRuleCheckedCounts> small_{};
   std::vector<format::PluralEntry> entries_;  // in number order
 };
 
