@@ -34,10 +34,11 @@ constexpr std::size_t kMaxRuleLine = kMaxRuleLength + 64;
   return PluralTableReader::Step::kFault;
 }
 
-// Takes one field (digits up to the next blank or the end) off `line`.
+// Takes one field (digits up to the next blank or the end, as the writer
+// writes them: no sign, no leading zero) off `line`.
 bool TakeNumber(std::string_view& line, long& value) {
   const std::size_t end = std::min(line.find(' '), line.size());
-  if (end == 0 || end > 5) return false;
+  if (end == 0 || end > 5 || line[0] < '0' || line[0] > '9' || (line[0] == '0' && end > 1)) return false;
   const char* first = line.data();
   const auto result = std::from_chars(first, first + end, value);
   if (result.ec != std::errc{} || result.ptr != first + end) return false;

@@ -50,6 +50,9 @@ struct MsgCompilerState {
   PluralForms plural;     // the forms of the entry just read, when it is plural
   std::vector<PluralMessage> plurals;  // the plural messages of the first pass, in source order
   std::vector<StoredText> pluralStore;  // genobj: the texts above H, in number order
+  std::string pluralRule;  // the rule the first pass checked the plural messages against,
+  format::PluralFacts pluralFacts;  // its facts
+  int pluralForms = 0;              // and its number of forms
   SourceCursor cursor;    // the reader's position; curSourceFile and curSourceLine follow it on SyncSourcePosition
   // Null in qogenmsg (its fixed texts, stop at the first fault); see source_diagnostics.h.
   SourceDiagnostics* diagnostics = nullptr;

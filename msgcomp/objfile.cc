@@ -158,7 +158,8 @@ void WriteObjectIndex(unsigned char* blocks) {
 namespace {
 
 // One message's text blocks from `block` on; where the next message's start.
-unsigned char* WriteTextBlocks(unsigned char* block, const unsigned char* compiled, long length, int severity,
+// Inline: it runs once per message of the catalogue.
+[[gnu::always_inline]] inline unsigned char* WriteTextBlocks(unsigned char* block, const unsigned char* compiled, long length, int severity,
                                const char* responseText) {
   bool first = true;
   while (length > 0) {
@@ -191,10 +192,12 @@ void WriteObjectTexts(unsigned char* blocks) {
 
 namespace {
 
-// A text compiled into the symbol table's pool; null after the message.
-const unsigned char* CompileToPool(const std::string& text, int32_t number, long line, int32_t& length) {
+// A text compiled into the symbol table's pool with `work`; null after the
+// message.
+const unsigned char* CompileToPool(const std::string& text, int32_t number, long line, std::vector<unsigned char>& work,
+                                   int32_t& length) {
   // An appended count insert may take a form past the longest source text.
-  std::vector<unsigned char> work(kWorkSize + text.size());
+  if (work.size() < kWorkSize + text.size()) work.resize(kWorkSize + text.size());
   const size_t n = CompileMessageText(text.c_str(), work.data(), work.size());
   if (n == 0) {
     SayMessageFailed(number, line);
@@ -213,11 +216,10 @@ int StorePluralMessages() {
   MsgCompilerState& st = *msgState;
   st.pluralStore.clear();
   if (st.plurals.empty()) return 0;
-  format::PluralRule rule;
-  std::string ruleText;
-  PluralFault unused;
-  if (!CatalogueRule(rule, ruleText, unused)) return 1;  // the first pass reported it
-  const format::PluralFacts facts = format::FactsOf(rule);
+  // The first pass checked every plural message against the rule it kept.
+  const format::PluralFacts& facts = st.pluralFacts;
+  const int forms = st.pluralForms;
+  std::vector<unsigned char> work;
   std::vector<const PluralMessage*> order;
   for (const PluralMessage& m : st.plurals) order.push_back(&m);
   std::sort(order.begin(), order.end(), [](const PluralMessage* a, const PluralMessage* b) { return a->number < b->number; });
@@ -225,9 +227,9 @@ int StorePluralMessages() {
   int32_t next = st.highMsgNum + 1;
   for (const PluralMessage* m : order) {
     table.push_back({m->number, facts.standing, next, m->countArgument, m->leftOut});
-    for (int form = 0; form < rule.forms(); ++form) {
+    for (int form = 0; form < forms; ++form) {
       int32_t length = 0;
-      const unsigned char* compiled = CompileToPool(m->stored[form], m->number, m->at.line, length);
+      const unsigned char* compiled = CompileToPool(m->stored[form], m->number, m->at.line, work, length);
       if (compiled == nullptr) return 1;
       if (form == facts.standing) {
         MsgSymbol* sym = msgFindSymbol(m->symbol.c_str());
@@ -241,7 +243,7 @@ int StorePluralMessages() {
     }
   }
   std::string compiledTable;
-  if (!format::WritePluralTable(ruleText, table, compiledTable)) {
+  if (!format::WritePluralTable(st.pluralRule, table, compiledTable)) {
     PluralFault fault;
     fault.kind = PluralFault::Kind::kRule;
     fault.detail = "the rule holds a byte that is not printable ASCII";

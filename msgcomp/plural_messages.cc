@@ -15,22 +15,42 @@ namespace qokit::msgcomp {
 
 namespace {
 
-// The conversion each argument has in one form ("" where the form does not
-// show it), as the insert scan finds them; what is malformed is the insert
-// checks' to report.
-using FormArguments = std::array<std::string_view, kMaxArgumentNumber + 1>;
-
-FormArguments ScanForm(const char* text) {
-  FormArguments shown{};
-  format::InsertSpan span;
-  for (const char* rest = text; format::NextInsert(rest, span); rest = span.end != nullptr ? span.end : span.percent) {
-    if (span.argument >= 1 && span.argument <= kMaxArgumentNumber && *span.percent == '%' && span.end != nullptr &&
-        shown[span.argument].empty()) {
-      shown[span.argument] = format::ConversionOf(span);
+// The inserts of a plural message's forms as the insert scan finds them
+// (what is malformed is the insert checks' to report). Kept as a short list,
+// not a table by argument: messages have few arguments, and each plural
+// entry is checked in both passes.
+class FormArguments {
+ public:
+  void Scan(int form, const char* text) {
+    format::InsertSpan span;
+    for (const char* rest = text; format::NextInsert(rest, span); rest = span.end != nullptr ? span.end : span.percent) {
+      const long a = span.argument;
+      if (a < 1 || a > kMaxArgumentNumber || *span.percent != '%' || span.end == nullptr || !In(form, a).empty()) continue;
+      if (count_ == seen_.size()) break;  // no form has more than kMaxArgumentNumber distinct ones
+      seen_[count_++] = {form, static_cast<int>(a), span.percent, static_cast<std::size_t>(span.end - span.percent)};
+      largest_ = std::max(largest_, static_cast<int>(a));
     }
   }
-  return shown;
-}
+  // The conversion of argument `a` in form `form`; "" where the form does not show it.
+  std::string_view In(int form, long a) const {
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (seen_[i].form == form && seen_[i].argument == a) return {seen_[i].conversion, seen_[i].length};
+    }
+    return {};
+  }
+  int largest() const { return largest_; }
+
+ private:
+  struct Seen {
+    int form;
+    int argument;
+    const char* conversion;
+    std::size_t length;
+  };
+  std::array<Seen, kMaxPluralForms * kMaxArgumentNumber> seen_;  // the first count_ are set
+  std::size_t count_ = 0;
+  int largest_ = 0;
+};
 
 int Stars(std::string_view conversion) { return static_cast<int>(std::count(conversion.begin(), conversion.end(), '*')); }
 
@@ -115,19 +135,25 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   // catalogue of a one-form rule (Japanese) gives each plural message.
   const int formCount = std::max(plural.count, 1);
   const auto formText = [&](int f) { return plural.count == 0 ? entry.text : plural.text[f].data(); };
-  std::vector<FormArguments> forms;
-  for (int f = 0; f < formCount; ++f) forms.push_back(ScanForm(formText(f)));
+  FormArguments forms;
+  for (int f = 0; f < formCount; ++f) forms.Scan(f, formText(f));
+  const int largest = forms.largest();
 
   // Each argument's conversion in the first form that shows it.
-  FormArguments first{};
-  std::array<int, kMaxArgumentNumber + 1> firstForm{};
-  for (int f = formCount - 1; f >= 0; --f) {
-    for (int a = 1; a <= kMaxArgumentNumber; ++a) {
-      if (!forms[f][a].empty()) {
-        first[a] = forms[f][a];
-        firstForm[a] = f;
-      }
+  std::array<std::string_view, kMaxArgumentNumber + 1> first;
+  std::array<int, kMaxArgumentNumber + 1> firstForm;
+  for (int a = 1; a <= largest; ++a) {
+    first[a] = {};
+    firstForm[a] = 0;
+    for (int f = 0; f < formCount && first[a].empty(); ++f) {
+      first[a] = forms.In(f, a);
+      firstForm[a] = f;
     }
+  }
+  if (plural.countArgument > largest) {
+    PluralFault fault = FaultAt(entry, Kind::kCountNotShown);
+    fault.argument = plural.countArgument;
+    return Report(fault);
   }
   int count = plural.countArgument;
   if (count != 0) {
@@ -136,7 +162,7 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
     fault.detail = first[count];
     if (first[count].empty() || !IsCountConversion(first[count])) return Report(fault);
   } else {
-    for (int a = 1; a <= kMaxArgumentNumber; ++a) {
+    for (int a = 1; a <= largest; ++a) {
       if (first[a].empty() || !IsCountConversion(first[a])) continue;
       if (count != 0) return Report(FaultAt(entry, Kind::kSeveralCounts));
       count = a;
@@ -144,9 +170,9 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   }
   // Every form shows every argument, as the first form that shows it does.
   for (int f = 0; f < formCount; ++f) {
-    for (int a = 1; a <= kMaxArgumentNumber; ++a) {
+    for (int a = 1; a <= largest; ++a) {
       if (first[a].empty()) continue;
-      const std::string_view own = forms[f][a];
+      const std::string_view own = forms.In(f, a);
       if (own.empty()) {
         if (a == count) {
           message.leftOut |= 1u << f;
@@ -211,7 +237,7 @@ bool CatalogueRule(format::PluralRule& rule, std::string& text, PluralFault& fau
 
 int CheckPluralCatalogue(const std::vector<PluralMessage>& messages, int32_t highest) {
   format::PluralRule rule;
-  std::string text;
+  std::string& text = msgState->pluralRule;
   PluralFault ruleFault;
   if (!CatalogueRule(rule, text, ruleFault)) {
     // A language without a rule matters only to plural messages.
@@ -220,6 +246,8 @@ int CheckPluralCatalogue(const std::vector<PluralMessage>& messages, int32_t hig
   }
   if (messages.empty()) return 0;
   const format::PluralFacts facts = format::FactsOf(rule);
+  msgState->pluralFacts = facts;
+  msgState->pluralForms = rule.forms();
   int faults = 0;
   for (const PluralMessage& m : messages) {
     PluralFault fault;

@@ -98,6 +98,8 @@ TEST(PluralLayout, RefusesDamagedTables) {
       {"(n%%100<12", "(n/0<12", 40, 45, "plural rule is refused"},
       {"12 2 43 0 -\n", "12 2 43 0 -", 40, 45, "does not end"},
       {"12 2 43 0 -", "12 2 43 0", 40, 45, "malformed"},
+      {"12 2 43 0 -", "12 2 43 -1 -", 40, 45, "malformed"},
+      {"12 2 43", "012 2 43", 40, 45, "malformed"},
       {"12 2 43 0 -", "12 2 43 0 - ", 40, 45, "not the rule's"},
       {"12 2 43", "7 2 43", 40, 45, "out of order"},
       {"12 2 43", "41 2 43", 40, 45, "above the symbols"},
