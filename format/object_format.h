@@ -11,7 +11,9 @@
 //                   12  4  msgCount       signed
 //                   16  4  symbolCheckSum signed, equal to the symbol file's
 //                   20  1  dateFmt 1-5    21 1 timeFmt 1-4    22 1 nmbrFmt 1-6
-//                   23  9  reserved, 0
+//                   23  1  plural layout: 0 none, 1 (plural_layout.h)
+//                   24  4  D, the plural table's message number  signed
+//                   28  4  H, the symbol file's highest number    signed
 //                   32 32  compDate: ctime text (24 characters), NUL-filled
 //   blocks 2..X+1  index: 32 unsigned 16-bit entries per block; entry j holds
 //                  the first text block of message j+1, or 0 for no message.
@@ -43,6 +45,7 @@ inline constexpr std::string_view kMagic = "1R3V";
 // Control block fields.
 inline constexpr std::size_t kMinMsgNumAt = 4, kMaxMsgNumAt = 8, kMsgCountAt = 12, kChecksumAt = 16;
 inline constexpr std::size_t kDateFmtAt = 20, kTimeFmtAt = 21, kNmbrFmtAt = 22;
+inline constexpr std::size_t kPluralLayoutAt = 23, kPluralTableAt = 24, kPluralHighestAt = 28;
 inline constexpr std::size_t kCompDateAt = 32, kCompDateSize = 32, kCompDateTextLength = 24;
 static_assert(kCompDateAt + kCompDateSize == kBlockSize, "the compile date ends the control block");
 inline constexpr int kHighestDateFmt = 5, kHighestTimeFmt = 4, kHighestNmbrFmt = 6;

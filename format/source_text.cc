@@ -55,14 +55,22 @@ bool AppendSourceEntry(std::string& out, const SourceEntryText& entry, TextLayou
     for (const char c : entry.response) AppendSourceEscaped(out, c);
     out.append("]");
   }
+  if (entry.count_argument != 0) out.append(" {@").append(std::to_string(entry.count_argument)).append("}");
   const bool wrapped = layout == TextLayout::kWrapped;
-  const std::vector<std::string> lines =
-      wrapped ? QuotedLines(entry.text, AppendStringChar, kTextColumns) : LinesOf(entry.text);
-  // The first string goes beside the symbol unless a wrapped text takes more than one line.
-  const bool first_beside =
-      !wrapped || (lines.size() == 1 && out.size() - start + lines[0].size() + 3 <= kLineColumns);
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    out.append(i == 0 && first_beside ? " \"" : "\n    \"").append(lines[i]).append(1, '"');
+  const std::span<const std::string> forms = entry.forms;
+  const std::size_t count = forms.empty() ? 1 : forms.size();
+  for (std::size_t form = 0; form < count; ++form) {
+    const std::string_view text = forms.empty() ? entry.text : std::string_view(forms[form]);
+    const std::vector<std::string> lines =
+        wrapped ? QuotedLines(text, AppendStringChar, kTextColumns) : LinesOf(text);
+    // The first string goes beside the symbol (or the "|") unless a wrapped
+    // text takes more than one line.
+    if (form > 0) out.append("\n  |");
+    const std::size_t beside = form == 0 ? out.size() - start : 4;
+    const bool first_beside = !wrapped || (lines.size() == 1 && beside + lines[0].size() + 3 <= kLineColumns);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      out.append(i == 0 && first_beside ? " \"" : "\n    \"").append(lines[i]).append(1, '"');
+  }
   out.append(1, '\n');
   return entry.response.find(']') == std::string_view::npos;
 }

@@ -3,12 +3,15 @@
 // entries:
 //
 //   NUMBER LETTER SYMBOL [RESPONSE] "text" "more text"
+//   NUMBER LETTER SYMBOL [RESPONSE] {@COUNT} "form 0"
+//       | "form 1" "more of form 1"
 //
 // The severity is written as its letter, response and text with the
 // escapes the parser knows (\\ \a \b \f \n \r \t \v, and \" inside a
 // string); a long text is split into strings that the parser joins again.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,6 +27,10 @@ struct SourceEntryText {
   std::string_view symbol;
   std::string_view response;
   std::string_view text;
+  // A plural message's forms, all of them (`text` is then not written), and
+  // its count argument, written as "{@k}" when not 0.
+  std::span<const std::string> forms = {};
+  int count_argument = 0;
 };
 
 enum class TextLayout {

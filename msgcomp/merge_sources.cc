@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "msgstate.h"
 #include "msgsym.h"
+#include "plural_messages.h"
 #include "source_reader.h"
 
 namespace qokit::msgcomp {
@@ -65,6 +66,8 @@ int MergeSources(const EnteredEntry& entered) {
   // An entry of a real catalogue takes some 60 to 100 bytes.
   ReserveSymbols(st.sourceBytes.Size() / 64);
   auto entry = std::make_unique<MessageRecord>();
+  st.plurals.clear();
+  PluralMessage pluralMessage;
   for (;;) {
     const int read = ReadMessage(*entry);
     if (read == 1 || (read < 0 && duplicates)) {
@@ -73,9 +76,12 @@ int MergeSources(const EnteredEntry& entered) {
     }
     if (read < 0) break;
     const MergeOutcome merged = MergeEntry(*entry);
+    const bool plural = st.plural.count > 0 || st.plural.countArgument > 0;
     switch (merged.kind) {
       case MergeOutcome::Kind::kEntered: break;
-      case MergeOutcome::Kind::kMeta: continue;
+      case MergeOutcome::Kind::kMeta:
+        if (plural && CheckPluralEntry(*entry, pluralMessage) != 0) return 1;
+        continue;
       case MergeOutcome::Kind::kDuplicateMeta:
         SayDuplicateMetaSymbols();
         SayMetaSymbolLine(merged.earlierMeta->name, SourceName(merged.earlierMeta->srcIndex), merged.earlierMeta->line);
@@ -93,7 +99,12 @@ int MergeSources(const EnteredEntry& entered) {
         duplicates = true;
         continue;
     }
-    if (CheckInserts(entry->text) != 0) return 1;
+    if (plural) {
+      if (CheckPluralEntry(*entry, pluralMessage) != 0) return 1;
+      st.plurals.push_back(std::move(pluralMessage));
+    } else if (CheckInserts(entry->text) != 0) {
+      return 1;
+    }
     if (entry->msgNum < st.lowMsgNum) st.lowMsgNum = entry->msgNum;
     if (entry->msgNum > st.highMsgNum) st.highMsgNum = entry->msgNum;
     ++st.numSymbols;
@@ -106,6 +117,7 @@ int MergeSources(const EnteredEntry& entered) {
     ClearCounters();
     return 1;
   }
+  if (CheckPluralCatalogue(st.plurals, st.highMsgNum) != 0) return 1;
   for (MsgSymbol* s = st.symList; s != nullptr;) {
     MsgSymbol* next = s->next;
     if (!s->defined) {

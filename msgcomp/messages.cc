@@ -149,6 +149,13 @@ void SayMappingDisagrees(const char* symbolFile) {
 }
 void SayNoCompileMemory() { Report("Insufficient memory to compile message text.\n"); }
 void SayMessageFailed(int32_t number, long line) { Report("Message num: %d, line %ld\n", static_cast<int>(number), line); }
+void SayPluralFault(const char* symbol, const char* text, const char* file, long line) {
+  if (symbol[0] == '\0') {
+    Report("Error: %s.\n", text);
+  } else {
+    Report("Error: %s: %s - file %s, line %d.\n", symbol, text, file, static_cast<int>(line));
+  }
+}
 void SayInvalidFormatCode(const char* kind, const char* file, long line) {
   Report("Invalid %s format code found in file %s, line %d.\n", kind, file, static_cast<int>(line));
 }

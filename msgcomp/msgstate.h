@@ -11,6 +11,8 @@
 #include "msgsym_types.h"
 #include "name_index.h"
 #include "number_index.h"
+#include "plural_forms.h"
+#include "plural_messages.h"
 #include "source_bytes.h"
 #include "symbol_pool.h"
 
@@ -45,6 +47,12 @@ struct MsgCompilerState {
   NameIndex nameIndex;    // beside the hash chains, for fast lookup by name
   SymbolPool symPool;     // owns the MsgSymbol records
   SourceBytes sourceBytes;  // the bytes of srcFiles, read once per run
+  PluralForms plural;     // the forms of the entry just read, when it is plural
+  std::vector<PluralMessage> plurals;  // the plural messages of the first pass, in source order
+  std::vector<StoredText> pluralStore;  // genobj: the texts above H, in number order
+  std::string pluralRule;  // the rule the first pass checked the plural messages against,
+  format::PluralFacts pluralFacts;  // its facts
+  int pluralForms = 0;              // and its number of forms
   SourceCursor cursor;    // the reader's position; curSourceFile and curSourceLine follow it on SyncSourcePosition
   // Null in qogenmsg (its fixed texts, stop at the first fault); see source_diagnostics.h.
   SourceDiagnostics* diagnostics = nullptr;

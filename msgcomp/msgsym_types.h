@@ -7,6 +7,7 @@ namespace qokit::msgcomp {
 
 inline constexpr int kMaxSymbolLen = 50;
 inline constexpr int kMaxResponseLen = 7;
+inline constexpr int kMaxTextLen = 1024;
 inline constexpr int kShortValueSize = 16;
 
 // One numbered message symbol, owned by the symbol table.

@@ -33,7 +33,9 @@ enum class SyntaxCause {
   kResponseTooLong,   // a response byte beyond the longest response
   kNoText,            // no double quote where the text must begin
   kTextTooLong,       // a text byte beyond the longest text
-  kNoNextEntry,       // after a text, neither a string nor the next entry
+  kNoNextEntry,       // after a text, neither a string, "|" nor the next entry
+  kBadCount,          // "{" not followed by "@", an argument number and "}"
+  kTooManyForms,      // a "|" after the most forms a plural rule has
   kStraySlash,        // a "/" that begins no comment
   kEndInComment,      // the sources end inside a comment
   kEndInString,       // ... inside a text string or a response
@@ -55,6 +57,8 @@ struct SyntaxFault {
 // lets these texts through.
 enum class CompileFault { kLongDouble, kTooManyStars };
 
+struct PluralFault;
+
 // A reporter of source faults. Insert and compile faults concern the text
 // just handed to CheckInserts or CompileMessageText; the reporter knows which
 // entry that is.
@@ -65,6 +69,8 @@ class SourceDiagnostics {
   virtual void KeptBackslash(SourcePlace at, int next) = 0;
   virtual void InsertError(InsertFault fault, int conversion) = 0;
   virtual void CompileError(CompileFault fault, int conversion) = 0;
+  // A plural message's forms, or the catalogue's rule (plural_messages.h).
+  virtual void PluralError(const PluralFault& fault) = 0;
 
  protected:
   ~SourceDiagnostics() = default;

@@ -1,5 +1,6 @@
 #include "source_entries.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -22,6 +23,8 @@ int VisitSourceEntries(std::span<const char* const> names, const std::function<v
     while ((result = ReadMessage(record)) == 0) {
       SourceEntry entry{record.msgNum, record.severity, record.symbol, record.text, record.response, record.srcIndex,
                         record.line};
+      for (int f = 0; f < state.plural.count; ++f) entry.forms.emplace_back(state.plural.text[f].data());
+      entry.count_argument = state.plural.countArgument;
       visit(entry);
     }
     result = result < 0 ? 0 : 1;
@@ -42,14 +45,18 @@ SourceEntryFault FindSourceEntryFault(const SourceEntry& entry) {
       entry.response.find_first_of(std::string_view("]\0", 2)) != std::string::npos) {
     return SourceEntryFault::kResponse;
   }
-  if (entry.text.size() > static_cast<std::size_t>(kMaxTextLen) || entry.text.find('\0') != std::string::npos) {
+  const auto badText = [](const std::string& text) {
+    return text.size() > static_cast<std::size_t>(kMaxTextLen) || text.find('\0') != std::string::npos;
+  };
+  if (badText(entry.text) || std::any_of(entry.forms.begin(), entry.forms.end(), badText)) {
     return SourceEntryFault::kText;
   }
   return SourceEntryFault::kNone;
 }
 
 bool AppendSourceEntry(std::string& out, const SourceEntry& entry) {
-  return format::AppendSourceEntry(out, {entry.number, entry.severity, entry.symbol, entry.response, entry.text},
+  return format::AppendSourceEntry(out, {entry.number, entry.severity, entry.symbol, entry.response, entry.text,
+                                         entry.forms, entry.count_argument},
                                    format::TextLayout::kWrapped);
 }
 

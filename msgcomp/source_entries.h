@@ -20,6 +20,8 @@ struct SourceEntry {
   std::string response;
   int32_t source = 0;    // index of the source file the entry begins in
   long line = 0;
+  std::vector<std::string> forms = {};  // a plural message's forms, all of them (the first is `text`); else empty
+  int count_argument = 0;          // named by "{@k}" in the source; 0 when not named
 };
 
 // Reads every entry of the sources, taken as one stream as the compiler
@@ -36,7 +38,8 @@ struct SourceEntry {
 // What keeps an entry from being written as a source that the parser reads
 // back as the same entry: a symbol it does not read as one, a response over
 // kMaxResponseLen bytes or holding a NUL byte or a "]", a text over
-// kMaxTextLen bytes or holding a NUL byte (the parser drops NUL bytes).
+// kMaxTextLen bytes or holding a NUL byte (the parser drops NUL bytes), in
+// any of a plural message's forms.
 enum class SourceEntryFault { kNone, kSymbol, kResponse, kText };
 SourceEntryFault FindSourceEntryFault(const SourceEntry& entry);
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "file_bytes.h"
+#include "inserts.h"
 #include "messages.h"
 #include "msgstate.h"
 #include "plain_entry.h"
@@ -398,8 +399,49 @@ bool ReadString(Entry& e) {
   }
 }
 
-// One or more strings joined into the text. The entry ends before the next
-// entry's first digit, which stays in the sources, or at their end.
+// The optional "{@k}" that names a plural message's count argument;
+// without it the byte read goes back for the text.
+bool ReadCount(Entry& e) {
+  int c = NextAfterGap(e, kTextError);
+  if (c < 0) return false;
+  if (c != '{') {
+    UngetSourceChar();
+    return true;
+  }
+  c = NextInEntry(e);
+  if (c < 0) return false;
+  if (c != '@') return Fault(e, kTextError, SyntaxCause::kBadCount, Context::kBetween, c);
+  int argument = 0;
+  while ((c = NextInEntry(e)) >= 0 && IsDigit(c) && argument <= kMaxArgumentNumber) {
+    argument = argument * 10 + (c - '0');
+  }
+  if (c < 0) return false;
+  if (c != '}' || argument < 1 || argument > kMaxArgumentNumber) {
+    return Fault(e, kTextError, SyntaxCause::kBadCount, Context::kBetween, c);
+  }
+  msgState->plural.countArgument = argument;
+  return true;
+}
+
+// After a "|": the text goes on in the next form's buffer. The first form
+// stays in the caller's text and is copied beside the others.
+bool NextForm(Entry& e) {
+  PluralForms& plural = msgState->plural;
+  if (plural.count == kMaxPluralForms) {
+    return Fault(e, kTextError, SyntaxCause::kTooManyForms, Context::kBetween, '|');
+  }
+  if (plural.count == 0) {
+    std::memcpy(plural.text[0].data(), e.text.data, static_cast<std::size_t>(e.text.length) + 1);
+    plural.count = 1;
+  }
+  e.text = Field{plural.text[plural.count++].data(), kMaxTextLen};
+  e.text.data[0] = '\0';
+  return true;
+}
+
+// One or more strings joined into the text, and for a plural entry after
+// each "|" the next form's. The entry ends before the next entry's first
+// digit, which stays in the sources, or at their end.
 bool ReadStrings(Entry& e) {
   int c = NextAfterGap(e, kTextError);
   if (c < 0) return false;
@@ -409,7 +451,12 @@ bool ReadStrings(Entry& e) {
     c = SkipGap(e, kNumberError);
     if (c == kEndOfSources) return true;
     if (c == kReported) return false;
-    if (c != '"') break;
+    if (c == '"') continue;
+    if (c != '|') break;
+    if (!NextForm(e)) return false;
+    c = NextAfterGap(e, kTextError);
+    if (c < 0) return false;
+    if (c != '"') return Fault(e, kTextError, SyntaxCause::kNoText, Context::kBetween, c);
   }
   if (!IsDigit(c)) return Fault(e, kNumberError, SyntaxCause::kNoNextEntry, Context::kBetween, c);
   UngetSourceChar();
@@ -421,6 +468,7 @@ bool plainEntrySweep = true;
 // One entry, as ReadMessage delivers it.
 int ReadEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char* response, int32_t* srcIndex,
               long* line) {
+  msgState->plural.count = msgState->plural.countArgument = 0;
   if (plainEntrySweep && ReadPlainEntry(msgNum, severity, symbol, text, response, srcIndex, line)) return 0;
   symbol[0] = text[0] = response[0] = '\0';
   Entry e{.symbol = {symbol, kMaxSymbolLen}, .text = {text, kMaxTextLen}, .response = {response, kMaxResponseLen},
@@ -432,7 +480,9 @@ int ReadEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text, char
     Fault(e, kNumberError, SyntaxCause::kNoNumber, Context::kBetween, first);
     return 1;
   }
-  if (!ReadNumber(e, first) || !ReadSeverity(e) || !ReadSymbol(e) || !ReadResponse(e) || !ReadStrings(e)) return 1;
+  if (!ReadNumber(e, first) || !ReadSeverity(e) || !ReadSymbol(e) || !ReadResponse(e) || !ReadCount(e) ||
+      !ReadStrings(e))
+    return 1;
 
   // Range and letter are checked last, at the places where the two began.
   long value = 0;

@@ -16,7 +16,6 @@
 
 namespace qokit::msgcomp {
 
-inline constexpr int kMaxTextLen = 1024;
 inline constexpr int kMaxNumberDigits = 10;
 inline constexpr int32_t kMaxMsgNum = format::kHighestMessageNumber;
 using format::kSeverityLetters;

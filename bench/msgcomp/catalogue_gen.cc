@@ -2,8 +2,12 @@
 // N messages over F source files (numbers shuffled across the files), short
 // texts with inserts in and out of argument order, responses, comments and
 // meta-symbols; plus the equivalent gettext .po file for msgfmt.
+// With "plural", one message in ten whose inserts are in argument order is
+// a Russian plural message of three forms naming its appended count with
+// {@k} (msgid_plural and msgstr[0..2] in the PO file); the rest of the
+// catalogue is the same.
 //
-// Usage: catalogue_gen <messages> <files> <output-dir>
+// Usage: catalogue_gen <messages> <files> <output-dir> [plural]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +32,13 @@ struct Message {
   std::string response;
   std::string text;  // with "@n%c" inserts
   std::string po;    // the same text as a printf format for gettext
+  int inserts = 0;
+  bool shuffled = false;
 };
+
+constexpr char kRussianRule[] =
+    "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<12 || n%100>14) ? 1 : 2);";
+const char* const kFormWords[] = {"file", "files", "of files"};
 
 Message MakeMessage(int number, std::mt19937& rng) {
   Message m;
@@ -59,17 +69,22 @@ Message MakeMessage(int number, std::mt19937& rng) {
     }
   }
   for (; next < inserts; ++next) {
-    m.text += "@" + std::to_string(order[next]) + "%s";
+    // Appended piece by piece: GCC 12's optimiser misreads a literal joined
+    // to a temporary string as an overlapping copy.
+    m.text.append("@").append(std::to_string(order[next])).append("%s");
     m.po += shuffled ? "%" + std::to_string(order[next]) + "$s" : std::string("%s");
   }
+  m.inserts = inserts;
+  m.shuffled = shuffled;
   return m;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s <messages> <files> <output-dir>\n", argv[0]);
+  const bool plural = argc == 5 && std::string(argv[4]) == "plural";
+  if (argc != 4 && !plural) {
+    std::fprintf(stderr, "usage: %s <messages> <files> <output-dir> [plural]\n", argv[0]);
     return 2;
   }
   const int count = std::atoi(argv[1]);
@@ -93,14 +108,30 @@ int main(int argc, char** argv) {
     list += " " + name;
   }
   sources[0] << "0 I DATEFORMAT \"3\"\n0 I TIMEFORMAT \"2\"\n0 I NUMBERFORMAT \"4\"\n0 I PRODUCT \"Backup client\"\n";
+  if (plural) sources[0] << "0 I LANGUAGE \"ru\"\n";
   std::ofstream po(dir + "/catalogue.po", std::ios::binary);
-  po << "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+  po << "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  if (plural) po << "\"Plural-Forms: " << kRussianRule << "\\n\"\n";
+  po << "\n";
   for (int i = 0; i < count; ++i) {
     const Message m = MakeMessage(numbers[i], rng);
     std::ofstream& out = sources[i % files];
     if (i % 50 == 0) out << "\n/* " << kWords[rng() % std::size(kWords)] << " messages */\n";
     out << m.number << ' ' << m.severity << ' ' << m.symbol;
     if (!m.response.empty()) out << " [" << m.response << ']';
+    if (plural && i % 10 == 0 && !m.shuffled) {
+      const std::string countInsert = std::string("@").append(std::to_string(m.inserts + 1)).append("%d ");
+      out << " {@" << m.inserts + 1 << '}';
+      po << "#, c-format\nmsgctxt \"" << m.symbol << "\"\nmsgid \"" << m.po << "%d " << kFormWords[0]
+         << "\"\nmsgid_plural \"" << m.po << "%d " << kFormWords[2] << "\"\n";
+      for (int f = 0; f < 3; ++f) {
+        out << (f == 0 ? " \"" : "\n  | \"") << m.text << countInsert << kFormWords[f] << '"';
+        po << "msgstr[" << f << "] \"" << m.po << "%d " << kFormWords[f] << "\"\n";
+      }
+      out << '\n';
+      po << '\n';
+      continue;
+    }
     out << " \"" << m.text << "\"\n";
     po << "#, c-format\nmsgctxt \"" << m.symbol << "\"\nmsgid \"" << m.po << "\"\nmsgstr \"" << m.po << "\"\n\n";
   }

@@ -12,7 +12,9 @@
 #   gensym-over-header sources and an up-to-date header in, nothing out
 #   genobj             sources and header in, object file out
 # The PO rows give their instructions against genobj of the same catalogue,
-# and qomsgpo import also its peak memory against the PO file's size.
+# and qomsgpo import also its peak memory against the PO file's size. The
+# plural rows compile the same catalogue with one message in ten plural,
+# against genobj without plurals, and msgfmt of its PO file against that.
 #
 # With a second build directory (an older build of the kit) every kit row is
 # also run with its programs, in the same run, so before and after compare on
@@ -20,7 +22,8 @@
 # messages: instructions per message and the fixed part.
 #
 # Usage: run.sh <release-build-dir> [<older-build-dir>]
-# (MSGCOMP_BENCH_SIZES="1 1000" runs fewer sizes, for a quick look.)
+# (MSGCOMP_BENCH_SIZES="1 1000" runs fewer sizes, for a quick look;
+# MSGCOMP_BENCH_PLURAL_SIZES those of the plural rows, 10000 by default.)
 set -e
 build=$(cd "$1" && pwd)
 old=""
@@ -106,6 +109,22 @@ for n in ${MSGCOMP_BENCH_SIZES:-1 1000 10000 49999}; do
     echo "$last_peak $po" | awk '{ printf "%38s peak %.2f x the PO file\n", "", $1 * 1024 / $2 }'
   done
   echo "           $(cat "$dir"/part*.msg | wc -c) source bytes; header $header, object $object, PO $po bytes"
+done
+
+# Plural messages (one in ten, Russian's three forms): genobj of the same
+# catalogue with and without them, and msgfmt of its PO file as the peer.
+for n in ${MSGCOMP_BENCH_PLURAL_SIZES:-10000}; do
+  dir=$work/plural$n
+  mkdir -p "$dir"
+  "$tools/msgcat_gen" "$n" 15 "$dir" plural
+  set -- $(cat "$dir/sources.txt")
+  shift
+  sources="$*"
+  (cd "$dir" && "$build/bin/qogenmsg" regensym catalogue.h $sources </dev/null >/dev/null)
+  plain=$(awk -v n="$n" '$1 == n && $2 == "genobj" { print $3 }' "$results")
+  remove=""
+  row "genobj, 1 in 10 plural" "${plain:-0}" "$build/bin/qogenmsg" genobj catalogue.h catalogue.obj $sources
+  row "msgfmt, 1 in 10 plural" "$last" msgfmt --check-format -o catalogue.mo catalogue.po
 done
 
 echo

@@ -30,6 +30,8 @@ int Catalog::Load(io::OwnedBytes bytes, char* detail, std::size_t detail_size) n
     SetDetail(detail, detail_size, check.detail);
     return StatusOf(check.fault);
   }
+  const std::string_view laid_out(reinterpret_cast<const char*>(bytes.data.get()), bytes.size);
+  if (const int rc = plurals_.Load(laid_out, detail, detail_size); rc != QOMSG_OK) return rc;
   bytes_ = std::move(bytes);
   SetDetail(detail, detail_size, "");
   return QOMSG_OK;

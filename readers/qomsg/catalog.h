@@ -8,6 +8,7 @@
 #include "file_bytes.h"
 #include "object_file.h"
 #include "object_format.h"
+#include "plural_index.h"
 #include "qokit/qomsg.h"
 
 namespace qokit::reader {
@@ -25,9 +26,11 @@ class Catalog {
   std::string_view image() const { return {reinterpret_cast<const char*>(bytes_.data.get()), bytes_.size}; }
   qomsg_info Info() const;
   bool Find(long number, format::MessageView& out) const { return format::FindMessage(image(), number, out); }
+  const PluralIndex& plurals() const { return plurals_; }
 
  private:
   io::OwnedBytes bytes_;
+  PluralIndex plurals_;
 };
 
 }  // namespace qokit::reader

@@ -184,7 +184,7 @@ void ByArgument(std::span<const Insert> inserts, unsigned char (&by_argument)[kM
 }
 
 int Emit(std::span<const std::string_view> pieces, std::span<const Insert> inserts, char* buf, std::size_t size,
-         const qomsg_arg* args, std::size_t nargs) {
+         const qomsg_arg* args, std::size_t nargs, bool leaves_count = false) {
   if (buf == nullptr && size > 0) return QOMSG_ERR_ARGUMENT;
   const std::size_t count = inserts.size();
   unsigned char by_argument[kMaxArgumentNumber];
@@ -206,9 +206,10 @@ int Emit(std::span<const std::string_view> pieces, std::span<const Insert> inser
   // leave one out.
 
   BoundedOut out(buf, size);
+  const std::size_t printed = leaves_count && count > 0 ? count - 1 : count;
   for (std::size_t i = 0; i <= count; ++i) {
     PutPrintfLiteral(out, pieces[i]);
-    if (i < count && !PutInsert(out, inserts[i], args + first_arg[i])) return QOMSG_ERR_ARGUMENT;
+    if (i < printed && !PutInsert(out, inserts[i], args + first_arg[i])) return QOMSG_ERR_ARGUMENT;
   }
   return out.Finish();
 }
@@ -225,7 +226,14 @@ int FormatCompiled(std::string_view compiled, char* buf, std::size_t size, const
   return Emit(slots.pieces.items(), slots.inserts.items(), buf, size, args, nargs);
 }
 
-int FormatReordered(std::string_view compiled, char* buf, std::size_t size, va_list ap) {
+int FormatLeavingCount(std::string_view compiled, char* buf, std::size_t size, const qomsg_arg* args,
+                       std::size_t nargs) {
+  TextSlots slots;
+  if (format::WalkCompiledForm(compiled, slots) != nullptr) return QOMSG_ERR_TEXT;
+  return Emit(slots.pieces.items(), slots.inserts.items(), buf, size, args, nargs, true);
+}
+
+int FormatReordered(std::string_view compiled, char* buf, std::size_t size, va_list ap, bool leaves_count) {
   TextSlots slots;
   if (format::WalkCompiledForm(compiled, slots) != nullptr) return QOMSG_ERR_TEXT;
   const std::span<const Insert> inserts = slots.inserts.items();
@@ -248,7 +256,7 @@ int FormatReordered(std::string_view compiled, char* buf, std::size_t size, va_l
       default: value.v.p = va_arg(ap, const void*); break;
     }
   }
-  return Emit(slots.pieces.items(), inserts, buf, size, args, nargs);
+  return Emit(slots.pieces.items(), inserts, buf, size, args, nargs, leaves_count);
 }
 
 }  // namespace qokit::reader

@@ -26,8 +26,15 @@ int FormatCompiled(std::string_view compiled, char* buf, std::size_t size, const
                    std::size_t nargs);
 
 // As FormatCompiled for a reordered form, with the arguments taken from `ap`
-// in argument order, as printf takes them.
-int FormatReordered(std::string_view compiled, char* buf, std::size_t size, va_list ap);
+// in argument order, as printf takes them. With `leaves_count` the last
+// insert (a plural form's count, which the form leaves out) takes its
+// argument and prints nothing; any form may then come here.
+int FormatReordered(std::string_view compiled, char* buf, std::size_t size, va_list ap, bool leaves_count = false);
+
+// As FormatCompiled with the arguments as an array, the last insert printing
+// nothing (see FormatReordered).
+int FormatLeavingCount(std::string_view compiled, char* buf, std::size_t size, const qomsg_arg* args,
+                       std::size_t nargs);
 
 // As FormatCompiled with the arguments from `ap`. An in-order text is a
 // printf format, checked at the open, so printf reads it whole: the

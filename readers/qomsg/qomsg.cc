@@ -133,6 +133,7 @@ const char* qomsg_strerror(int status) {
     case QOMSG_ERR_ARGUMENT: return "invalid argument";
     case QOMSG_ERR_CHECKSUM: return "built from another symbol mapping";
     case QOMSG_ERR_SIGNATURE: return "message arguments differ from the client's";
+    case QOMSG_ERR_PLURAL: return "bad plural table";
     default: return "unknown error";
   }
 }
@@ -250,6 +251,46 @@ int qomsg_format_checked(const qomsg_catalog* catalog, long number, char* buf, s
   va_list ap;
   va_start(ap, signature);
   const int rc = qomsg_vformat(catalog, number, buf, size, ap);
+  va_end(ap);
+  return rc;
+}
+
+int qomsg_format_plural_args(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size,
+                             const qomsg_arg* args, size_t count) {
+  if (catalog == nullptr) return Terminated(QOMSG_ERR_ARGUMENT, buf, size);
+  const qokit::reader::PluralIndex::Form form = Impl(catalog)->plurals().FormFor(number, n);
+  qokit::format::MessageView m;
+  const int rc = !Impl(catalog)->Find(form.number, m) ? QOMSG_ERR_NOT_FOUND
+                 : form.leaves_count ? qokit::reader::FormatLeavingCount(m.compiled, buf, size, args, count)
+                                     : qokit::reader::FormatCompiled(m.compiled, buf, size, args, count);
+  return Terminated(rc, buf, size);
+}
+
+int qomsg_vformat_plural(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size,
+                         va_list ap) {
+  if (catalog == nullptr) return Terminated(QOMSG_ERR_ARGUMENT, buf, size);
+  const qokit::reader::PluralIndex::Form form = Impl(catalog)->plurals().FormFor(number, n);
+  qokit::format::MessageView m;
+  const int rc = !Impl(catalog)->Find(form.number, m) ? QOMSG_ERR_NOT_FOUND
+                 : !form.leaves_count                  ? qokit::reader::FormatCompiled(m.compiled, buf, size, ap)
+                 : buf == nullptr && size > 0          ? QOMSG_ERR_ARGUMENT
+                                                       : qokit::reader::FormatReordered(m.compiled, buf, size, ap, true);
+  return Terminated(rc, buf, size);
+}
+
+int qomsg_format_plural(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size, ...) {
+  va_list ap;
+  va_start(ap, size);
+  const int rc = qomsg_vformat_plural(catalog, number, n, buf, size, ap);
+  va_end(ap);
+  return rc;
+}
+
+int qomsg_format_plural_checked(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size,
+                                const char* signature, ...) {
+  va_list ap;
+  va_start(ap, signature);
+  const int rc = qomsg_vformat_plural(catalog, number, n, buf, size, ap);
   va_end(ap);
   return rc;
 }

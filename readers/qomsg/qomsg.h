@@ -44,7 +44,8 @@ enum {
   QOMSG_ERR_NOT_FOUND = -10,  /* no message has that number */
   QOMSG_ERR_ARGUMENT = -11,   /* bad call: null pointer, argument list that does not fit */
   QOMSG_ERR_CHECKSUM = -12,   /* checked open: built from another symbol mapping */
-  QOMSG_ERR_SIGNATURE = -13   /* checked open: a message is missing or takes other arguments */
+  QOMSG_ERR_SIGNATURE = -13,  /* checked open: a message is missing or takes other arguments */
+  QOMSG_ERR_PLURAL = -14      /* the plural table or a plural form is malformed */
 };
 
 /* "No more items" from a walk: qomsg_next_number, as QOHLP_NONE of qohlp. */
@@ -183,6 +184,24 @@ int qomsg_format_checked(const qomsg_catalog* catalog, long number, char* buf, s
  * insert; further arguments are ignored. */
 int qomsg_format_args(const qomsg_catalog* catalog, long number, char* buf, size_t size,
                       const qomsg_arg* args, size_t nargs);
+
+/* Formats the form of plural message `number` that the count n takes by the
+ * catalogue's plural rule ("1 file", "5 files"; Russian's three forms).
+ * The arguments are the message's, as for qomsg_format, the count among
+ * them where the text shows it; a form that leaves the count out ("one
+ * file") takes it and prints nothing for it. A message that is not plural,
+ * or a catalogue without plural messages, is formatted as by qomsg_format
+ * and n is ignored. Return values as qomsg_format. */
+int qomsg_format_plural(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size, ...);
+int qomsg_vformat_plural(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size,
+                         va_list ap);
+/* As qomsg_format_plural with the message's signature before the arguments,
+ * as qomsg_format_checked; the companion header's plural macros call it. */
+int qomsg_format_plural_checked(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size,
+                                const char* signature, ...) QOMSG_CHECK_ARGUMENTS(6, 7);
+/* As qomsg_format_plural with the arguments as an array (qomsg_format_args). */
+int qomsg_format_plural_args(const qomsg_catalog* catalog, long number, unsigned long n, char* buf, size_t size,
+                             const qomsg_arg* args, size_t count);
 
 #if defined(__GNUC__)
 #pragma GCC visibility pop

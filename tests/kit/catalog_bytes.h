@@ -76,4 +76,26 @@ inline std::string TwoMessageFile() {
          OneBlockMessage(6, "", "\1Hello %s\0"s).bytes + b4.bytes + b5.bytes;
 }
 
+// A catalogue with a plural message, made of parts a test can spoil one by one.
+struct PluralParts {
+  std::string plural = "\1%s: %d Dateien\0"s;  // message 1: "@1%s: @2%d Dateien", the standing form
+  std::string plain = "\1Hallo %s\0"s;         // message 2, not plural
+  std::string form0 = "\1%s: eine Datei%d\0"s; // message 3: form 0, the count left out and appended
+  std::string table = "\1qokit-plural 1\nnplurals=2; plural=(n != 1);\n1 1 3 2 0\n\0"s;  // message 4
+  int layout = 1;
+  uint32_t table_number = 4, highest_symbol = 2;
+};
+
+// Four one-block messages: symbols 1 and 2 (H = 2), form 0 of message 1 at
+// 3, the plural table at D = 4; the control block's bytes 23..31 say so.
+inline std::string PluralFile(const PluralParts& p = {}) {
+  Block control = Control(1, 4, 4, 99);
+  control.bytes[23] = static_cast<char>(p.layout);
+  control.U32(24, p.table_number).U32(28, p.highest_symbol);
+  Block index;
+  index.U16(0, 3).U16(2, 4).U16(4, 5).U16(6, 6);
+  return control.bytes + index.bytes + OneBlockMessage(4, "", p.plural).bytes + OneBlockMessage(4, "", p.plain).bytes +
+         OneBlockMessage(4, "", p.form0).bytes + OneBlockMessage(0, "", p.table).bytes;
+}
+
 }  // namespace kittest

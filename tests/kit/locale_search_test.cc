@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog_bytes.h"
 #include "qokit/qomsg.h"
 #include "temp_dir.h"
 #include "translations.h"
@@ -63,7 +64,9 @@ TEST(LocaleSearch, OpensTheFirstInstalledCatalogueThatFits) {
   const std::filesystem::path changed =
       t.Translate("changed", "1 I FILES \"@2%s: @1%ld\"\n2 W PADDED \"@1%*d\"\n3 I READY \"x\"\n");
   const std::vector<qomsg_signature> table = {{1, "%d%s"}, {2, "%*d"}, {3, ""}};
-  enum Kind { kGood, kChanged, kNotACatalogue };
+  enum Kind { kGood, kChanged, kNotACatalogue, kBadPlurals };
+  kittest::PluralParts unknown_layout;
+  unknown_layout.layout = 2;
 
   struct Row {
     const char* name;
@@ -81,6 +84,8 @@ TEST(LocaleSearch, OpensTheFirstInstalledCatalogueThatFits) {
        "fr/demo.obj", "de/demo.obj: message 1"},
       {"not a catalogue, to the locale", {{"", kGood}, {"de", kNotACatalogue}, {"fr", kGood}},
        {{"LANGUAGE", "de"}, {"LANG", "fr_CA"}}, QOMSG_OK, "fr/demo.obj", "de/demo.obj: control block"},
+      {"bad plural table, to the base", {{"", kGood}, {"de", kBadPlurals}}, {{"LANGUAGE", "de"}}, QOMSG_OK, "demo.obj",
+       "de/demo.obj: plural layout 2"},
       {"territory not installed", {{"", kGood}, {"de", kGood}}, {{"LC_MESSAGES", "de_AT.UTF-8"}}, QOMSG_OK,
        "de/demo.obj", ""},
       {"territory first", {{"", kGood}, {"pt", kGood}, {"pt_BR", kGood}}, {{"LANG", "pt_BR.UTF-8"}}, QOMSG_OK,
@@ -96,7 +101,8 @@ TEST(LocaleSearch, OpensTheFirstInstalledCatalogueThatFits) {
     for (const auto& [tag, kind] : row.tree) {
       const std::string bytes = kind == kGood      ? ReadFileBytes(good)
                                 : kind == kChanged ? ReadFileBytes(changed)
-                                                   : std::string(128, '\0');
+                                : kind == kBadPlurals ? kittest::PluralFile(unknown_layout)
+                                                      : std::string(128, '\0');
       if (!tag.empty()) std::filesystem::create_directory(tree / tag);
       tree.Write(tag.empty() ? "demo.obj" : tag + "/demo.obj", bytes);
     }

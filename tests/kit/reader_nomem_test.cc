@@ -144,6 +144,15 @@ TEST(ReaderOutOfMemory, EveryOpenReportsItAndLeaksNothing) {
     FailEachAllocation(row.open, row.ok, QOMSG_ERR_NOMEM);
   }
 
+  const std::string plural = kittest::PluralFile();
+  FailEachAllocation(
+      [&] {
+        qomsg_catalog* c = nullptr;
+        const int rc = qomsg_open_memory(plural.data(), plural.size(), &c, detail, sizeof detail);
+        return Closed(rc, c, qomsg_close);
+      },
+      QOMSG_OK, QOMSG_ERR_NOMEM);
+
   const std::string help = kittest::FourHeadingFile();
   const std::string help_path = dir.Write("help.hlp", help).string();
   FailEachAllocation(
@@ -167,6 +176,9 @@ TEST(ReaderOutOfMemory, LookingUpAndFormattingAllocateNothing) {
   const std::string bytes = TwoMessageFile();
   qomsg_catalog* cat = nullptr;
   ASSERT_EQ(qomsg_open_memory(bytes.data(), bytes.size(), &cat, nullptr, 0), QOMSG_OK);
+  const std::string plural_bytes = kittest::PluralFile();
+  qomsg_catalog* plural = nullptr;
+  ASSERT_EQ(qomsg_open_memory(plural_bytes.data(), plural_bytes.size(), &plural, nullptr, 0), QOMSG_OK);
   const std::string help = kittest::FourHeadingFile();
   qohlp_file* file = nullptr;
   ASSERT_EQ(qohlp_open_memory(help.data(), help.size(), QOHLP_CURRENT, &file, nullptr, 0), QOHLP_OK);
@@ -191,6 +203,11 @@ TEST(ReaderOutOfMemory, LookingUpAndFormattingAllocateNothing) {
     EXPECT_EQ(qomsg_get_insert(cat, number, 1, &insert), QOMSG_OK);
   }
   EXPECT_EQ(qomsg_next_number(cat, 1), 3);
+  for (const unsigned long n : {0UL, 1UL, 2UL}) {  // a form that shows the count, and one that leaves it out
+    EXPECT_GT(qomsg_format_plural(plural, 1, n, buf, sizeof buf, "abc", 42), 0);
+    EXPECT_GT(qomsg_format_plural_checked(plural, 1, n, buf, sizeof buf, "%s%d", "abc", 42), 0);
+    EXPECT_GT(qomsg_format_plural_args(plural, 1, n, buf, sizeof buf, args, 2), 0);
+  }
   for (unsigned i = 0; i < 4; ++i) {
     EXPECT_EQ(qohlp_get_section(file, i, &section), QOHLP_OK);
     EXPECT_EQ(qohlp_get_bytes(file, i, &text, &length), QOHLP_OK);
@@ -199,6 +216,7 @@ TEST(ReaderOutOfMemory, LookingUpAndFormattingAllocateNothing) {
   EXPECT_EQ(qohlp_find_link(file, 30), 2);
   EXPECT_EQ(failing_allocator::Made(), before);
   qomsg_close(cat);
+  qomsg_close(plural);
   qohlp_close(file);
 }
 

@@ -47,14 +47,14 @@ TEST(Lint, NamesEverySyntaxErrorAtItsEntry) {
       {{"1 E A \"" + std::string(1025, '1') + "\""}, "a.msg:1: error: A: text longer than 1024 bytes\n"},
       {{"1 E A [12345678] \"a\""}, "a.msg:1: error: A: response longer than 7 bytes\n"},
       {{"1 E A \"a\" x"},
-       "a.msg:1: error: A: expected another string or the next entry's number after the text, found 'x'\n"},
+       "a.msg:1: error: A: expected another string, '|' or the next entry's number after the text, found 'x'\n"},
       {{"1 E A"}, "a.msg:1: error: the sources end before the entry is complete\n"},
       {{"1 E A \"abc\n\n"}, "a.msg:1: error: A: the sources end inside a string or response (at line 3)\n"},
       {{"1 E A \"a\"\n\n/* open\n"}, "a.msg:1: error: A: the sources end inside a comment (at line 3)\n"},
       {{"/* open"}, "a.msg:1: error: the sources end inside a comment\n"},
       // The byte that broke an entry may stand in the next source.
       {{"1 E A \"a", "b\" x"},
-       "a.msg:1: error: A: expected another string or the next entry's number after the text, found 'x' (at "
+       "a.msg:1: error: A: expected another string, '|' or the next entry's number after the text, found 'x' (at "
        "b.msg:1)\n"},
   });
 }
@@ -119,8 +119,8 @@ TEST(Lint, NamesDuplicatesFormatCodesAndBothOfEach) {
       {{"1 E A \"a\"\n1 E B \"b\"\n2 E A \"c\"\n0 I M \"1\"\n0 I M \"2\""},
        "a.msg:2: error: B: message number 1 is already A's (a.msg:1)\n"
        "a.msg:3: error: A: symbol already defined, as number 1 (a.msg:1)\n"
-       "a.msg:4: warning: M: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT and "
-       "NUMBERFORMAT)\n"
+       "a.msg:4: warning: M: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT, "
+       "NUMBERFORMAT, PLURALFORMS and LANGUAGE)\n"
        "a.msg:5: error: M: meta-symbol already set (a.msg:4)\n"},
       // A duplicate's text is checked too.
       {{"1 E A \"a\"", "\n1 E B \"@2%s\""},
@@ -154,8 +154,8 @@ TEST(Lint, WarnsOfWhatIsLikelyWrong) {
        "a.msg:1: warning: A: backslash before 'q' begins no escape and stays in the text (at line 2)\n"
        "a.msg:1: warning: A: backslash before 'x' begins no escape and stays in the text (at line 3)\n"},
       {{"0 I DATEFROMAT \"1\""},
-       "a.msg:1: warning: DATEFROMAT: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT and "
-       "NUMBERFORMAT)\n"},
+       "a.msg:1: warning: DATEFROMAT: meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT, "
+       "NUMBERFORMAT, PLURALFORMS and LANGUAGE)\n"},
   });
   EXPECT_EQ(LintPrinted(Named({"0 I X \"1\"\n1 E A \"a \n\"\n2 e B \"b\""}), false),
             "a.msg:4: error: B: 'e' is not a severity letter (one of ZTRKIWESL, upper case)\n");

@@ -159,12 +159,16 @@ TEST(PoFile, FactsCommentCarriesNumberSeverityAndResponse) {
       {12, 8, "LOG", "@1%s", "", 0, 1},
       {49999, 0, "Z_LAST", "", "a\"\\\n ]b", 0, 2},
       {0, 4, "DATEFORMAT", "3", "", 0, 3},
+      {9, 4, "COPIED", "@1%d of @2%d file", "y", 0, 4, {"@1%d of @2%d file", "@1%d of @2%d files"}, 2},
   };
+  qokit::po::PluralRuleOf english;
+  std::string why;
+  ASSERT_TRUE(qokit::po::RuleOfText(qokit::msgcomp::kDefaultPluralForms, english, why)) << why;
   for (const SourceEntry& source : rows) {
     SCOPED_TRACE(source.symbol);
     qokit::po::PoEntry entry;
     qokit::po::FormatError error;
-    ASSERT_TRUE(qokit::po::EntryFor(source, "a.msg", false, entry, error));
+    ASSERT_TRUE(qokit::po::EntryFor(source, "a.msg", false, english, entry, error));
     EXPECT_EQ(entry.context, source.symbol);
     EXPECT_EQ(entry.HasFlag("c-format"), source.number != 0);
     EXPECT_EQ(entry.HasFlag("no-c-format"), source.number == 0);
@@ -178,10 +182,11 @@ TEST(PoFile, FactsCommentCarriesNumberSeverityAndResponse) {
     EXPECT_EQ(facts.number, source.number);
     EXPECT_EQ(facts.severity, source.severity);
     EXPECT_EQ(facts.response, source.response);
+    EXPECT_EQ(facts.count, source.count_argument);
   }
   const char* const broken[] = {"qomsg: number x, severity E", "qomsg: number 5, severity Q",
                                 "qomsg: number 50000, severity E", "qomsg: number 5, severity E, response Yes",
-                                "qomsg: number 5"};
+                                "qomsg: number 5", "qomsg: number 5, severity E, count 0"};
   for (const char* line : broken) {
     qokit::po::PoEntry entry;
     entry.extracted = {line};

@@ -7,6 +7,7 @@
 #include "help_syntax.h"
 #include "insert_syntax.h"
 #include "msgsym_types.h"
+#include "plural_forms.h"
 #include "source_reader.h"
 
 namespace qokit::check {
@@ -124,7 +125,13 @@ void SaySyntax(Findings& out, const Where& where, const msgcomp::SyntaxFault& fa
       break;
     case msgcomp::SyntaxCause::kTextTooLong: out.Add(e, t, where, "text longer than %d bytes%s", msgcomp::kMaxTextLen, s); break;
     case msgcomp::SyntaxCause::kNoNextEntry:
-      out.Add(e, t, where, "expected another string or the next entry's number after the text, found %s%s", f, s);
+      out.Add(e, t, where, "expected another string, '|' or the next entry's number after the text, found %s%s", f, s);
+      break;
+    case msgcomp::SyntaxCause::kBadCount:
+      out.Add(e, t, where, "expected {@N} naming the count argument, found %s%s", f, s);
+      break;
+    case msgcomp::SyntaxCause::kTooManyForms:
+      out.Add(e, t, where, "more than %d plural forms%s", msgcomp::kMaxPluralForms, s);
       break;
     case msgcomp::SyntaxCause::kStraySlash: out.Add(e, t, where, "'/' that begins no comment%s", s); break;
     case msgcomp::SyntaxCause::kEndInComment: out.Add(e, t, where, "the sources end inside a comment%s", s); break;
@@ -240,7 +247,12 @@ void SayKeptBackslash(Findings& out, const Where& where, int next, std::string_v
 
 void SayUnknownMeta(Findings& out, const Where& where) {
   out.Add(Severity::kWarning, Topic::kLikelyWrong, where,
-          "meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT and NUMBERFORMAT)");
+          "meta-symbol sets nothing (the object file takes DATEFORMAT, TIMEFORMAT, NUMBERFORMAT, PLURALFORMS and "
+          "LANGUAGE)");
+}
+
+void SayPlural(Findings& out, const Where& where, std::string_view text) {
+  out.Add(Severity::kError, Topic::kPlural, where, "%.*s", static_cast<int>(text.size()), text.data());
 }
 
 void SayMissing(Findings& out, const Where& base, int32_t number) {
@@ -281,6 +293,18 @@ void SayArgumentStars(Findings& out, const Where& where, int argument, int stars
   out.Add(Severity::kError, Topic::kTranslation, where,
           "argument %d takes %d '*' int(s) before its value here, %d in the base (%s)", argument, stars, baseStars,
           PlaceText(base).c_str());
+}
+
+void SayPluralDiffers(Findings& out, const Where& where, bool plural, const Where& base) {
+  out.Add(Severity::kError, Topic::kTranslation, where, plural ? "plural here, not in the base (%s)"
+                                                               : "not plural here, plural in the base (%s)",
+          PlaceText(base).c_str());
+}
+
+void SayCountDiffers(Findings& out, const Where& where, int count, int baseCount, const Where& base) {
+  const auto name = [](int k) { return k == 0 ? std::string("no argument") : "argument " + std::to_string(k); };
+  out.Add(Severity::kError, Topic::kTranslation, where, "the count is %s here, %s in the base (%s)", name(count).c_str(),
+          name(baseCount).c_str(), PlaceText(base).c_str());
 }
 
 void SaySeverityDiffers(Findings& out, const Where& where, int severity, int baseSeverity, const Where& base) {

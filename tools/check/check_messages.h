@@ -23,7 +23,7 @@ using cli::Severity;
 using cli::Where;
 
 // What a finding is about, for callers that select findings.
-enum class Topic { kSyntax, kDuplicate, kInsert, kCompile, kFormatCode, kSize, kLikelyWrong, kTranslation };
+enum class Topic { kSyntax, kDuplicate, kInsert, kCompile, kFormatCode, kSize, kLikelyWrong, kTranslation, kPlural };
 
 struct Finding {
   Severity severity = Severity::kError;
@@ -66,6 +66,8 @@ void SayCompile(Findings& out, const Where& where, msgcomp::CompileFault fault, 
 void SayDuplicateNumber(Findings& out, const Where& where, int32_t number, const Where& earlier);
 void SayDuplicateSymbol(Findings& out, const Where& where, int32_t number, const Where& earlier);
 void SayDuplicateMeta(Findings& out, const Where& where, const Where& earlier);
+// A plural message's or the plural rule's fault, in the compiler's words.
+void SayPlural(Findings& out, const Where& where, std::string_view text);
 void SayFormatCode(Findings& out, const Where& where, const char* kind, std::string_view value, int highest);
 void SayTooManyBlocks(Findings& out, const Where& where, long blocks, long limit);
 void SayCannotOpen(Findings& out, const char* file, int error);
@@ -89,6 +91,8 @@ void SaySymbolDiffers(Findings& out, const Where& where, int32_t number, const W
 void SayArgumentCount(Findings& out, const Where& where, int count, int baseCount, const Where& base);
 void SayArgumentType(Findings& out, const Where& where, int argument, int type, int baseType, const Where& base);
 void SayArgumentStars(Findings& out, const Where& where, int argument, int stars, int baseStars, const Where& base);
+void SayPluralDiffers(Findings& out, const Where& where, bool plural, const Where& base);
+void SayCountDiffers(Findings& out, const Where& where, int count, int baseCount, const Where& base);
 void SaySeverityDiffers(Findings& out, const Where& where, int severity, int baseSeverity, const Where& base);
 void SayResponseDiffers(Findings& out, const Where& where, std::string_view response, std::string_view baseResponse,
                         const Where& base);

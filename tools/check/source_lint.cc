@@ -13,6 +13,7 @@
 #include "msgstate.h"
 #include "msgsym.h"
 #include "objfile.h"
+#include "plural_messages.h"
 #include "signature.h"
 #include "source_diagnostics.h"
 #include "source_reader.h"
@@ -55,6 +56,9 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
   void KeptBackslash(msgcomp::SourcePlace at, int next) override { backslashes_.push_back({at, next}); }
   void InsertError(msgcomp::InsertFault fault, int conversion) override { SayInsert(out_, entry_, fault, conversion); }
   void CompileError(msgcomp::CompileFault fault, int conversion) override { SayCompile(out_, entry_, fault, conversion); }
+  void PluralError(const msgcomp::PluralFault& fault) override {
+    SayPlural(out_, {SourceName(fault.at.file), fault.at.line, fault.symbol}, msgcomp::PluralFaultText(fault));
+  }
 
   // After each entry: its kept backslashes, at the entry that was read (or
   // refused by the syntax error just reported).
@@ -96,8 +100,10 @@ void WarnLikelyWrong(Findings& out, const Where& where, const msgcomp::MessageRe
   }
 }
 
-bool IsFormatCodeName(const char* name) {
-  return std::any_of(std::begin(msgcomp::kFormatCodeRules), std::end(msgcomp::kFormatCodeRules),
+// A meta-symbol the object file takes: a format code or the plural rule's.
+bool IsSettingName(const char* name) {
+  return std::strcmp(name, msgcomp::kPluralFormsMeta) == 0 || std::strcmp(name, msgcomp::kLanguageMeta) == 0 ||
+         std::any_of(std::begin(msgcomp::kFormatCodeRules), std::end(msgcomp::kFormatCodeRules),
                      [&](const msgcomp::FormatCodeRule& rule) { return std::strcmp(rule.name, name) == 0; });
 }
 
@@ -110,9 +116,12 @@ void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Fin
   const msgcomp::MergeOutcome merged = MergeEntry(entry);
   switch (merged.kind) {
     case msgcomp::MergeOutcome::Kind::kEntered: break;
-    case msgcomp::MergeOutcome::Kind::kMeta:
-      if (!IsFormatCodeName(entry.symbol)) SayUnknownMeta(out, where);
+    case msgcomp::MergeOutcome::Kind::kMeta: {
+      if (!IsSettingName(entry.symbol)) SayUnknownMeta(out, where);
+      msgcomp::PluralMessage unused;
+      (void)msgcomp::CheckPluralEntry(entry, unused);  // a meta-symbol with forms
       return;
+    }
     case msgcomp::MergeOutcome::Kind::kDuplicateMeta: {
       const msgcomp::MsgMetaSymbol& earlier = *merged.earlierMeta;
       SayDuplicateMeta(out, where, {SourceName(earlier.srcIndex), earlier.line, earlier.name});
@@ -134,6 +143,32 @@ void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Fin
                          entry.line};
   reporter.SetEntry(where);
   long entryBlocks = 0;
+  const msgcomp::PluralForms& forms = msgcomp::msgState->plural;
+  if (forms.count > 0 || forms.countArgument > 0) {
+    msgcomp::PluralMessage plural;
+    if (msgcomp::CheckPluralEntry(entry, plural) == 0) {
+      // Every stored form has the message's signature; each is compiled as genobj compiles it.
+      message.sound = qokit::format::TextSignature(plural.stored[0].c_str(), message.signature);
+      message.forms = static_cast<int>(plural.stored.size());
+      message.countArgument = plural.countArgument;
+      for (const std::string& text : plural.stored) {
+        std::vector<unsigned char> work(msgcomp::CompiledSizeBound(text.size()));
+        const size_t length = msgcomp::CompileMessageText(text.c_str(), work.data(), work.size());
+        message.sound = message.sound && length > 0;
+        entryBlocks += msgcomp::BlockCount(static_cast<long>(std::strlen(entry.response) + length));
+      }
+      if (merged.kind == msgcomp::MergeOutcome::Kind::kEntered) result.plurals.push_back(std::move(plural));
+    }
+    for (int f = 0; f < forms.count; ++f) {
+      msgcomp::MessageRecord form = entry;
+      std::memcpy(form.text, forms.text[f].data(), sizeof form.text);
+      WarnLikelyWrong(out, where, form, texts);
+    }
+    if (merged.kind != msgcomp::MergeOutcome::Kind::kEntered) return;
+    result.messages.push_back(std::move(message));
+    blocks.push_back(entryBlocks);
+    return;
+  }
   if (msgcomp::CheckInserts(entry.text) == 0) {
     std::vector<unsigned char> work(msgcomp::CompiledSizeBound(std::strlen(entry.text)));
     const size_t length = msgcomp::CompileMessageText(entry.text, work.data(), work.size());
@@ -227,6 +262,13 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   }
   if (!any) SayNoEntries(out, files);
   CheckFormatCodes(out);
+  int32_t highest = 0;
+  for (const CheckedMessage& m : result.messages) highest = std::max(highest, m.number);
+  if (any) (void)msgcomp::CheckPluralCatalogue(result.plurals, highest);
+  format::PluralRule rule;
+  std::string rule_text;
+  msgcomp::PluralFault unused;
+  if (msgcomp::CatalogueRule(rule, rule_text, unused)) result.pluralForms = rule.forms();
   CheckCatalogueSize(out, result, blocks);
   result.maxInserts = st.maxInserts;
   return true;

@@ -7,6 +7,7 @@
 //   - a blank or tab before a line end inside a text;
 //   - a backslash that begins no escape (it stays in the text);
 //   - a meta-symbol that sets nothing.
+// Plural messages get every check the compiler makes of them.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "check_messages.h"
+#include "plural_messages.h"
 
 namespace qokit::check {
 
@@ -26,16 +28,22 @@ struct CheckedMessage {
   std::string symbol;
   std::string response;
   bool sound = false;     // its inserts passed both passes' checks
-  std::string signature;  // its argument signature, when sound
+  std::string signature;  // its argument signature, when sound (of every form of a plural message)
   int32_t file = 0;       // index into LintResult::files
   long line = 0;
+  int forms = 0;          // a plural message's forms; 0 for an ordinary message
+  int countArgument = 0;  // a plural message's count argument, 0 for none
 };
 
 struct LintResult {
   std::vector<std::string> files;
   std::vector<CheckedMessage> messages;  // in source order
+  std::vector<msgcomp::PluralMessage> plurals;  // the plural messages that passed their own checks
   std::vector<std::string> brokenSymbols;  // symbols of entries refused by a syntax error
   int maxInserts = 0;
+  // The forms of the catalogue's plural rule (0 when its rule is refused):
+  // with one form (Japanese) a plural message of the base is an ordinary one.
+  int pluralForms = 0;
 };
 
 // Bytes a text may take so that a translation still fits: each ASCII letter

@@ -40,7 +40,7 @@ struct Side {
 
 // Arguments, severity and response of a message found under its symbol.
 void CompareMessage(const CheckedMessage& t, const Where& here, const CheckedMessage& b, const Where& there,
-                    Findings& out) {
+                    bool one_form, Findings& out) {
   if (t.sound && b.sound) {
     std::vector<qokit::format::ArgumentSlot> want, have;
     const qokit::format::SignatureDifference d = qokit::format::CompareSignatures(b.signature, t.signature);
@@ -61,6 +61,14 @@ void CompareMessage(const CheckedMessage& t, const Where& here, const CheckedMes
           break;
       }
     }
+    // A client formats a plural message with its count: the count must be the
+    // same argument on both sides, though the number of forms is each
+    // language's; a language of one form writes it as an ordinary message.
+    if ((t.forms > 0) != (b.forms > 0) && !(one_form && t.forms == 0)) {
+      SayPluralDiffers(out, here, t.forms > 0, there);
+    } else if (t.forms > 0 && t.countArgument != b.countArgument) {
+      SayCountDiffers(out, here, t.countArgument, b.countArgument, there);
+    }
   }
   if (t.severity != b.severity) SaySeverityDiffers(out, here, t.severity, b.severity, there);
   if (t.response != b.response) SayResponseDiffers(out, here, t.response, b.response, there);
@@ -75,7 +83,7 @@ void CheckTranslation(const LintResult& base, const LintResult& translated, Find
     const Where here = t.Of(m);
     if (const CheckedMessage* same = b.Symbol(m.symbol); same != nullptr) {
       if (same->number != m.number) SayNumberDiffers(out, here, m.number, same->number, b.Of(*same));
-      CompareMessage(m, here, *same, b.Of(*same), out);
+      CompareMessage(m, here, *same, b.Of(*same), translated.pluralForms == 1, out);
       continue;
     }
     const CheckedMessage* owner = b.Number(m.number);

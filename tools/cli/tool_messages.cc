@@ -49,6 +49,9 @@ void SayResponseHoldsBracket(std::FILE* err, long number) {
 void SayLiteralAt(std::FILE* err, long number) {
   Report(err, "message %ld: a literal @ cannot be written as source\n", number);
 }
+void SayBadPluralTable(std::FILE* err, const char* detail) {
+  Report(err, "the plural table cannot be read (%s); its messages are written as they are stored\n", detail);
+}
 
 void ListLinkCount(std::FILE* out, std::size_t count) { Report(out, "Link entries: %zu\n", count); }
 void ListLink(std::FILE* out, std::size_t index, unsigned clntid, unsigned tocndx, unsigned butndx) {

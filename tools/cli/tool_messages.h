@@ -25,6 +25,7 @@ void SayNoMaxInserts(const char* path);
 void SayCannotLoad(const char* path, const char* reason, const char* detail);
 void SayResponseHoldsBracket(std::FILE* err, long number);
 void SayLiteralAt(std::FILE* err, long number);
+void SayBadPluralTable(std::FILE* err, const char* detail);
 
 // vexdump: the tables, the sections (each line or byte run between bars),
 // and the faults found.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "source_reader.h"
+#include "insert_syntax.h"
 #include "utf8.h"
 
 namespace qokit::po {
@@ -14,13 +15,15 @@ namespace {
 std::string FactsComment(const msgcomp::SourceEntry& source) {
   std::string comment(kFactsPrefix);
   comment.append(std::to_string(source.number)).append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
+  if (source.count_argument > 0) comment.append(", count ").append(std::to_string(source.count_argument));
   if (!source.response.empty()) comment.append(", response \"").append(EscapePo(source.response)).append(1, '"');
   return comment;
 }
 
 }  // namespace
 
-bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, PoEntry& entry, FormatError& error) {
+bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, const PluralRuleOf& rule,
+              PoEntry& entry, FormatError& error) {
   entry = PoEntry{};
   entry.extracted.push_back(FactsComment(source));
   entry.references.push_back(std::string(file).append(1, ':').append(std::to_string(source.line)));
@@ -29,6 +32,15 @@ bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool 
   if (source.number == 0) {
     entry.flags.emplace_back("no-c-format");
     entry.msgid = source.text;
+  } else if (!source.forms.empty()) {
+    entry.flags.emplace_back("c-format");
+    PluralBase plural;
+    if (!PluralOfBase(source.forms, source.count_argument, rule, plural, error)) return false;
+    entry.msgid = std::move(plural.msgid);
+    entry.has_plural = true;
+    entry.msgid_plural = std::move(plural.msgid_plural);
+    entry.msgstr = with_text ? std::move(plural.msgstr) : std::vector<std::string>(2);
+    return true;
   } else {
     entry.flags.emplace_back("c-format");
     Signature signature;
@@ -51,7 +63,14 @@ bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {
     facts.number = static_cast<int32_t>(number);
     facts.severity = static_cast<int32_t>(letter - msgcomp::kSeverityLetters);
     facts.response.clear();
+    facts.count = 0;
     ++p;
+    if (std::strncmp(p, ", count ", 8) == 0) {
+      const long count = std::strtol(p + 8, &end, 10);
+      if (end == p + 8 || count < 1 || count > format::kMaxArgumentNumber) return false;
+      facts.count = static_cast<int>(count);
+      p = end;
+    }
     if (*p == '\0') return true;
     if (std::strncmp(p, ", response ", 11) != 0) return false;
     // The response is a C string: read it with the PO reader.

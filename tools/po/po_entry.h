@@ -1,6 +1,7 @@
 // One message of a source as a PO entry, and the entry's facts read back.
 //
 //   #. qomsg: number 7, severity K, response "Yes"
+//   #. qomsg: number 8, severity I, count 2   (a plural message's {@2})
 //   #: client.msg:18
 //   #, c-format
 //   msgctxt "SESS_PASSWORD"
@@ -20,6 +21,7 @@
 
 #include "po_file.h"
 #include "po_format.h"
+#include "po_plural.h"
 #include "source_entries.h"
 
 namespace qokit::po {
@@ -30,13 +32,17 @@ inline constexpr char kFactsPrefix[] = "qomsg: number ";
 struct EntryFacts {
   int32_t number = 0;
   int32_t severity = 0;
+  int count = 0;  // a plural message's count argument named with {@k}; 0: none named
   std::string response;
 };
 
 // The entry of a source entry, msgstr empty (a template) or the text
-// itself; false with the fault when a message text cannot be mapped.
-[[nodiscard]] bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, PoEntry& entry,
-                            FormatError& error);
+// itself; false with the fault when a message text cannot be mapped (kNone:
+// a plural message has not as many forms as `rule`, the sources' rule). A
+// plural message is a plural entry (po_plural.h); a template has two empty
+// msgstr for it, as gettext's templates have.
+[[nodiscard]] bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text,
+                            const PluralRuleOf& rule, PoEntry& entry, FormatError& error);
 
 // The facts of an entry's comment; false when it has none or it is malformed.
 [[nodiscard]] bool ReadFacts(const PoEntry& entry, EntryFacts& facts);

@@ -9,13 +9,14 @@
 #include "po_entry.h"
 #include "po_file.h"
 #include "po_messages.h"
+#include "po_plural.h"
 #include "source_entries.h"
 
 namespace qokit::po {
 
 namespace {
 
-PoEntry HeaderEntry(bool pot) {
+PoEntry HeaderEntry(bool pot, const BasePlurals& plurals) {
   PoEntry header;
   std::string& fields = header.msgstr.emplace_back();
   if (pot) {
@@ -33,6 +34,12 @@ PoEntry HeaderEntry(bool pot) {
   fields.append("MIME-Version: 1.0\n"
                 "Content-Type: text/plain; charset=UTF-8\n"
                 "Content-Transfer-Encoding: 8bit\n");
+  // msginit fills the placeholder in for the translator's language.
+  if (pot && plurals.any) fields.append("Plural-Forms: nplurals=INTEGER; plural=EXPRESSION;\n");
+  if (!pot) {
+    if (!plurals.language.empty()) fields.append("Language: ").append(plurals.language).append("\n");
+    if (plurals.any) fields.append("Plural-Forms: ").append(plurals.rule.plural_forms).append("\n");
+  }
   return header;
 }
 
@@ -48,7 +55,13 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
     bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
   }
   out.reserve(bytes * (pot ? 3 : 4) / 2);
-  WritePoEntry(out, HeaderEntry(pot));
+  BasePlurals plurals;
+  std::string why;
+  if (!ReadBasePlurals(sources, plurals, why)) {
+    if (!why.empty()) SayBadPluralRule(Where{sources[0], 0, msgcomp::kPluralFormsMeta}, why.c_str());
+    return 1;
+  }
+  WritePoEntry(out, HeaderEntry(pot, plurals));
   // A symbol names one message and, apart, one meta-symbol: where each was first.
   std::map<std::pair<bool, std::string>, std::pair<int32_t, long>> seen;
   // Without msgctxt, the entries in order and each text's entry.
@@ -72,9 +85,15 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
       result = 1;
       return;
     }
+    // The catalogue's language and rule are the header's.
+    if (source.number == 0 && (source.symbol == msgcomp::kPluralFormsMeta || source.symbol == msgcomp::kLanguageMeta)) return;
     FormatError error;
-    if (!EntryFor(source, file, !pot, entry, error)) {
-      SayExportTextFault(at, error);
+    if (!EntryFor(source, file, !pot, plurals.rule, entry, error)) {
+      if (error.fault == FormatFault::kNone) {
+        SayExportFormCount(at, source.forms.size(), plurals.rule.rule.forms());
+      } else {
+        SayExportTextFault(at, error);
+      }
       result = 1;
       return;
     }
@@ -82,7 +101,10 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
     if (options.no_context && source.number != 0) {
       entry.has_context = false;
       entry.context.clear();
-      const auto [slot, added] = by_msgid.try_emplace(entry.msgid, shared.size());
+      // A plural entry is one text with its msgid_plural.
+      std::string key = entry.msgid;
+      if (entry.has_plural) key.append(1, '\0').append(entry.msgid_plural);
+      const auto [slot, added] = by_msgid.try_emplace(std::move(key), shared.size());
       if (added) {
         shared.push_back(std::move(entry));
       } else {

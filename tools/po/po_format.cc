@@ -1,6 +1,8 @@
 #include "po_format.h"
 
 #include <algorithm>
+#include <cinttypes>
+#include <utility>
 
 #include "insert_syntax.h"
 
@@ -231,7 +233,8 @@ bool SignatureOfPo(std::string_view format, Signature& signature, FormatError& e
   return true;
 }
 
-bool PoToSource(std::string_view format, const Signature& signature, std::string& text, FormatError& error) {
+bool PoToSource(std::string_view format, const Signature& signature, std::string& text, FormatError& error,
+                int may_omit) {
   if (format.find('@') != std::string_view::npos) return Fail(error, FormatFault::kLiteralAt, 0);
   std::vector<PoConversion> conversions;
   if (!ParsePoFormat(format, conversions, error)) return false;
@@ -258,10 +261,84 @@ bool PoToSource(std::string_view format, const Signature& signature, std::string
     copied = c.end;
   }
   for (std::size_t a = 0; a < used.size(); ++a) {
-    if (!used[a]) return Fail(error, FormatFault::kArgumentMissing, 0, static_cast<int>(a) + 1);
+    if (!used[a] && static_cast<int>(a) + 1 != may_omit)
+      return Fail(error, FormatFault::kArgumentMissing, 0, static_cast<int>(a) + 1);
   }
   text.append(format.substr(copied));
   return true;
+}
+
+bool FormToPo(const std::string& text, const Signature& signature, std::string& format, std::vector<bool>& shown,
+              FormatError& error) {
+  std::vector<int> first(signature.size() + 1, 1);
+  for (std::size_t a = 0; a < signature.size(); ++a) first[a + 1] = first[a] + signature[a].stars + 1;
+  shown.assign(signature.size(), false);
+  struct Found {
+    std::string_view piece, conversion;
+    qokit::format::Conversion parsed;
+    long argument;
+  };
+  std::vector<Found> inserts;
+  bool in_order = true;
+  const char* rest = text.c_str();
+  qokit::format::InsertSpan span;
+  while (qokit::format::NextInsert(rest, span)) {
+    const int k = static_cast<int>(inserts.size()) + 1;
+    if (span.argument < 1 || span.argument > static_cast<long>(signature.size()) || *span.percent != '%' ||
+        span.end == nullptr) {
+      return Fail(error, FormatFault::kBeyondArguments, k, static_cast<int>(std::max(span.argument, 0L)));
+    }
+    Found found{std::string_view(rest, static_cast<std::size_t>(span.at - rest)), qokit::format::ConversionOf(span),
+                {}, span.argument};
+    const ArgumentShape& shape = signature[static_cast<std::size_t>(span.argument - 1)];
+    if (!qokit::format::ParsePrintf(found.conversion, found.parsed) || found.parsed.stars != shape.stars ||
+        !SameValue(shape.conversion, found.conversion)) {
+      return Fail(error, FormatFault::kTypeDiffers, k, static_cast<int>(span.argument));
+    }
+    if (shown[static_cast<std::size_t>(span.argument - 1)]) return Fail(error, FormatFault::kArgumentTwice, k);
+    shown[static_cast<std::size_t>(span.argument - 1)] = true;
+    in_order = in_order && span.argument == k;
+    inserts.push_back(found);
+    rest = span.end;
+  }
+  in_order = in_order && inserts.size() == signature.size();
+  format.clear();
+  for (const Found& found : inserts) {
+    format.append(found.piece);
+    format.append(in_order ? std::string(found.conversion)
+                           : Positional(found.parsed, first[static_cast<std::size_t>(found.argument - 1)]));
+  }
+  format.append(rest);
+  return true;
+}
+
+std::string ResolveSystemConversions(std::string_view format) {
+  // Each macro's name after "PRI" and its expansion on this system.
+  static constexpr std::pair<std::string_view, std::string_view> kMacros[] = {
+#define QOKIT_PRI(letter)                                                                                 \
+  {#letter "8", PRI##letter##8}, {#letter "16", PRI##letter##16}, {#letter "32", PRI##letter##32},         \
+      {#letter "64", PRI##letter##64}, {#letter "LEAST8", PRI##letter##LEAST8},                           \
+      {#letter "LEAST16", PRI##letter##LEAST16}, {#letter "LEAST32", PRI##letter##LEAST32},               \
+      {#letter "LEAST64", PRI##letter##LEAST64}, {#letter "FAST8", PRI##letter##FAST8},                   \
+      {#letter "FAST16", PRI##letter##FAST16}, {#letter "FAST32", PRI##letter##FAST32},                   \
+      {#letter "FAST64", PRI##letter##FAST64}, {#letter "MAX", PRI##letter##MAX}, {#letter "PTR", PRI##letter##PTR}
+      QOKIT_PRI(d), QOKIT_PRI(i), QOKIT_PRI(o), QOKIT_PRI(u), QOKIT_PRI(x), QOKIT_PRI(X)
+#undef QOKIT_PRI
+  };
+  std::string out;
+  std::size_t copied = 0;
+  for (std::size_t at = format.find("<PRI"); at != std::string_view::npos; at = format.find("<PRI", at + 1)) {
+    const std::size_t close = format.find('>', at);
+    if (close == std::string_view::npos) break;
+    const std::string_view name = format.substr(at + 4, close - at - 4);
+    for (const auto& [macro, expansion] : kMacros) {
+      if (macro != name) continue;
+      out.append(format.substr(copied, at - copied)).append(expansion);
+      copied = close + 1;
+      break;
+    }
+  }
+  return out.append(format.substr(copied));
 }
 
 }  // namespace qokit::po

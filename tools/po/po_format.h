@@ -73,9 +73,25 @@ struct PoConversion {
 // slots in ascending order are the arguments, each right after its stars.
 [[nodiscard]] bool SignatureOfPo(std::string_view format, Signature& signature, FormatError& error);
 
+// A format with gettext's system-dependent conversions ("%<PRIuMAX>",
+// "%<PRIx64>": the <inttypes.h> macros) resolved as this system's C library
+// resolves them when it loads a catalogue ("%lu" on a 64-bit system); an
+// unknown macro stays as it is, which the format checks then refuse.
+std::string ResolveSystemConversions(std::string_view format);
+
 // The source text of a PO format whose conversions show exactly the
-// arguments of `signature`, each once, with the same stars and value types.
+// arguments of `signature`, each once, with the same stars and value types;
+// argument `may_omit` (1-based; 0 for none) may be left out, as a plural
+// form given to one count may leave its count out.
 [[nodiscard]] bool PoToSource(std::string_view format, const Signature& signature, std::string& text,
-                              FormatError& error);
+                              FormatError& error, int may_omit = 0);
+
+// The PO form of one form of a plural message (escapes replaced), whose
+// inserts show arguments of the message's `signature` (that of a form that
+// shows all) with their conversions: plain where it shows every argument
+// in order, else numbered by slot. `shown[a - 1]` tells which arguments it
+// shows.
+[[nodiscard]] bool FormToPo(const std::string& text, const Signature& signature, std::string& format,
+                            std::vector<bool>& shown, FormatError& error);
 
 }  // namespace qokit::po

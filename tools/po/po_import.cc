@@ -18,6 +18,7 @@
 #include "po_file.h"
 #include "po_format.h"
 #include "po_messages.h"
+#include "po_plural.h"
 #include "source_entries.h"
 #include "source_reader.h"
 
@@ -131,17 +132,18 @@ class Importer {
       ref.offset = static_cast<uint32_t>(reader.offset());
       ref.line = static_cast<uint32_t>(reader.line());
       if (!reader.Next(entry, syntax)) break;
+      ResolveConversions(entry);
       ref.first = static_cast<uint32_t>(entry.line);
       if (entry.IsHeader()) {
-        if (!header_seen_) language_ = LanguageOf(entry);
+        if (!header_seen_) {
+          language_ = LanguageOf(entry);
+          header_line_ = entry.line;
+          rule_sound_ = RuleOfHeader(entry, rule_, rule_why_);
+        }
         header_seen_ = true;
         continue;
       }
-      if (entry.has_plural) {
-        SayPlural(At(entry, entry.line));
-        ++counts_.dropped;
-        continue;
-      }
+      any_plural_ = any_plural_ || entry.has_plural;
       EntryFacts facts;
       if (entry.has_context && ReadFacts(entry, facts)) {
         ref.kind = facts.number == 0 ? EntryRef::Kind::kMeta : EntryRef::Kind::kMessage;
@@ -155,6 +157,15 @@ class Importer {
       SayPoSyntax(Where{po_file_, syntax.line, ""}, syntax.what.c_str());
       return false;
     }
+    // The rule is needed only where the file has plural entries.
+    if (any_plural_ && !rule_sound_) {
+      SayBadPluralRule(Where{po_file_, header_line_, ""}, rule_why_.c_str());
+      return false;
+    }
+    if (any_plural_ && rule_.plural_forms.empty()) {
+      SayNoPluralRule(Where{po_file_, header_line_, ""});
+      return false;
+    }
     symbols_.Sort();
     msgids_.Sort();
     DropSeconds();
@@ -163,7 +174,9 @@ class Importer {
 
   // The entry for a symbol, or for a msgid when no entry has the symbol;
   // false when neither is there. Counts the use.
-  bool Find(bool meta, const std::string& symbol, const std::string& msgid, PoEntry& entry) {
+  // A plural message is matched by msgid and msgid_plural (`plural`, null
+  // for any other message).
+  bool Find(bool meta, const std::string& symbol, const std::string& msgid, const std::string* plural, PoEntry& entry) {
     bool found = false;
     symbols_.ForEach(symbol, [&](std::size_t k) {
       EntryRef& ref = symbol_refs_[k];
@@ -180,7 +193,10 @@ class Importer {
       EntryRef& ref = msgid_refs_[k];
       if (ref.uses < 0) return true;
       entry = Reread(ref);
-      if (entry.msgid != msgid) return true;
+      if (entry.msgid != msgid || entry.has_plural != (plural != nullptr) ||
+          (plural != nullptr && entry.msgid_plural != *plural)) {
+        return true;
+      }
       std::string& users = users_[k];
       users.append(ref.uses > 0 ? ", " : "").append(symbol);
       if (ref.uses < INT16_MAX) ++ref.uses;
@@ -203,6 +219,11 @@ class Importer {
     const std::string& msgstr = entry->msgstr[0];
     const Where at{po_file_, entry->msgstr_line, symbol.c_str()};
     if (entry->HasFlag("fuzzy")) {
+      ++counts_.fuzzy;
+      return base_text;
+    }
+    if (entry->has_plural) {
+      SayPluralMismatch(Where{po_file_, entry->line, symbol.c_str()});
       ++counts_.fuzzy;
       return base_text;
     }
@@ -242,6 +263,74 @@ class Importer {
     }
     ++counts_.translated;
     return text;
+  }
+
+  // The forms of one plural message in the file's language: the
+  // translation when it can be used, else the stand-ins of the base's forms.
+  std::vector<std::string> FormsOf(const PoEntry* entry, const std::string& symbol,
+                                   const std::vector<std::string>& base_forms, const PluralRuleOf& base_rule,
+                                   const PluralBase& base) {
+    const PluralRuleOf& rule = this->rule(base_rule);
+    const std::vector<std::string> stand_ins = PluralStandIns(base_forms, base_rule, base.leaves_count, rule);
+    const auto empty = [](const std::string& s) { return s.empty(); };
+    // An entry with any form left empty is untranslated: no form ships empty.
+    if (entry == nullptr || std::any_of(entry->msgstr.begin(), entry->msgstr.end(), empty)) {
+      ++counts_.untranslated;
+      return stand_ins;
+    }
+    if (entry->HasFlag("fuzzy")) {
+      ++counts_.fuzzy;
+      return stand_ins;
+    }
+    if (!entry->has_plural) {
+      SayPluralMismatch(Where{po_file_, entry->line, symbol.c_str()});
+      ++counts_.fuzzy;
+      return stand_ins;
+    }
+    if (entry->msgid != base.msgid || entry->msgid_plural != base.msgid_plural) {
+      SayOutdated(Where{po_file_, entry->line, symbol.c_str()});
+      ++counts_.fuzzy;
+      return stand_ins;
+    }
+    const Where at{po_file_, entry->msgstr_line, symbol.c_str()};
+    if (std::any_of(entry->msgstr.begin(), entry->msgstr.end(),
+                    [](const std::string& s) { return s.find('\0') != std::string::npos; })) {
+      SayNulByte(at);
+      ++counts_.inexpressible;
+      return stand_ins;
+    }
+    std::vector<std::string> forms;
+    int form = 0;
+    FormatError error;
+    if (!PluralToSource(entry->msgstr, rule, base.signature, base.count, forms, form, error)) {
+      if (error.fault == FormatFault::kLiteralAt) {
+        SayLiteralAt(at);
+        ++counts_.inexpressible;
+        return stand_ins;
+      }
+      if (error.fault == FormatFault::kNone) {
+        SayPluralFormCount(at, entry->msgstr.size(), rule.rule.forms(), options_.keep_going);
+      } else {
+        SayPluralFormFault(at, form, error, options_.keep_going);
+      }
+      Refuse();
+      return stand_ins;
+    }
+    for (const std::string& text : forms) {
+      if (text.size() > msgcomp::kMaxTextLen) {
+        SayTooLong(at, text.size(), msgcomp::kMaxTextLen);
+        ++counts_.inexpressible;
+        return stand_ins;
+      }
+    }
+    ++counts_.translated;
+    return forms;
+  }
+
+  // The rule the written source has: the file's, or where the file names
+  // none (and so has no plural entries) the base's, whose forms stand in.
+  const PluralRuleOf& rule(const PluralRuleOf& base_rule) const {
+    return rule_.plural_forms.empty() ? base_rule : rule_;
   }
 
   // After the base: entries no message took, and msgids that several took.
@@ -286,6 +375,7 @@ class Importer {
     out.append(". */\n\n");
   }
 
+  bool any_plural() const { return any_plural_; }
   Where At(const PoEntry& entry, long line) const { return Where{po_file_, line, entry.context.c_str()}; }
   void Fail() { failed_ = true; }
   bool failed() const { return failed_; }
@@ -303,11 +393,20 @@ class Importer {
     ++counts_.refused;
     if (!options_.keep_going) failed_ = true;
   }
+  // A C format's "%<PRIuMAX>" is what this system's C library makes of it,
+  // as msgfmt and the library do with a c-format entry.
+  static void ResolveConversions(PoEntry& entry) {
+    if (!entry.HasFlag("c-format")) return;
+    entry.msgid = ResolveSystemConversions(entry.msgid);
+    entry.msgid_plural = ResolveSystemConversions(entry.msgid_plural);
+    for (std::string& msgstr : entry.msgstr) msgstr = ResolveSystemConversions(msgstr);
+  }
   PoEntry Reread(const EntryRef& ref) const {
     PoReader reader(text_, decoding_, ref.offset, static_cast<long>(ref.line));
     PoEntry entry;
     PoSyntaxError unused;
     (void)reader.Next(entry, unused);  // read once already without fault
+    ResolveConversions(entry);
     return entry;
   }
 
@@ -355,7 +454,12 @@ class Importer {
   Utf8Converter converter_;
   PoDecoding decoding_;
   bool header_seen_ = false;
+  long header_line_ = 0;
   std::string language_;
+  PluralRuleOf rule_;      // the file's plural rule; none named: plural_forms empty
+  bool rule_sound_ = true;
+  std::string rule_why_;   // what is wrong with the file's Plural-Forms
+  bool any_plural_ = false;
   RefIndex symbols_, msgids_;
   std::vector<EntryRef> symbol_refs_, msgid_refs_;
   std::map<std::size_t, std::string> users_;  // symbols that took a msgid entry, by ref
@@ -363,11 +467,42 @@ class Importer {
   bool failed_ = false;
 };
 
+// The forms of a plural message in a translation; a language of one form
+// (Japanese) has no plural messages, so its one form is an ordinary text.
+void SetForms(msgcomp::SourceEntry& source, std::vector<std::string> forms) {
+  if (forms.size() == 1) {
+    source.text = std::move(forms[0]);
+    source.forms.clear();
+    source.count_argument = 0;
+  } else {
+    source.text = forms[0];
+    source.forms = std::move(forms);
+  }
+}
+
+// The translation's own plural rule, as the meta-symbol that names it.
+bool AppendPluralForms(std::string& out, const PluralRuleOf& rule) {
+  const msgcomp::SourceEntry meta{0, 4 /* I */, msgcomp::kPluralFormsMeta, rule.plural_forms, "", 0, 0, {}, 0};
+  return msgcomp::AppendSourceEntry(out, meta);
+}
+
+// The base's own language and rule are not the translation's.
+bool IsLanguageFact(const msgcomp::SourceEntry& source) {
+  return source.number == 0 && (source.symbol == msgcomp::kPluralFormsMeta || source.symbol == msgcomp::kLanguageMeta);
+}
+
 // Base mode: the base sources give every message and its facts; they are
 // read one entry at a time, and each is written as soon as it is read.
 bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out) {
   if (!importer.Index()) return false;
+  BasePlurals plurals;
+  std::string why;
+  if (!ReadBasePlurals(base, plurals, why)) {
+    if (!why.empty()) SayBadPluralRule(Where{base[0], 0, msgcomp::kPluralFormsMeta}, why.c_str());
+    return false;
+  }
   importer.WriteHead(out);
+  if (plurals.any && !AppendPluralForms(out, importer.rule(plurals.rule))) return false;
   // The source is about as long as the base's; room for it at once saves
   // the copies of a growing string.
   std::size_t bytes = 0;
@@ -379,19 +514,37 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
   PoEntry entry;
   const int read = msgcomp::VisitSourceEntries(base, [&](msgcomp::SourceEntry& source) {
     const bool meta = source.number == 0;
+    if (IsLanguageFact(source)) return;
+    const Where base_at{base[static_cast<std::size_t>(source.source)], source.line, source.symbol.c_str()};
+    if (!source.forms.empty()) {
+      PluralBase plural;
+      FormatError error;
+      if (!PluralOfBase(source.forms, source.count_argument, plurals.rule, plural, error)) {
+        if (error.fault == FormatFault::kNone) {
+          SayExportFormCount(base_at, source.forms.size(), plurals.rule.rule.forms());
+        } else {
+          SayBaseTextFault(base_at, error);
+        }
+        importer.Fail();
+        return;
+      }
+      const bool found = importer.Find(false, source.symbol, plural.msgid, &plural.msgid_plural, entry);
+      SetForms(source, importer.FormsOf(found ? &entry : nullptr, source.symbol, source.forms, plurals.rule, plural));
+      if (!AppendSourceEntry(out, source)) importer.Fail();
+      return;
+    }
     std::string format;
     Signature signature;
     if (!meta) {
       FormatError error;
       if (!SourceToPo(source.text, format, signature, error)) {
-        SayBaseTextFault(Where{base[static_cast<std::size_t>(source.source)], source.line, source.symbol.c_str()},
-                         error);
+        SayBaseTextFault(base_at, error);
         importer.Fail();
         return;
       }
     }
     const std::string& msgid = meta ? source.text : format;
-    const bool found = importer.Find(meta, source.symbol, msgid, entry);
+    const bool found = importer.Find(meta, source.symbol, msgid, nullptr, entry);
     source.text = importer.TextOf(found ? &entry : nullptr, source.symbol, source.text, msgid,
                                   meta ? nullptr : &signature);
     if (!AppendSourceEntry(out, source)) importer.Fail();  // base responses never hold "]"
@@ -405,6 +558,10 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
 bool ImportAlone(Importer& importer, std::string& out) {
   if (!importer.Index()) return false;
   importer.WriteHead(out);
+  PluralRuleOf english;
+  std::string why;
+  if (!RuleOfText(msgcomp::kDefaultPluralForms, english, why)) return false;
+  if (importer.any_plural() && !AppendPluralForms(out, importer.rule(english))) return false;
   importer.ReportMsgidEntries();
   importer.ForEachSymbolEntry([&](const PoEntry& entry) {
     const Where at = importer.At(entry, entry.line);
@@ -414,9 +571,27 @@ bool ImportAlone(Importer& importer, std::string& out) {
       importer.Fail();
       return;
     }
-    msgcomp::SourceEntry source{facts.number, facts.severity, entry.context, entry.msgid, facts.response, 0, 0};
+    msgcomp::SourceEntry source{facts.number, facts.severity, entry.context, entry.msgid, facts.response, 0, 0, {},
+                                facts.count};
+    if (facts.number == 0 && (entry.context == msgcomp::kPluralFormsMeta || entry.context == msgcomp::kLanguageMeta)) return;
     Signature signature;
-    if (facts.number != 0) {
+    if (entry.has_plural && facts.number != 0) {
+      // msgid and msgid_plural are the base's forms for 1 and for most
+      // counts, as English has them.
+      std::vector<std::string> base_forms(2);
+      PluralBase plural;
+      FormatError error;
+      if (!SignatureOfPo(entry.msgid_plural, signature, error) ||
+          !PoToSource(entry.msgid_plural, signature, base_forms[1], error) ||
+          !PoToSource(entry.msgid, signature, base_forms[0], error,
+                      facts.count > 0 ? facts.count : std::max(CountArgument(signature), 0)) ||
+          !PluralOfBase(base_forms, facts.count, english, plural, error)) {
+        SayMsgidFault(at, error);
+        importer.Fail();
+        return;
+      }
+      SetForms(source, importer.FormsOf(&entry, entry.context, base_forms, english, plural));
+    } else if (facts.number != 0) {
       FormatError error;
       if (!SignatureOfPo(entry.msgid, signature, error) || !PoToSource(entry.msgid, signature, source.text, error)) {
         SayMsgidFault(at, error);
@@ -424,8 +599,10 @@ bool ImportAlone(Importer& importer, std::string& out) {
         return;
       }
     }
-    source.text = importer.TextOf(&entry, entry.context, source.text, entry.msgid,
-                                  facts.number != 0 ? &signature : nullptr);
+    if (!entry.has_plural || facts.number == 0) {
+      source.text = importer.TextOf(&entry, entry.context, source.text, entry.msgid,
+                                    facts.number != 0 ? &signature : nullptr);
+    }
     // The facts comment and the msgid are as anyone wrote them: what the
     // source syntax cannot express is refused, not written as a broken entry.
     const msgcomp::SourceEntryFault fault = FindSourceEntryFault(source);

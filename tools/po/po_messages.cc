@@ -92,6 +92,9 @@ void SayNoEntries(std::span<const char* const> sources) {
 void SayExportTextFault(const Where& at, const FormatError& error) {
   Diagnose(true, at, "the text cannot be exported: %s", FaultText(error).c_str());
 }
+void SayExportFormCount(const Where& at, std::size_t forms, int nplurals) {
+  Diagnose(true, at, "the message has %zu forms; the plural rule of the sources has %d", forms, nplurals);
+}
 void SayNotUtf8(const Where& at) { Diagnose(true, at, "the text is not UTF-8, the charset that the PO file declares"); }
 void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line) {
   Diagnose(true, at, "the symbol is defined twice (first at %s:%ld)", first_file, first_line);
@@ -120,7 +123,22 @@ void SayAmbiguousMsgid(const Where& at, int uses, const char* symbols) {
   Diagnose(false, at, "the msgid is the text of %d messages of the base (%s); its translation is used for each",
            uses, symbols);
 }
-void SayPlural(const Where& at) { Diagnose(false, at, "plural forms are not supported; the entry is skipped"); }
+void SayNoPluralRule(const Where& at) {
+  Diagnose(true, at, "the file has plural entries but no Plural-Forms, and its Language has no built-in plural rule");
+}
+void SayBadPluralRule(const Where& at, const char* why) { Diagnose(true, at, "the Plural-Forms is no plural rule: %s", why); }
+void SayPluralFormCount(const Where& at, std::size_t forms, int nplurals, bool keep_going) {
+  Diagnose(!keep_going, at, "the entry has %zu plural forms; the file's plural rule has %d%s", forms, nplurals,
+           keep_going ? "; the base text is used" : "");
+}
+void SayPluralFormFault(const Where& at, int form, const FormatError& error, bool keep_going) {
+  Diagnose(!keep_going, at, "msgstr[%d] does not fit the original: %s%s", form, FaultText(error).c_str(),
+           keep_going ? "; the base text is used" : "");
+}
+void SayPluralMismatch(const Where& at) {
+  Diagnose(false, at, "the entry is plural where the base message is not, or the other way round (run msgmerge); "
+                      "the base text is used");
+}
 void SayNoContext(const Where& at) {
   Diagnose(false, at, "the entry has no msgctxt, so no message symbol (give the base sources); the entry is dropped");
 }

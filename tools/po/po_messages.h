@@ -28,6 +28,7 @@ void SayNoEntries(std::span<const char* const> sources);
 void SayExportTextFault(const Where& at, const FormatError& error);
 void SayNotUtf8(const Where& at);
 void SayDuplicateSymbol(const Where& at, const char* first_file, long first_line);
+void SayExportFormCount(const Where& at, std::size_t forms, int nplurals);
 
 // Import: the PO file as a whole.
 void SayPoSyntax(const Where& at, const char* what);
@@ -39,7 +40,11 @@ void SayBadFormatCode(const Where& at, const char* kind, int highest, bool keep_
 void SaySecondMsgid(const Where& at, long first_line);
 void SayMsgidNotInBase(const Where& at);
 void SayAmbiguousMsgid(const Where& at, int uses, const char* symbols);
-void SayPlural(const Where& at);
+void SayNoPluralRule(const Where& at);
+void SayBadPluralRule(const Where& at, const char* why);
+void SayPluralFormCount(const Where& at, std::size_t forms, int nplurals, bool keep_going);
+void SayPluralFormFault(const Where& at, int form, const FormatError& error, bool keep_going);
+void SayPluralMismatch(const Where& at);
 void SayNoContext(const Where& at);
 void SayNotInBase(const Where& at);
 void SaySecondEntry(const Where& at, long first_line);
@@ -60,7 +65,7 @@ struct ImportCounts {
   int fuzzy = 0;          // fuzzy or translating an older text
   int inexpressible = 0;  // translated, but the format cannot carry it
   int refused = 0;        // translated, but wrong (with --keep-going)
-  int dropped = 0;        // symbol or text not in the base, or plural forms
+  int dropped = 0;        // symbol or text not in the base
 };
 void SayImportSummary(const char* po_file, const ImportCounts& counts);
 

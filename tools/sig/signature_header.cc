@@ -1,6 +1,7 @@
 #include "signature_header.h"
 
 #include <algorithm>
+#include <map>
 
 #include "merge_sources.h"
 #include "msgstate.h"
@@ -58,6 +59,16 @@ void AppendHeader(std::string& text, const SignatureSet& set, std::string_view s
       text.append("(catalog, buf, size, ...) \\\n  qomsg_format_checked((catalog), ").append(m.symbol);
       text.append(", (buf), (size), ").append(signature).append(", __VA_ARGS__)\n");
     }
+    if (!m.plural) continue;
+    text.append("#define ").append(p).append("_format_plural_").append(m.symbol);
+    if (m.signature.empty()) {
+      text.append("(catalog, n, buf, size) qomsg_format_plural((catalog), ").append(m.symbol);
+      text.append(", (n), (buf), (size))\n");
+    } else {
+      text.append("(catalog, n, buf, size, ...) \\\n  ((void)sizeof(qomsg_format_checked((catalog), ").append(m.symbol);
+      text.append(", (buf), (size), ").append(signature).append(", __VA_ARGS__)), \\\n   qomsg_format_plural((catalog), ");
+      text.append(m.symbol).append(", (n), (buf), (size), __VA_ARGS__))\n");
+    }
   }
   text.append("\nstatic const qomsg_signature ").append(p).append("_signatures[] = {\n");
   for (const SignedMessage& m : set.messages) {
@@ -72,13 +83,17 @@ SignatureHeaderStatus CollectSignatures(SignatureSet& set, std::string& culprit)
   set = {};
   if (msgcomp::MergeSources() != 0) return Status::kSourceFault;
   set.checksum = msgcomp::msgState->checksum;
+  // A plural message's signature is its stored forms'; its first form may leave the count out.
+  std::map<int32_t, const std::string*> plurals;
+  for (const msgcomp::PluralMessage& m : msgcomp::msgState->plurals) plurals[m.number] = &m.stored.front();
   msgcomp::RewindSources();
   msgcomp::MessageRecord record;
   int rc = 0;
   while ((rc = msgcomp::ReadMessage(record)) == 0) {
     if (record.msgNum == 0) continue;
-    SignedMessage m{record.symbol, record.msgNum, {}};
-    if (!qokit::format::TextSignature(record.text, m.signature)) {
+    const auto plural = plurals.find(record.msgNum);
+    SignedMessage m{record.symbol, record.msgNum, {}, plural != plurals.end()};
+    if (!qokit::format::TextSignature(m.plural ? plural->second->c_str() : record.text, m.signature)) {
       culprit = record.symbol;
       return Status::kUnsoundText;
     }

@@ -14,6 +14,12 @@
 //           (catalog), SYM, (buf), (size), P_signature_SYM, __VA_ARGS__)
 //   static const qomsg_signature P_signatures[] = { {SYM, P_signature_SYM}, ... };
 //
+// A plural message gets besides
+//   #define P_format_plural_SYM(catalog, n, buf, size, ...)  ((void)sizeof(
+//           qomsg_format_checked(... P_signature_SYM, __VA_ARGS__)),
+//           qomsg_format_plural((catalog), SYM, (n), (buf), (size), __VA_ARGS__))
+// whose unevaluated qomsg_format_checked lets the compiler check the
+// arguments against the message's full signature (every form has it).
 // A message without arguments gets P_format_SYM(catalog, buf, size), a call
 // of qomsg_format: an empty format would draw -Wformat-zero-length, and an
 // empty __VA_ARGS__ is not portable C11. Numbers and the checksum come from
@@ -33,6 +39,7 @@ struct SignedMessage {
   std::string symbol;
   int32_t number = 0;
   std::string signature;
+  bool plural = false;
 };
 
 // Every numbered message in ascending number order, and the mapping's checksum.
