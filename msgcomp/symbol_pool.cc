@@ -28,6 +28,7 @@ MsgSymbol* SymbolPool::New() {
   if (freeList_ != nullptr) {
     sym = freeList_;
     freeList_ = sym->next;
+    *sym = MsgSymbol{};
   } else {
     if (usedInLast_ == chunkSize_) {
       const size_t size = chunkSize_ == 0 ? 16 : std::min(2 * chunkSize_, kLargestChunk);
@@ -35,9 +36,8 @@ MsgSymbol* SymbolPool::New() {
       chunkSize_ = size;
       usedInLast_ = 0;
     }
-    sym = &chunks_.back()[usedInLast_++];
+    sym = &chunks_.back()[usedInLast_++];  // constructed with its chunk, never used yet
   }
-  *sym = MsgSymbol{};
   return sym;
 }
 
