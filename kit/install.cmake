@@ -1,9 +1,14 @@
-# Installation of the whole kit in three components, which `cmake --install
+# Installation of the whole kit in components, which `cmake --install
 # --component NAME` installs one at a time and cpack packs one Debian package
 # each from:
-#   Runtime        programs, shared libraries, manual pages of sections 1 and 5
-#   Development    C headers, static libraries, the CMake package, the
-#                  pkg-config file, manual pages of section 3
+#   Runtime        programs, manual pages of sections 1 and 5
+#   libNAMEMAJOR   one per shared client library, named after its SONAME as
+#                  Debian's library packages are (libqomsg.so.1: libqomsg1,
+#                  libqokit_nls.so.1: libqokit-nls1), so that a client's
+#                  package depends on the libraries it uses and no other
+#   Development    C headers, static libraries, the shared libraries' link
+#                  names, the CMake package, the pkg-config file, manual
+#                  pages of section 3
 #   Documentation  README, ARCHITECTURE and the example clients
 include(CMakePackageConfigHelpers)
 
@@ -13,9 +18,19 @@ set(QOKIT_PACKAGE_CONTACT "qokit developers <maintainers@users.noreply.c-seed-f6
 
 install(TARGETS ${qokit_exported_programs} EXPORT qokitTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
-install(TARGETS ${qokit_library_targets} EXPORT qokitTargets
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development)
+set(qokit_library_packages "")
+foreach(target ${qokit_library_targets})
+  if(target MATCHES "_shared$")
+    get_target_property(name ${target} OUTPUT_NAME)
+    string(REPLACE "_" "-" package "lib${name}${PROJECT_VERSION_MAJOR}")
+    install(TARGETS ${target} EXPORT qokitTargets
+      LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT ${package} NAMELINK_COMPONENT Development)
+    list(APPEND qokit_library_packages ${package})
+    set(qokit_${package}_library lib${name}.so.${PROJECT_VERSION_MAJOR})
+  else()
+    install(TARGETS ${target} EXPORT qokitTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
+  endif()
+endforeach()
 foreach(entry ${qokit_header_installs})
   string(REPLACE ":" ";" entry "${entry}")
   list(GET entry 0 source)
@@ -64,8 +79,8 @@ add_custom_target(qokit_man_pages ALL DEPENDS ${compressed_pages})
 
 # Each Debian package carries the copyright and the changelog in its own
 # documentation folder.
-set(qokit_package_names qokit qokit-dev qokit-doc)
-set(qokit_package_components Runtime Development Documentation)
+set(qokit_package_names qokit qokit-dev qokit-doc ${qokit_library_packages})
+set(qokit_package_components Runtime Development Documentation ${qokit_library_packages})
 configure_file(package/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
   COMMAND ${QOKIT_GZIP} -9n -c ${CMAKE_CURRENT_BINARY_DIR}/changelog > ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
@@ -97,20 +112,21 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME qokit)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
-# The shared client libraries: a shlibs file, so packages built against them
-# depend on this one, and the loader's cache refreshed by a trigger.
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/package/triggers)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "message, help and file-status tools for backup clients
 The message catalogue compiler qogenmsg (message sources to a C header of
 message numbers and a binary message object file), the help-text compilers
 vexproc and vexproc-legacy, the file-status agent statagent that clients
 start to stat files without hanging on a dead file system, and the tools
 around them: qomsgcheck, qomsgpo (PO files for translators), qomsgsig,
-qomsgdump, vexdump and qostamp. Also the shared client libraries.")
+qomsgdump, vexdump and qostamp.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME qokit-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "qokit (= ${PROJECT_VERSION})")
+# The link names in this package point into the library packages.
+set(qokit_dev_depends "qokit (= ${PROJECT_VERSION})")
+foreach(package ${qokit_library_packages})
+  string(APPEND qokit_dev_depends ", ${package} (= ${PROJECT_VERSION})")
+endforeach()
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${qokit_dev_depends}")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "development files of the qokit client libraries
 C headers, static libraries, the CMake package (find_package(qokit) with the
 build functions qokit_add_messages, qokit_add_translations and
@@ -118,6 +134,34 @@ qokit_add_help), the pkg-config file and the manual pages of the libraries
 that read message catalogues and help files and drive the file-status
 agent.")
 set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_NAME qokit-doc)
+# The shared client libraries: each package has a shlibs file, so packages
+# built against it depend on it, and refreshes the loader's cache by a trigger.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(qokit_libqomsg1_summary "reader of qokit message catalogues")
+set(qokit_libqomsg1_body "opens the message object files that qogenmsg writes and formats their
+messages, in the language the user's locale asks for (qomsg(3)).")
+set(qokit_libqohlp1_summary "reader of qokit help files")
+set(qokit_libqohlp1_body "opens the help files that vexproc writes and reads their topics and
+sections (qohlp(3)).")
+set(qokit_libqokit-agentclient1_summary "client of the qokit file-status agent")
+set(qokit_libqokit-agentclient1_body "starts statagent and asks it for stat, lstat and statfs results, so a
+backup client does not hang on a dead file system (qoagent(3)).")
+set(qokit_libqokit-nls1_summary "national-language string layer of qokit")
+set(qokit_libqokit-nls1_body "string functions for single-byte, double-byte, multi-byte and Unicode
+code sets, chosen by the locale through one table of entry points.")
+set(qokit_libqokit-commutil1_summary "canonical integers of qokit")
+set(qokit_libqokit-commutil1_body "stores and reads two- and four-byte unsigned values most significant
+byte first, so files that hold them read the same on every processor.")
+foreach(package ${qokit_library_packages})
+  string(TOUPPER ${package} component)
+  set(CPACK_DEBIAN_${component}_PACKAGE_NAME ${package})
+  set(CPACK_DEBIAN_${component}_PACKAGE_SECTION libs)
+  set(CPACK_DEBIAN_${component}_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_${component}_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/package/triggers)
+  set(CPACK_DEBIAN_${component}_DESCRIPTION "${qokit_${package}_summary}
+The shared library ${qokit_${package}_library} of the qokit kit: it
+${qokit_${package}_body}")
+endforeach()
 set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_SECTION doc)
 set(CPACK_DEBIAN_DOCUMENTATION_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_DOCUMENTATION_DESCRIPTION "documentation and example clients of qokit

@@ -35,8 +35,8 @@ class InstallTest : public ::testing::Test {
   fs::path src_ = dir_ / "src";
 };
 
-// The three components together make the whole install; each holds its own
-// part and nothing of the others.
+// The components together make the whole install; each holds its own part
+// and nothing of the others.
 TEST_F(InstallTest, ComponentsHoldProgramsDevelopmentFilesAndDocumentation) {
   const std::string lib = QOKIT_INSTALL_LIBDIR;
   const struct {
@@ -47,9 +47,12 @@ TEST_F(InstallTest, ComponentsHoldProgramsDevelopmentFilesAndDocumentation) {
        {"bin/qogenmsg", "bin/vexproc", "bin/vexproc-legacy", "bin/statagent", "bin/qomsgdump", "bin/vexdump",
         "bin/qostamp", "bin/qomsgpo", "bin/qomsgcheck", "bin/qomsgsig", "share/man/man1/qogenmsg.1.gz",
         "share/man/man1/qomsgdump.1.gz", "share/man/man1/qomsgcheck.1.gz", "share/man/man5/qomsg-object.5.gz",
-        "share/man/man5/qohelp.5.gz", "share/doc/qokit/copyright", "share/doc/qokit/changelog.gz",
-        lib + "/libqomsg.so.1", lib + "/libqohlp.so.1", lib + "/libqokit_nls.so.1", lib + "/libqokit_commutil.so.1",
-        lib + "/libqokit_agentclient.so.1"}},
+        "share/man/man5/qohelp.5.gz", "share/doc/qokit/copyright", "share/doc/qokit/changelog.gz"}},
+      {"libqomsg1", {lib + "/libqomsg.so.1", "share/doc/libqomsg1/copyright"}},
+      {"libqohlp1", {lib + "/libqohlp.so.1"}},
+      {"libqokit-nls1", {lib + "/libqokit_nls.so.1"}},
+      {"libqokit-commutil1", {lib + "/libqokit_commutil.so.1"}},
+      {"libqokit-agentclient1", {lib + "/libqokit_agentclient.so.1"}},
       {"Development",
        {"include/qokit/qomsg.h", "include/qokit/qohlp.h", "include/qokit/nls/nlsstr.h", "include/qokit/unx/qonls.h",
         "include/qokit/unx/psstr.h", "include/qokit/unx/commutil.h", "include/qokit/qoagent_segment.h",
