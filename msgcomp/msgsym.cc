@@ -94,21 +94,32 @@ SymbolKey KeyOf(std::string_view name) {
 
 namespace {
 
-int Bucket(std::string_view name) {
+// The bucket of a name and the sum of its signed bytes (its part of the
+// checksum), in one walk over the name: a symbol's bytes are summed once.
+struct NameSums {
+  int bucket;
+  uint32_t bytes;
+};
+
+NameSums SumName(std::string_view name) {
   int32_t sum = 0;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const int32_t c = static_cast<signed char>(name[i]);
-    sum += (c * 5 * static_cast<int32_t>(i + 1)) ^ (static_cast<int32_t>(i) << 13);
+  uint32_t bytes = 0;  // unsigned so that wrapping is defined
+  // A 32-bit counter lets the compiler widen the loop to vector lanes.
+  const auto length = static_cast<int32_t>(name.size());
+  for (int32_t i = 0; i < length; ++i) {
+    const int32_t c = static_cast<signed char>(name[static_cast<size_t>(i)]);
+    sum += (c * 5 * (i + 1)) ^ (i << 13);
+    bytes += static_cast<uint32_t>(c);
   }
   const int64_t magnitude = sum < 0 ? -static_cast<int64_t>(sum) : sum;
-  return static_cast<int>(magnitude % kHashBuckets);
+  return {static_cast<int>(magnitude % kHashBuckets), bytes};
 }
 
 }  // namespace
 
-int HashSymbol(const char* name) { return Bucket(std::string_view(name, nls.nlsStrLen(name))); }
+int HashSymbol(const char* name) { return SumName(std::string_view(name, nls.nlsStrLen(name))).bucket; }
 
-MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum) {
+MsgSymbol* InsertNewSymbol(const SymbolKey& key, int32_t msgNum) {
   Require(key.name.size() <= kMaxSymbolLen, "InsertSymbol", "name too long");
   MsgSymbol* sym = msgState->symPool.New();
   if (sym == nullptr) SayNoSymbolMemoryAndExit(false);
@@ -116,11 +127,21 @@ MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum) {
   sym->name[key.name.size()] = '\0';
   const NameIndex::Added added = msgState->nameIndex.Insert(sym, key.name, key.hash);
   if (added == NameIndex::Added::kNoMemory) SayNoSymbolMemoryAndExit(false);
-  Require(added == NameIndex::Added::kYes, "InsertSymbol", "name already present");
-  const int bucket = Bucket(key.name);
-  sym->hashNext = msgState->symHash[bucket];
-  msgState->symHash[bucket] = sym;
+  if (added == NameIndex::Added::kAlreadyPresent) {
+    msgState->symPool.Delete(sym);
+    return nullptr;
+  }
+  const NameSums sums = SumName(key.name);
+  sym->nameSum = sums.bytes;
+  sym->hashNext = msgState->symHash[sums.bucket];
+  msgState->symHash[sums.bucket] = sym;
   LinkByNumber(sym, msgNum);
+  return sym;
+}
+
+MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum) {
+  MsgSymbol* sym = InsertNewSymbol(key, msgNum);
+  Require(sym != nullptr, "InsertSymbol", "name already present");
   return sym;
 }
 
@@ -196,15 +217,9 @@ MsgMetaSymbol* FindMetaSymbol(const char* name) {
   return nullptr;
 }
 
-uint32_t ChecksumPart(std::string_view name, int32_t msgNum) {
-  uint32_t sum = static_cast<uint32_t>(msgNum);  // unsigned so that wrapping is defined
-  for (const char c : name) sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
-  return sum;
-}
-
 int32_t ComputeChecksum() {
   uint32_t sum = 0;
-  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) sum += ChecksumPart(s->name, s->msgNum);
+  for (const MsgSymbol* s = msgState->symList; s != nullptr; s = s->next) sum += ChecksumPart(*s);
   return static_cast<int32_t>(sum);
 }
 

@@ -36,6 +36,9 @@ SymbolKey KeyOf(std::string_view name);
 // the table yet. The record goes after every record with an equal or lower number.
 MsgSymbol* InsertSymbol(const char* name, int32_t msgNum);
 MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum);
+// The same for a name that may be in the table already: then null, and the
+// table is as it was. One probe of the name index does the lookup and the entry.
+MsgSymbol* InsertNewSymbol(const SymbolKey& key, int32_t msgNum);
 // The message symbol of that name, or null.
 MsgSymbol* msgFindSymbol(const char* name);
 MsgSymbol* msgFindSymbol(const SymbolKey& key);
@@ -62,7 +65,7 @@ MsgMetaSymbol* FindMetaSymbol(const char* name);
 // Sum of every name byte (signed) and every number in symList, wrapping at 32 bits.
 int32_t ComputeChecksum();
 // One symbol's part of that sum; parts add up, wrapping, to the checksum.
-uint32_t ChecksumPart(std::string_view name, int32_t msgNum);
+inline uint32_t ChecksumPart(const MsgSymbol& sym) { return sym.nameSum + static_cast<uint32_t>(sym.msgNum); }
 
 // Room in the name index for `count` symbols, so that a large table does not
 // grow step by step; without memory for it, the index grows as it needs.

@@ -24,6 +24,7 @@ struct MsgSymbol {
   unsigned char* compiled = nullptr;  // owned by the table's SymbolPool; set by the second pass
   char response[kMaxResponseLen + 1] = {};
   int severity = 0;
+  uint32_t nameSum = 0;  // the name's signed bytes summed, its part of the checksum beside msgNum
 };
 
 // One meta-symbol (a source entry numbered 0): a named setting and its value.

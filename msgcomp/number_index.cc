@@ -30,16 +30,14 @@ bool NumberIndex::EnsureDense(int32_t number) {
   return true;
 }
 
-NumberSlot* NumberIndex::Find(int32_t number) {
-  if (number >= 0 && number < kDenseLimit) {
-    if (!dense_ || (dense_->used[number / 64] >> (number % 64) & 1) == 0) return nullptr;
-    return &dense_->slots[number];
-  }
+NumberSlot* NumberIndex::FindOther(int32_t number) {
+  // A dense number beyond the table's present size is not in use.
+  if (number >= 0 && number < kDenseLimit) return nullptr;
   const auto found = far_.find(number);
   return found == far_.end() ? nullptr : &found->second;
 }
 
-NumberSlot* NumberIndex::Get(int32_t number) {
+NumberSlot* NumberIndex::GetOther(int32_t number) {
   if (number >= 0 && number < kDenseLimit) {
     if (!EnsureDense(number)) return nullptr;
     SetUsed(number);
@@ -50,12 +48,6 @@ NumberSlot* NumberIndex::Get(int32_t number) {
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
-}
-
-void NumberIndex::SetUsed(int32_t number) {
-  const int word = number / 64;
-  dense_->used[word] |= uint64_t{1} << (number % 64);
-  dense_->summary[word / 64] |= uint64_t{1} << (word % 64);
 }
 
 void NumberIndex::Erase(int32_t number) {

@@ -29,10 +29,19 @@ class NumberIndex {
   static constexpr int32_t kDenseLimit = format::kHighestMessageNumber + 1;
 
   // The slot of a number in use, or null.
-  NumberSlot* Find(int32_t number);
+  NumberSlot* Find(int32_t number) {
+    if (InDense(number)) return Used(number) ? &dense_->slots[number] : nullptr;
+    return FindOther(number);
+  }
   // The slot of a number, created empty when not in use; null when out of
   // memory. It may move the other slots: no slot pointer outlives the next Get.
-  NumberSlot* Get(int32_t number);
+  NumberSlot* Get(int32_t number) {
+    if (InDense(number)) {
+      SetUsed(number);
+      return &dense_->slots[number];
+    }
+    return GetOther(number);
+  }
   // Marks a number as no longer in use.
   void Erase(int32_t number);
   // The slot of the highest number in use below the given one, or null.
@@ -49,9 +58,22 @@ class NumberIndex {
     std::array<uint64_t, kSummaryWords> summary{};  // bit w: word w of `used` is not 0
   };
 
+  // Whether the dense table holds room for `number` (the lookups' fast path,
+  // inline since every entry of every pass takes it).
+  bool InDense(int32_t number) const {
+    return dense_ && number >= 0 && static_cast<std::size_t>(number) < dense_->slots.size();
+  }
+  bool Used(int32_t number) const { return (dense_->used[number / 64] >> (number % 64) & 1) != 0; }
+  void SetUsed(int32_t number) {
+    const int word = number / 64;
+    dense_->used[word] |= uint64_t{1} << (number % 64);
+    dense_->summary[word / 64] |= uint64_t{1} << (word % 64);
+  }
+  // Find and Get for a number outside the dense table's present size.
+  NumberSlot* FindOther(int32_t number);
+  NumberSlot* GetOther(int32_t number);
   // The dense table, with room for `number`.
   bool EnsureDense(int32_t number);
-  void SetUsed(int32_t number);
   // Highest number in use in [0, number), or -1.
   int32_t DenseBelow(int32_t number) const;
 

@@ -22,10 +22,11 @@ bool ReadPlainEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text
   skipSpaces();
   const char* const number = p;
   const long numberLine = lines;
-  while (IsDigit(*p)) ++p;
-  if (p == number || p - number > kMaxNumberDigits) return false;
+  // The value is taken along the way; ten digits, the most an entry may
+  // have, cannot overflow it, and more send the entry to the exact reader.
   long value = 0;
-  for (const char* d = number; d < p; ++d) value = value * 10 + (*d - '0');
+  for (; IsDigit(*p) && p - number < kMaxNumberDigits; ++p) value = value * 10 + (*p - '0');
+  if (p == number || IsDigit(*p)) return false;
   skipSpaces();
   if (!IsAlpha(*p) || IsAlpha(p[1])) return false;
   const int code = SeverityOf(*p++);

@@ -49,7 +49,7 @@ void SourceBytes::Clear() {
   markFile_ = -1;
 }
 
-long SourceBytes::LineOf(int file, const char* at) {
+long SourceBytes::CountTo(int file, const char* at) {
   if (file != markFile_) {
     markFile_ = file;
     markAt_ = Begin(file);

@@ -23,22 +23,20 @@ bool AddChunk(std::vector<std::unique_ptr<T[]>>& chunks, size_t size) {
 
 }  // namespace
 
-MsgSymbol* SymbolPool::New() {
-  MsgSymbol* sym = nullptr;
+MsgSymbol* SymbolPool::Reuse() {
   if (freeList_ != nullptr) {
-    sym = freeList_;
+    MsgSymbol* sym = freeList_;
     freeList_ = sym->next;
-  } else {
-    if (usedInLast_ == chunkSize_) {
-      const size_t size = chunkSize_ == 0 ? 16 : std::min(2 * chunkSize_, kLargestChunk);
-      if (!AddChunk(chunks_, size)) return nullptr;
-      chunkSize_ = size;
-      usedInLast_ = 0;
-    }
-    sym = &chunks_.back()[usedInLast_++];
+    *sym = MsgSymbol{};
+    return sym;
   }
-  *sym = MsgSymbol{};
-  return sym;
+  if (usedInLast_ == chunkSize_) {
+    const size_t size = chunkSize_ == 0 ? 16 : std::min(2 * chunkSize_, kLargestChunk);
+    if (!AddChunk(chunks_, size)) return nullptr;
+    chunkSize_ = size;
+    usedInLast_ = 0;
+  }
+  return &chunks_.back()[usedInLast_++];  // constructed with its chunk, never used yet
 }
 
 void SymbolPool::Delete(MsgSymbol* sym) {

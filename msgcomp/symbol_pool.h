@@ -13,8 +13,12 @@ namespace qokit::msgcomp {
 
 class SymbolPool {
  public:
-  // A zero-filled record, or null when out of memory.
-  MsgSymbol* New();
+  // A zero-filled record, or null when out of memory. Mostly the next unused
+  // record of the last chunk, which every chunk constructs when it is made.
+  MsgSymbol* New() {
+    if (freeList_ == nullptr && usedInLast_ < chunkSize_) return &chunks_.back()[usedInLast_++];
+    return Reuse();
+  }
   // Returns a record for reuse (its compiled text stays until Clear).
   void Delete(MsgSymbol* sym);
   // A copy of a compiled text, or null when out of memory.
@@ -23,6 +27,9 @@ class SymbolPool {
   void Clear();
 
  private:
+  // A record from the free list, or the first of a new chunk.
+  MsgSymbol* Reuse();
+
   static constexpr size_t kLargestChunk = 1024;
   static constexpr size_t kTextChunk = 64 * 1024;
   std::vector<std::unique_ptr<MsgSymbol[]>> chunks_;

@@ -251,10 +251,9 @@ int ReadSymbolFile() {
         if (number < 1) return fail("Bad message number");
         // The table cannot hold a longer name; only a hand-edited file has one.
         if (define.name.size() > static_cast<std::size_t>(kMaxSymbolLen)) return fail("Bad message symbol");
-        const SymbolKey key = KeyOf(define.name);
-        if (msgFindSymbol(key) != nullptr) return fail("Duplicate message symbol");
-        InsertSymbol(key, number);
-        checksum += ChecksumPart(define.name, number);
+        const MsgSymbol* sym = InsertNewSymbol(KeyOf(define.name), number);
+        if (sym == nullptr) return fail("Duplicate message symbol");
+        checksum += ChecksumPart(*sym);
         break;
       }
     }

@@ -138,7 +138,7 @@ TEST(ReadMessage, OneSweepReadsPlainEntriesAsByteByByte) {
       "/* head */\n1 I MSG_ONE \"One.\"\n2 E MSG_TWO [Yes] \"Two @1%s.\"\n"
       "3 W MSG_THREE \"@2%d \" /* c */ \"@1%s\"\n\n7 S MSG_SEVEN\n  \"Seven\nlines.\"\n"
       "8 L MSG_EIGHT [a b] \"\\n esc\\q\"\n0 I DATEFORMAT \"3\" 9 T LAST \"end\"\n";
-  const std::string pieces[] = {" ", "\n", "\"", "\\", "/", "*", "[", "]", "9", "A", "_", std::string(1, '\0'), "\xe9"};
+  const std::string pieces[] = {" ", "\n", "\"", "\\", "/", "*", "[", "]", "9", "9999999999", "A", "_", std::string(1, '\0'), "\xe9"};
   std::mt19937 rng(3);
   for (int i = 0; i < 2000; ++i) {
     std::string text = seed;
