@@ -283,6 +283,16 @@ TEST(PoRoundTrip, ConversionOfAnotherTypeIsRefusedByMsgfmtAndImport) {
   }
 }
 
+// The base of a real project's translation: its English singular originals
+// as messages MSG_1, MSG_2, ...
+kittest::PoConversion BaseOfOriginals(const std::vector<kittest::PoEntry>& translated) {
+  std::vector<kittest::PoEntry> originals;
+  for (const kittest::PoEntry& e : translated) {
+    if (e.msgid_plural.empty()) originals.push_back({e.msgid, "", {e.msgid}});
+  }
+  return kittest::ConvertPo(originals);
+}
+
 // A real translation, which has no symbols: the base is made from its
 // msgids, exported as a template, the Debian translations are merged into
 // it by msgmerge from a compendium keyed like the template, msgfmt checks
@@ -294,12 +304,7 @@ TEST(PoRoundTrip, DebianTranslationMergedFromACompendiumPrintsAsTheTranslatorWro
     SCOPED_TRACE(language);
     const std::vector<kittest::PoEntry> debian = kittest::ParsePo(ReadFileBytes(data / language));
     ASSERT_GT(debian.size(), 50u);
-    // The base: the English originals, as messages MSG_1, MSG_2, ...
-    std::vector<kittest::PoEntry> originals;
-    for (const kittest::PoEntry& e : debian) {
-      if (e.msgid_plural.empty()) originals.push_back({e.msgid, "", {e.msgid}});
-    }
-    const kittest::PoConversion base = kittest::ConvertPo(originals);
+    const kittest::PoConversion base = BaseOfOriginals(debian);
     TempDir dir;
     dir.Write("base.msg", base.source);
     RunResult r = Exec(QOGENMSG_PATH, {"regensym", "base.h", "base.msg"}, dir);
@@ -375,11 +380,7 @@ TEST(PoRoundTrip, GettextProjectsPoFilesImportUnchangedByMsgid) {
     SCOPED_TRACE(language);
     const std::string po = ReadFileBytes(data / language);
     const std::vector<kittest::PoEntry> debian = kittest::ParsePo(po);
-    std::vector<kittest::PoEntry> originals;
-    for (const kittest::PoEntry& e : debian) {
-      if (e.msgid_plural.empty()) originals.push_back({e.msgid, "", {e.msgid}});
-    }
-    const kittest::PoConversion base = kittest::ConvertPo(originals);
+    const kittest::PoConversion base = BaseOfOriginals(debian);
     TempDir dir;
     dir.Write("base.msg", base.source);
     dir.Write(language, po);
