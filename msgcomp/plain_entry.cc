@@ -38,7 +38,7 @@ bool ReadPlainEntry(int32_t* msgNum, int32_t* severity, char* symbol, char* text
   const long nameLength = p - name;
   if (nameLength > kMaxSymbolLen) return false;
   skipSpaces();
-  const char* reply = nullptr;
+  const char* reply = "";  // memcpy's source must not be null even for zero bytes
   long replyLength = 0;
   if (*p == '[') {
     reply = ++p;

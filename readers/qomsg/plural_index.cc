@@ -65,12 +65,14 @@ int PluralIndex::Load(std::string_view image, char* detail, std::size_t detail_s
     std::snprintf(text, sizeof text, "the plural table %ld is not the catalogue's highest message", table);
     return Refuse(detail, detail_size, text);
   }
-  format::PluralTableReader reader;
-  format::PluralLayoutError error;
-  if (!reader.Start(m.compiled, highest, table, error)) return Refuse(detail, detail_size, error.detail);
-  rule_ = reader.rule();
-  for (unsigned long n = 0; n < small_.size(); ++n) small_[n] = static_cast<uint8_t>(rule_.FormFor(n));
+  // The rule's parser says what is wrong in a string, which may not fit in
+  // memory either.
   try {
+    format::PluralTableReader reader;
+    format::PluralLayoutError error;
+    if (!reader.Start(m.compiled, highest, table, error)) return Refuse(detail, detail_size, error.detail);
+    rule_ = reader.rule();
+    for (unsigned long n = 0; n < small_.size(); ++n) small_[n] = static_cast<uint8_t>(rule_.FormFor(n));
     format::PluralEntry entry;
     format::PluralTableReader::Step step;
     while ((step = reader.Next(entry, error)) == format::PluralTableReader::Step::kEntry) {

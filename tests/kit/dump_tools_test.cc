@@ -79,7 +79,7 @@ TEST(Qomsgdump, PrintsSourceTextAndRejectsBadFiles) {
       {"no file", {}, 2, "", "qomsgdump: missing operand\nTry 'qomsgdump --help' for more information.\n"},
       {"two files", {"two.obj", "two.obj"}, 2, "", "qomsgdump: extra operand 'two.obj'\n"},
       {"no symbol file after -s", {"two.obj", "-s"}, 2, "", "qomsgdump: option '-s' requires an argument\n"},
-      {"version", {"--version"}, 0, "qomsgdump (qokit) 1.0.0\n", ""},
+      {"version", {"--version"}, 0, "qomsgdump (qokit) 1.1.0\n", ""},
   };
   RunRows(QOMSGDUMP_PATH, rows, dir);
   const RunResult help = RunProgram(QOMSGDUMP_PATH, {"--help"});
@@ -127,7 +127,7 @@ TEST(Vexdump, PrintsTablesAndSectionsAndReportsFaults) {
       {"a directory", {"."}, 1, "", "vexdump: cannot read .: Is a directory\n"},
       {"unknown option", {"--wide", "one.hlp"}, 2, "",
        "vexdump: unrecognized option '--wide'\nTry 'vexdump --help' for more information.\n"},
-      {"version", {"--version"}, 0, "vexdump (qokit) 1.0.0\n", ""},
+      {"version", {"--version"}, 0, "vexdump (qokit) 1.1.0\n", ""},
   };
   RunRows(VEXDUMP_PATH, rows, dir);
 }

@@ -144,14 +144,19 @@ TEST(ReaderOutOfMemory, EveryOpenReportsItAndLeaksNothing) {
     FailEachAllocation(row.open, row.ok, QOMSG_ERR_NOMEM);
   }
 
-  const std::string plural = kittest::PluralFile();
-  FailEachAllocation(
-      [&] {
-        qomsg_catalog* c = nullptr;
-        const int rc = qomsg_open_memory(plural.data(), plural.size(), &c, detail, sizeof detail);
-        return Closed(rc, c, qomsg_close);
-      },
-      QOMSG_OK, QOMSG_ERR_NOMEM);
+  // A refused plural rule says why in a string of its own.
+  kittest::PluralParts bad_rule;
+  bad_rule.table = "\1qokit-plural 1\nnplurals=2; plural=n%%0;\n1 1 3 2 0\n\0"s;
+  for (const auto& [plural, ok] : {std::pair{kittest::PluralFile(), QOMSG_OK},
+                                   std::pair{kittest::PluralFile(bad_rule), QOMSG_ERR_PLURAL}}) {
+    FailEachAllocation(
+        [&] {
+          qomsg_catalog* c = nullptr;
+          const int rc = qomsg_open_memory(plural.data(), plural.size(), &c, detail, sizeof detail);
+          return Closed(rc, c, qomsg_close);
+        },
+        ok, QOMSG_ERR_NOMEM);
+  }
 
   const std::string help = kittest::FourHeadingFile();
   const std::string help_path = dir.Write("help.hlp", help).string();

@@ -148,7 +148,7 @@ TEST(ReadmeUserSection, WithoutGoogleTestThenTheMakefileRecipe) {
   for (const char* program : {"qogenmsg", "vexproc", "vexproc-legacy", "qomsgcheck", "qomsgpo", "qomsgsig",
                               "qomsgdump", "vexdump", "qostamp", "statagent"})
     EXPECT_TRUE(fs::exists(prefix / "bin" / program)) << program;
-  EXPECT_EQ(Exec({(prefix / "bin/qogenmsg").string(), "--version"}).out, "qogenmsg (qokit) 1.0.0\n");
+  EXPECT_EQ(Exec({(prefix / "bin/qogenmsg").string(), "--version"}).out, "qogenmsg (qokit) " QOKIT_VERSION "\n");
 
   ExpectMakefileRecipeWorks(prefix);
 }

@@ -6,15 +6,16 @@
 #     C++ (inline functions, template instances) that the linker merges;
 #   - every name the archive uses is its own or the C and C++ runtime's, so
 #     it pulls in nothing else of the kit (not the string layer, not commutil);
-#   - the shared library, when given, exports exactly the C API.
-# Usage: check_symbols.sh NM CXX ARCHIVE SHARED|- GLOB...
+#   - the shared library, when given, exports exactly the C API, each name in
+#     its version node (an exact name's node before a glob's).
+# Usage: check_symbols.sh NM CXX ARCHIVE SHARED|- GLOB@NODE...
 set -e
 nm=$1 cxx=$2 archive=$3 shared=$4
 shift 4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-api=$(for glob in "$@"; do printf '%s\n' "$glob"; done |
+api=$(for export in "$@"; do printf '%s\n' "${export%@*}"; done |
   sed -e 's/\./\\./g' -e 's/\*/.*/g' -e 's/^/^/' -e 's/$/$/' | paste -sd '|')
 qokit='^_Z(T[VIST]|G[VR]|T[HW]|Th[n0-9]*_|Tv[n0-9_]*_)?Z?NK?5qokit'
 failed=0
@@ -45,10 +46,20 @@ done | sort -u >"$work/runtime"
 report "names it needs from outside itself and the C and C++ runtime" "$work/pulled"
 
 if [ "$shared" != "-" ]; then
-  "$nm" -D --defined-only "$shared" | awk '$2 != "A" { print $3 }' | sed 's/@.*//' |
-    grep -v -E "$api" >"$work/exported" || true
+  "$nm" -D --defined-only "$shared" | awk '$2 != "A" { print $3 }' >"$work/dynamic"
+  sed 's/@.*//' "$work/dynamic" | grep -v -E "$api" >"$work/exported" || true
   report "the shared library exports names outside its C API" "$work/exported"
-  "$nm" -D --defined-only "$shared" | awk '$2 != "A" { print $3 }' | grep -q . ||
-    { echo "$shared exports nothing"; failed=1; }
+  grep -q . "$work/dynamic" || { echo "$shared exports nothing"; failed=1; }
+  printf '%s\n' "$@" | awk -F@ '
+    NR == FNR { if ($1 ~ /\*/) { glob[$1] = $2 } else { exact[$1] = $2 }; next }
+    {
+      name = $1; node = $NF; want = exact[name]
+      if (want == "") for (g in glob) {
+        pattern = g; gsub(/\*/, ".*", pattern)
+        if (name ~ "^" pattern "$") want = glob[g]
+      }
+      if (want != "" && node != want) print name " is in " node ", not " want
+    }' - "$work/dynamic" >"$work/nodes"
+  report "names in the wrong version node" "$work/nodes"
 fi
 exit $failed
