@@ -149,6 +149,7 @@ void SayMappingDisagrees(const char* symbolFile) {
 }
 void SayNoCompileMemory() { Report("Insufficient memory to compile message text.\n"); }
 void SayMessageFailed(int32_t number, long line) { Report("Message num: %d, line %ld\n", static_cast<int>(number), line); }
+void SayInPluralForm(int form) { Report("In form %d of the plural message.\n", form); }
 void SayPluralFault(const char* symbol, const char* text, const char* file, long line) {
   if (symbol[0] == '\0') {
     Report("Error: %s.\n", text);

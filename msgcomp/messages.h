@@ -83,6 +83,8 @@ void SayMessageFailed(int32_t number, long line);
 // A plural message's or the plural rule's fault; `symbol` empty for one of
 // the whole catalogue.
 void SayPluralFault(const char* symbol, const char* text, const char* file, long line);
+// After an insert fault of one form of a plural message: which form.
+void SayInPluralForm(int form);
 void SayInvalidFormatCode(const char* kind, const char* file, long line);
 void SayTooManyBlocks(const char* file, long blocks, long limit);
 void SayCannotOpenObjectFile(const char* file);

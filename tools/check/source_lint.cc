@@ -54,8 +54,13 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
     if (!faultSymbol_.empty()) result_.brokenSymbols.push_back(faultSymbol_);
   }
   void KeptBackslash(msgcomp::SourcePlace at, int next) override { backslashes_.push_back({at, next}); }
-  void InsertError(msgcomp::InsertFault fault, int conversion) override { SayInsert(out_, entry_, fault, conversion); }
-  void CompileError(msgcomp::CompileFault fault, int conversion) override { SayCompile(out_, entry_, fault, conversion); }
+  void InPluralForm(int form) override { form_ = form; }
+  void InsertError(msgcomp::InsertFault fault, int conversion) override {
+    SayInsert(out_, entry_, fault, conversion, form_);
+  }
+  void CompileError(msgcomp::CompileFault fault, int conversion) override {
+    SayCompile(out_, entry_, fault, conversion, form_);
+  }
   void PluralError(const msgcomp::PluralFault& fault) override {
     SayPlural(out_, {SourceName(fault.at.file), fault.at.line, fault.symbol}, msgcomp::PluralFaultText(fault));
   }
@@ -79,6 +84,7 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
   Findings& out_;
   LintResult& result_;
   Where entry_;
+  int form_ = -1;
   msgcomp::SourcePlace faultPlace_;
   std::string faultSymbol_;
   std::vector<Backslash> backslashes_;
@@ -151,12 +157,15 @@ void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Fin
       message.sound = qokit::format::TextSignature(plural.stored[0].c_str(), message.signature);
       message.forms = static_cast<int>(plural.stored.size());
       message.countArgument = plural.countArgument;
-      for (const std::string& text : plural.stored) {
+      for (std::size_t f = 0; f < plural.stored.size(); ++f) {
+        const std::string& text = plural.stored[f];
         std::vector<unsigned char> work(msgcomp::CompiledSizeBound(text.size()));
+        reporter.InPluralForm(static_cast<int>(f));
         const size_t length = msgcomp::CompileMessageText(text.c_str(), work.data(), work.size());
         message.sound = message.sound && length > 0;
         entryBlocks += msgcomp::BlockCount(static_cast<long>(std::strlen(entry.response) + length));
       }
+      reporter.InPluralForm(-1);
       if (merged.kind == msgcomp::MergeOutcome::Kind::kEntered) result.plurals.push_back(std::move(plural));
     }
     for (int f = 0; f < forms.count; ++f) {
