@@ -239,6 +239,20 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   return 0;
 }
 
+PluralNumbering NumberPluralForms(const std::vector<PluralMessage>& messages, int32_t highest, int forms, int standing) {
+  PluralNumbering numbering;
+  for (const PluralMessage& m : messages) numbering.byNumber.push_back(&m);
+  std::sort(numbering.byNumber.begin(), numbering.byNumber.end(),
+            [](const PluralMessage* a, const PluralMessage* b) { return a->number < b->number; });
+  long next = static_cast<long>(highest) + 1;
+  for (const PluralMessage* m : numbering.byNumber) {
+    numbering.entries.push_back({m->number, standing, next, m->countArgument, m->leftOut});
+    next += forms - 1;
+  }
+  numbering.tableNumber = next;
+  return numbering;
+}
+
 bool CatalogueRule(format::PluralRule& rule, std::string& text, PluralFault& fault) {
   std::string why;
   if (const MsgMetaSymbol* meta = FindMetaSymbol(kPluralFormsMeta); meta != nullptr) {

@@ -203,16 +203,30 @@ void CheckFormatCodes(Findings& out) {
 
 // The object file's block numbers are 16 bits wide: a catalogue whose texts
 // take more blocks cannot be indexed. Blocks count in number order, so the
-// finding names the first message that lies beyond the last block.
-void CheckCatalogueSize(Findings& out, const LintResult& result, const std::vector<long>& blocks) {
+// finding names the first message that lies beyond the last block. A plural
+// catalogue's plural table comes last, above every form, and the index
+// reaches it; a message's other forms are counted with the message.
+void CheckCatalogueSize(Findings& out, const LintResult& result, const std::vector<long>& blocks,
+                        const format::PluralRule& rule, const std::string& ruleText) {
   if (result.messages.empty() || std::count(blocks.begin(), blocks.end(), 0L) > 0) return;
   std::vector<std::size_t> order(result.messages.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(),
             [&](std::size_t a, std::size_t b) { return result.messages[a].number < result.messages[b].number; });
-  long total = 1 + qokit::format::IndexBlocks(result.messages[order.back()].number);
+  long lastNumber = result.messages[order.back()].number;
+  long tableBlocks = 0;
+  if (!result.plurals.empty() && result.pluralForms > 0) {
+    const msgcomp::PluralNumbering numbering = msgcomp::NumberPluralForms(
+        result.plurals, static_cast<int32_t>(lastNumber), rule.forms(), format::FactsOf(rule).standing);
+    std::string table;
+    if (format::WritePluralTable(ruleText, numbering.entries, table)) {
+      lastNumber = numbering.tableNumber;
+      tableBlocks = msgcomp::BlockCount(static_cast<long>(table.size()));
+    }
+  }
+  long total = 1 + qokit::format::IndexBlocks(lastNumber);
   for (const std::size_t i : order) {
-    total += blocks[i];
+    total += blocks[i] + (i == order.back() ? tableBlocks : 0);
     if (total <= qokit::format::kMaxBlocks) continue;
     const CheckedMessage& m = result.messages[i];
     SayTooManyBlocks(out, {SourceName(m.file), m.line, m.symbol}, total, qokit::format::kMaxBlocks);
@@ -278,7 +292,7 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   std::string rule_text;
   msgcomp::PluralFault unused;
   if (msgcomp::CatalogueRule(rule, rule_text, unused)) result.pluralForms = rule.forms();
-  CheckCatalogueSize(out, result, blocks);
+  CheckCatalogueSize(out, result, blocks, rule, rule_text);
   result.maxInserts = st.maxInserts;
   return true;
 }
