@@ -74,6 +74,13 @@ void SayNoReadMemoryAndExit(const char* file) {
   std::exit(1);
 }
 
+void SayReadErrorAndExit(const char* file, int error_number) {
+  Report("Unable to read source file \"%s\".\n", file);
+  SayOpenReason(error_number);
+  Report("Terminating program.\n");
+  std::exit(1);
+}
+
 void SayNoSymbolMemoryAndExit(bool metaSymbol) {
   if (metaSymbol) {
     Report("Insufficient memory to insert meta-symbol in symbol table.\n");

@@ -42,6 +42,7 @@ void SayMissingOrInvalid(const char* what, const char* file, long line);
 void SayPrematureEnd(const char* file);
 // Out of memory for the bytes of a source or the symbol file ends the run.
 [[noreturn]] void SayNoReadMemoryAndExit(const char* file);
+[[noreturn]] void SayReadErrorAndExit(const char* file, int error_number);
 
 // Symbol table: out of memory ends the run; a broken precondition aborts.
 [[noreturn]] void SayNoSymbolMemoryAndExit(bool metaSymbol);
