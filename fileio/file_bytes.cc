@@ -56,6 +56,8 @@ bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size) {
   UniqueFile file(OpenInputFile(path, "rb"));
   if (file == nullptr) return false;
   bytes.clear();
+  // A regular file's size is known: its bytes in one allocation of that size.
+  if (const std::size_t size = KnownSize(file.get()); size <= max_size) bytes.reserve(size);
   char chunk[65536];
   std::size_t n = 0;
   errno = 0;

@@ -1,5 +1,6 @@
 #include "po_entry.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -12,28 +13,49 @@ namespace qokit::po {
 
 namespace {
 
-std::string FactsComment(const msgcomp::SourceEntry& source) {
-  std::string comment(kFactsPrefix);
-  comment.append(std::to_string(source.number)).append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
-  if (source.count_argument > 0) comment.append(", count ").append(std::to_string(source.count_argument));
-  if (!source.response.empty()) comment.append(", response \"").append(EscapePo(source.response)).append(1, '"');
-  return comment;
+constexpr char kCFormat[] = "c-format";
+constexpr char kNoCFormat[] = "no-c-format";
+
+void AppendNumber(std::string& out, long value) {
+  char digits[24];
+  const auto [end, unused] = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, end);
 }
 
 }  // namespace
 
+void AppendFacts(std::string& out, const msgcomp::SourceEntry& source) {
+  out.append(kFactsPrefix);
+  AppendNumber(out, source.number);
+  out.append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
+  if (source.count_argument > 0) {
+    out.append(", count ");
+    AppendNumber(out, source.count_argument);
+  }
+  if (!source.response.empty()) {
+    out.append(", response \"");
+    AppendEscapedPo(out, source.response);
+    out.append(1, '"');
+  }
+}
+
+void AppendReference(std::string& out, std::string_view file, long line) {
+  out.append(file).append(1, ':');
+  AppendNumber(out, line);
+}
+
 bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, const PluralRuleOf& rule,
               PoEntry& entry, FormatError& error) {
   entry = PoEntry{};
-  entry.extracted.push_back(FactsComment(source));
-  entry.references.push_back(std::string(file).append(1, ':').append(std::to_string(source.line)));
+  AppendFacts(entry.extracted.emplace_back(), source);
+  AppendReference(entry.references.emplace_back(), file, source.line);
   entry.has_context = true;
   entry.context = source.symbol;
   if (source.number == 0) {
-    entry.flags.emplace_back("no-c-format");
+    entry.flags.emplace_back(kNoCFormat);
     entry.msgid = source.text;
   } else if (!source.forms.empty()) {
-    entry.flags.emplace_back("c-format");
+    entry.flags.emplace_back(kCFormat);
     PluralBase plural;
     if (!PluralOfBase(source.forms, source.count_argument, rule, plural, error)) return false;
     entry.msgid = std::move(plural.msgid);
@@ -42,12 +64,24 @@ bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool 
     entry.msgstr = with_text ? std::move(plural.msgstr) : std::vector<std::string>(2);
     return true;
   } else {
-    entry.flags.emplace_back("c-format");
+    entry.flags.emplace_back(kCFormat);
     Signature signature;
     if (!SourceToPo(source.text, entry.msgid, signature, error)) return false;
   }
   entry.msgstr.push_back(with_text ? entry.msgid : std::string());
   return true;
+}
+
+void WriteTextEntry(std::string& out, const msgcomp::SourceEntry& source, std::string_view file, bool with_text,
+                    std::string_view msgid) {
+  out.append("#. ");
+  AppendFacts(out, source);
+  out.append("\n#: ");
+  AppendReference(out, file, source.line);
+  out.append("\n#, ").append(source.number == 0 ? kNoCFormat : kCFormat).append(1, '\n');
+  WritePoString(out, "msgctxt", source.symbol);
+  WritePoString(out, "msgid", msgid);
+  WritePoString(out, "msgstr", with_text ? msgid : std::string_view());
 }
 
 bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {
@@ -84,6 +118,11 @@ bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {
   return false;
 }
 
-bool IsUtf8(std::string_view text) { return qokit::format::InvalidUtf8Offset(text) < 0; }
+bool IsUtf8(std::string_view text) {
+  // Most texts are ASCII: one sweep over them, which the compiler widens.
+  unsigned char high = 0;
+  for (const char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80 || qokit::format::InvalidUtf8Offset(text) < 0;
+}
 
 }  // namespace qokit::po

@@ -60,7 +60,9 @@ bool NeedsNoEscape(std::string_view bytes) {
   return true;
 }
 
-void WriteString(std::string& out, std::string_view keyword, std::string_view bytes) {
+}  // namespace
+
+void WritePoString(std::string& out, std::string_view keyword, std::string_view bytes) {
   // Most texts fit one line as they are: the layout below would give the same.
   if (keyword.size() + 3 + bytes.size() <= kWidth && NeedsNoEscape(bytes)) {
     out.append(keyword).append(" \"").append(bytes).append("\"\n");
@@ -75,15 +77,11 @@ void WriteString(std::string& out, std::string_view keyword, std::string_view by
   for (const std::string& line : lines) out.append(1, '"').append(line).append("\"\n");
 }
 
-void WriteComments(std::string& out, std::string_view mark, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    out.append(mark);
-    if (!line.empty()) out.append(1, ' ').append(line);
-    out.append(1, '\n');
-  }
+void WritePoComment(std::string& out, std::string_view mark, std::string_view line) {
+  out.append(mark);
+  if (!line.empty()) out.append(1, ' ').append(line);
+  out.append(1, '\n');
 }
-
-}  // namespace
 
 bool PoEntry::HasFlag(std::string_view flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
@@ -339,28 +337,36 @@ std::string HeaderField(const PoEntry& header, std::string_view name) {
 
 std::string EscapePo(std::string_view bytes) {
   std::string out;
-  for (const char c : bytes) EscapeOne(out, c);
+  AppendEscapedPo(out, bytes);
   return out;
 }
 
+void AppendEscapedPo(std::string& out, std::string_view bytes) {
+  if (NeedsNoEscape(bytes)) {
+    out.append(bytes);
+    return;
+  }
+  for (const char c : bytes) EscapeOne(out, c);
+}
+
 void WritePoEntry(std::string& out, const PoEntry& entry) {
-  WriteComments(out, "#", entry.comments);
-  WriteComments(out, "#.", entry.extracted);
-  WriteComments(out, "#:", entry.references);
+  for (const std::string& line : entry.comments) WritePoComment(out, "#", line);
+  for (const std::string& line : entry.extracted) WritePoComment(out, "#.", line);
+  for (const std::string& line : entry.references) WritePoComment(out, "#:", line);
   if (!entry.flags.empty()) {
     out.append("#,");
     for (std::size_t i = 0; i < entry.flags.size(); ++i) out.append(i == 0 ? " " : ", ").append(entry.flags[i]);
     out.append(1, '\n');
   }
-  if (entry.has_context) WriteString(out, "msgctxt", entry.context);
-  WriteString(out, "msgid", entry.msgid);
+  if (entry.has_context) WritePoString(out, "msgctxt", entry.context);
+  WritePoString(out, "msgid", entry.msgid);
   if (entry.has_plural) {
-    WriteString(out, "msgid_plural", entry.msgid_plural);
+    WritePoString(out, "msgid_plural", entry.msgid_plural);
     for (std::size_t i = 0; i < entry.msgstr.size(); ++i) {
-      WriteString(out, std::string("msgstr[").append(std::to_string(i)).append("]"), entry.msgstr[i]);
+      WritePoString(out, std::string("msgstr[").append(std::to_string(i)).append("]"), entry.msgstr[i]);
     }
   } else {
-    WriteString(out, "msgstr", entry.msgstr.empty() ? std::string() : entry.msgstr[0]);
+    WritePoString(out, "msgstr", entry.msgstr.empty() ? std::string() : entry.msgstr[0]);
   }
 }
 

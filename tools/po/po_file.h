@@ -76,6 +76,14 @@ std::string HeaderField(const PoEntry& header, std::string_view name);
 // The bytes as the contents of one C string literal of a PO file.
 std::string EscapePo(std::string_view bytes);
 
+// The same, appended to `out`.
+void AppendEscapedPo(std::string& out, std::string_view bytes);
+
+// The pieces of an entry's layout, for a writer that has no PoEntry: one
+// comment line ("#." and the text), and one keyword with its string.
+void WritePoComment(std::string& out, std::string_view mark, std::string_view line);
+void WritePoString(std::string& out, std::string_view keyword, std::string_view bytes);
+
 // Appends one entry in gettext's layout: long strings and strings with
 // line feeds are split into several literals, each line within 79 columns.
 void WritePoEntry(std::string& out, const PoEntry& entry);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cstring>
 #include <utility>
 
 #include "insert_syntax.h"
@@ -85,6 +86,14 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
     std::string_view conversion;
     qokit::format::Conversion parsed;
   };
+  // Most texts have no insert: they are their own format.
+  if (std::strchr(text.c_str(), '@') == nullptr) {
+    const std::string_view whole(text.c_str());
+    if (qokit::format::LonePercent(whole) != std::string_view::npos) return Fail(error, FormatFault::kLonePercent, 1);
+    signature.clear();
+    format.assign(whole);
+    return true;
+  }
   std::vector<Found> inserts;
   std::vector<std::string_view> pieces;
   const char* rest = text.c_str();

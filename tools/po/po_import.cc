@@ -63,7 +63,10 @@ static_assert(sizeof(EntryRef) == 16, "an index entry stays small");
 class RefIndex {
  public:
   void Add(std::string_view key, std::size_t ref) { keys_.push_back({Hash(key), static_cast<uint32_t>(ref)}); }
-  void Sort() { std::sort(keys_.begin(), keys_.end()); }
+  void Sort() {
+    keys_.shrink_to_fit();
+    std::sort(keys_.begin(), keys_.end());
+  }
   // The refs whose key has the hash of `key`, in file order.
   template <typename Visit>
   void ForEach(std::string_view key, Visit visit) const {
@@ -166,6 +169,9 @@ class Importer {
       SayNoPluralRule(Where{po_file_, header_line_, ""});
       return false;
     }
+    // The index stays for the second pass, beside the base sources: no room to spare.
+    symbol_refs_.shrink_to_fit();
+    msgid_refs_.shrink_to_fit();
     symbols_.Sort();
     msgids_.Sort();
     DropSeconds();
@@ -493,7 +499,8 @@ bool IsLanguageFact(const msgcomp::SourceEntry& source) {
 
 // Base mode: the base sources give every message and its facts; they are
 // read one entry at a time, and each is written as soon as it is read.
-bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out) {
+bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out,
+                    const std::function<void(std::string&)>& drain) {
   if (!importer.Index()) return false;
   BasePlurals plurals;
   std::string why;
@@ -510,7 +517,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
     std::error_code ignored;
     bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
   }
-  out.reserve(out.size() + bytes + bytes / 8);
+  if (!drain) out.reserve(out.size() + bytes + bytes / 8);
   PoEntry entry;
   const int read = msgcomp::VisitSourceEntries(base, [&](msgcomp::SourceEntry& source) {
     const bool meta = source.number == 0;
@@ -531,6 +538,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
       const bool found = importer.Find(false, source.symbol, plural.msgid, &plural.msgid_plural, entry);
       SetForms(source, importer.FormsOf(found ? &entry : nullptr, source.symbol, source.forms, plurals.rule, plural));
       if (!AppendSourceEntry(out, source)) importer.Fail();
+      if (drain) drain(out);
       return;
     }
     std::string format;
@@ -548,6 +556,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
     source.text = importer.TextOf(found ? &entry : nullptr, source.symbol, source.text, msgid,
                                   meta ? nullptr : &signature);
     if (!AppendSourceEntry(out, source)) importer.Fail();  // base responses never hold "]"
+    if (drain) drain(out);
   });
   if (read != 0) return false;
   importer.ReportUnused();
@@ -555,7 +564,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
 }
 
 // Without base sources: each entry's facts comment and msgid stand for the base.
-bool ImportAlone(Importer& importer, std::string& out) {
+bool ImportAlone(Importer& importer, std::string& out, const std::function<void(std::string&)>& drain) {
   if (!importer.Index()) return false;
   importer.WriteHead(out);
   PluralRuleOf english;
@@ -623,16 +632,18 @@ bool ImportAlone(Importer& importer, std::string& out) {
       return;
     }
     if (!msgcomp::AppendSourceEntry(out, source)) importer.Fail();  // a "]" was refused above
+    if (drain) drain(out);
   });
   return true;
 }
 
 }  // namespace
 
-int ImportPo(const char* po_file, std::span<const char* const> base, const ImportOptions& options, std::string& out) {
+int ImportPo(const char* po_file, std::span<const char* const> base, const ImportOptions& options, std::string& out,
+             const std::function<void(std::string&)>& drain) {
   Importer importer(po_file, options);
   if (!importer.Load()) return 1;
-  if (!(base.empty() ? ImportAlone(importer, out) : ImportWithBase(importer, base, out))) return 1;
+  if (!(base.empty() ? ImportAlone(importer, out, drain) : ImportWithBase(importer, base, out, drain))) return 1;
   if (importer.failed()) return 1;
   SayImportSummary(po_file, importer.counts());
   return 0;
