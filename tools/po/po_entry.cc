@@ -1,6 +1,5 @@
 #include "po_entry.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -16,32 +15,67 @@ namespace {
 constexpr char kCFormat[] = "c-format";
 constexpr char kNoCFormat[] = "no-c-format";
 
-void AppendNumber(std::string& out, long value) {
+// Writes a number in decimal at `to`, as std::to_string writes it; gives its end.
+char* PutDecimal(char* to, long value) {
   char digits[24];
-  const auto [end, unused] = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, end);
+  char* const end = digits + sizeof digits;
+  char* at = end;
+  auto rest = value < 0 ? 0 - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+  do {
+    *--at = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (value < 0) *--at = '-';
+  return PutBytes(to, std::string_view(at, static_cast<std::size_t>(end - at)));
 }
+
+// Room for the facts comment but its response, and for a reference but its file name.
+constexpr std::size_t kFactsRoom = 96, kReferenceRoom = 24;
+
+// The facts comment at `to`, `response` as it is written (escaped); gives its end.
+char* PutFacts(char* to, const msgcomp::SourceEntry& source, std::string_view response) {
+  to = PutBytes(to, kFactsPrefix);
+  to = PutDecimal(to, source.number);
+  to = PutBytes(to, ", severity ");
+  *to++ = msgcomp::kSeverityLetters[source.severity];
+  if (source.count_argument > 0) {
+    to = PutBytes(to, ", count ");
+    to = PutDecimal(to, source.count_argument);
+  }
+  if (!response.empty()) {
+    to = PutBytes(to, ", response \"");
+    to = PutBytes(to, response);
+    *to++ = '"';
+  }
+  return to;
+}
+
+char* PutReference(char* to, std::string_view file, long line) {
+  to = PutBytes(to, file);
+  *to++ = ':';
+  return PutDecimal(to, line);
+}
+
+// Makes room for `most` bytes at the end of `out`; gives where they go.
+char* Room(std::string& out, std::size_t most) {
+  const std::size_t at = out.size();
+  out.resize(at + most);
+  return out.data() + at;
+}
+
+void Trim(std::string& out, const char* end) { out.resize(static_cast<std::size_t>(end - out.data())); }
 
 }  // namespace
 
 void AppendFacts(std::string& out, const msgcomp::SourceEntry& source) {
-  out.append(kFactsPrefix);
-  AppendNumber(out, source.number);
-  out.append(", severity ").append(1, msgcomp::kSeverityLetters[source.severity]);
-  if (source.count_argument > 0) {
-    out.append(", count ");
-    AppendNumber(out, source.count_argument);
-  }
-  if (!source.response.empty()) {
-    out.append(", response \"");
-    AppendEscapedPo(out, source.response);
-    out.append(1, '"');
-  }
+  std::string escaped;
+  std::string_view response = source.response;
+  if (!NeedsNoPoEscape(response)) response = escaped = EscapePo(response);
+  Trim(out, PutFacts(Room(out, kFactsRoom + response.size()), source, response));
 }
 
 void AppendReference(std::string& out, std::string_view file, long line) {
-  out.append(file).append(1, ':');
-  AppendNumber(out, line);
+  Trim(out, PutReference(Room(out, kReferenceRoom + file.size()), file, line));
 }
 
 bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text, const PluralRuleOf& rule,
@@ -74,14 +108,29 @@ bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool 
 
 void WriteTextEntry(std::string& out, const msgcomp::SourceEntry& source, std::string_view file, bool with_text,
                     std::string_view msgid) {
+  const std::string_view flag = source.number == 0 ? kNoCFormat : kCFormat;
+  // The usual entry has every string plain on one line: room for it all,
+  // then each piece in place.
+  if (NeedsNoPoEscape(source.response) && IsPlainPoString("msgctxt", source.symbol) &&
+      IsPlainPoString(with_text ? "msgstr" : "msgid", msgid)) {
+    char* to = Room(out, kFactsRoom + source.response.size() + kReferenceRoom + file.size() + flag.size() +
+                             source.symbol.size() + 2 * msgid.size() + 64);
+    to = PutFacts(PutBytes(to, "#. "), source, source.response);
+    to = PutReference(PutBytes(to, "\n#: "), file, source.line);
+    to = PutBytes(PutBytes(to, "\n#, "), flag);
+    *to++ = '\n';
+    to = PutPlainPoString(to, "msgctxt", source.symbol);
+    to = PutPlainPoString(to, "msgid", msgid);
+    Trim(out, PutPlainPoString(to, "msgstr", with_text ? msgid : std::string_view()));
+    return;
+  }
   out.append("#. ");
   AppendFacts(out, source);
   out.append("\n#: ");
   AppendReference(out, file, source.line);
-  out.append("\n#, ").append(source.number == 0 ? kNoCFormat : kCFormat).append(1, '\n');
+  out.append("\n#, ").append(flag).append(1, '\n');
   WritePoString(out, "msgctxt", source.symbol);
-  WritePoString(out, "msgid", msgid);
-  WritePoString(out, "msgstr", with_text ? msgid : std::string_view());
+  WritePoMsgidMsgstr(out, msgid, with_text);
 }
 
 bool ReadFacts(const PoEntry& entry, EntryFacts& facts) {

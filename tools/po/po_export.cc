@@ -23,6 +23,8 @@ namespace {
 
 // Room for the header entry, which the one pass puts in front last.
 constexpr std::size_t kHeaderRoom = 1024;
+// Source bytes of an entry with a short text, for a guess at how many there are.
+constexpr std::size_t kLeastEntryBytes = 64;
 
 PoEntry HeaderEntry(bool pot, const BasePlurals& plurals) {
   PoEntry header;
@@ -62,6 +64,12 @@ bool RuleFails(std::span<const char* const> sources, const std::string& why) {
 // so a symbol costs no allocation of its own.
 class SymbolSet {
  public:
+  // Room for about `expected` symbols without growing.
+  explicit SymbolSet(std::size_t expected) {
+    std::size_t size = 1024;
+    while (size < 2 * expected) size *= 2;
+    slots_.resize(size);
+  }
   // False when the symbol of that kind is there already.
   bool Insert(bool meta, std::string_view symbol) {
     key_.assign(1, meta ? 'm' : 't').append(symbol);
@@ -83,7 +91,7 @@ class SymbolSet {
     return at;
   }
   void Grow() {
-    std::vector<std::string_view> old(std::max<std::size_t>(slots_.size() * 2, 1024));
+    std::vector<std::string_view> old(slots_.size() * 2);
     old.swap(slots_);
     for (const std::string_view key : old) {
       if (!key.empty()) slots_[Find(key)] = key;
@@ -115,10 +123,10 @@ enum class OnePass { kWritten, kFailed, kRetry };
 // on (any fault, a plural message) is left to the passes of ExportPo: kRetry,
 // with nothing printed and `out` to be cleared. kFailed after the parser's
 // message or when the rule is none, as ExportPo's first pass would fail.
-OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::string& out) {
+OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::size_t bytes, std::string& out) {
   BasePlurals plurals;
   std::string plural_forms;
-  SymbolSet seen;
+  SymbolSet seen(bytes / kLeastEntryBytes);
   std::string msgid;
   Signature signature;
   bool any = false, retry = false;
@@ -160,7 +168,7 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
   }
   out.reserve(bytes * (pot ? 3 : 4) / 2 + kHeaderRoom);
   if (!options.no_context) {
-    switch (ExportInOnePass(sources, pot, out)) {
+    switch (ExportInOnePass(sources, pot, bytes, out)) {
       case OnePass::kWritten: return 0;
       case OnePass::kFailed: return 1;
       case OnePass::kRetry: out.clear(); break;
