@@ -19,7 +19,7 @@ namespace qokit::po {
 
 namespace {
 
-bool WriteOutput(const char* path, const std::string& bytes) {
+bool WriteOutput(const char* path, std::string_view bytes) {
   if (path == nullptr) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
       qokit::po::SayCannotWrite("standard output", errno);
@@ -102,7 +102,10 @@ int RunPoTool(int argc, char** argv, const char* version) {
     return cli::UsageErrorF(tool, "at most %d source files", msgcomp::kMaxSourceFiles);
   std::string out;
   const std::span<const char* const> list(words);
-  if (is_export) return ExportPo(list, export_options, out) == 0 && WriteOutput(output, out) ? 0 : 1;
+  if (is_export) {
+    std::string_view po;
+    return ExportPo(list, export_options, out, po) == 0 && WriteOutput(output, po) ? 0 : 1;
+  }
   StreamedOutput streamed;
   if (output != nullptr && streamed.Open(output)) {
     if (ImportPo(list[0], list.subspan(1), import_options, out, [&](std::string& bytes) { streamed.Drain(bytes); }) != 0)

@@ -107,12 +107,13 @@ bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool 
 }
 
 void WriteTextEntry(std::string& out, const msgcomp::SourceEntry& source, std::string_view file, bool with_text,
-                    std::string_view msgid) {
+                    std::string_view msgid, bool plain_msgid) {
   const std::string_view flag = source.number == 0 ? kNoCFormat : kCFormat;
+  const std::string_view longer = with_text ? "msgstr" : "msgid";
   // The usual entry has every string plain on one line: room for it all,
   // then each piece in place.
   if (NeedsNoPoEscape(source.response) && IsPlainPoString("msgctxt", source.symbol) &&
-      IsPlainPoString(with_text ? "msgstr" : "msgid", msgid)) {
+      (plain_msgid ? longer.size() + 3 + msgid.size() <= kPoWidth : IsPlainPoString(longer, msgid))) {
     char* to = Room(out, kFactsRoom + source.response.size() + kReferenceRoom + file.size() + flag.size() +
                              source.symbol.size() + 2 * msgid.size() + 64);
     to = PutFacts(PutBytes(to, "#. "), source, source.response);

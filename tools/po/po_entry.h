@@ -47,9 +47,10 @@ struct EntryFacts {
 
 // The entry that EntryFor gives for a source entry that is not plural,
 // appended to `out` as WritePoEntry writes it, without a PoEntry between:
-// `msgid` is the text's PO form (SourceToPo), a meta-symbol's value as it is.
+// `msgid` is the text's PO form (SourceToPo), a meta-symbol's value as it
+// is; `plain_msgid` that it is known to need no escape (IsPlainAscii).
 void WriteTextEntry(std::string& out, const msgcomp::SourceEntry& source, std::string_view file, bool with_text,
-                    std::string_view msgid);
+                    std::string_view msgid, bool plain_msgid = false);
 
 // Appends the text of an entry's facts comment, "qomsg: number 7, ...".
 void AppendFacts(std::string& out, const msgcomp::SourceEntry& source);

@@ -22,7 +22,7 @@ namespace qokit::po {
 namespace {
 
 // Room for the header entry, which the one pass puts in front last.
-constexpr std::size_t kHeaderRoom = 1024;
+constexpr std::size_t kHeaderRoom = 2048;
 // Source bytes of an entry with a short text, for a guess at how many there are.
 constexpr std::size_t kLeastEntryBytes = 64;
 
@@ -123,7 +123,10 @@ enum class OnePass { kWritten, kFailed, kRetry };
 // on (any fault, a plural message) is left to the passes of ExportPo: kRetry,
 // with nothing printed and `out` to be cleared. kFailed after the parser's
 // message or when the rule is none, as ExportPo's first pass would fail.
-OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::size_t bytes, std::string& out) {
+OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::size_t bytes, std::string& out,
+                        std::string_view& po) {
+  // The entries go after room for the header, which then ends where they begin.
+  out.assign(kHeaderRoom, ' ');
   BasePlurals plurals;
   std::string plural_forms;
   SymbolSet seen(bytes / kLeastEntryBytes);
@@ -136,14 +139,18 @@ OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::siz
     NoteBasePlurals(source, plurals, plural_forms);
     const bool meta = source.number == 0;
     FormatError error;
-    if (!source.forms.empty() || !seen.Insert(meta, source.symbol) || !IsUtf8(source.text) ||
+    // A text of printable ASCII is UTF-8 and needs no escape; so is then its
+    // PO form, which adds only digits and "$" to it.
+    const bool plain = IsPlainAscii(source.text);
+    if (!source.forms.empty() || !seen.Insert(meta, source.symbol) || !(plain || IsUtf8(source.text)) ||
         !IsUtf8(source.response) || (!meta && !SourceToPo(source.text, msgid, signature, error))) {
       retry = true;
       return;
     }
     if (meta && (source.symbol == msgcomp::kPluralFormsMeta || source.symbol == msgcomp::kLanguageMeta)) return;
     out.append(1, '\n');
-    WriteTextEntry(out, source, sources[static_cast<std::size_t>(source.source)], !pot, meta ? source.text : msgid);
+    WriteTextEntry(out, source, sources[static_cast<std::size_t>(source.source)], !pot, meta ? source.text : msgid,
+                   plain);
   });
   if (read != 0) return OnePass::kFailed;
   if (retry || !any) return OnePass::kRetry;
@@ -151,24 +158,36 @@ OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::siz
   if (!FinishBasePlurals(plurals, std::move(plural_forms), why) && RuleFails(sources, why)) return OnePass::kFailed;
   std::string header;
   WritePoEntry(header, HeaderEntry(pot, plurals));
-  out.insert(0, header);
+  if (header.size() > kHeaderRoom) {
+    out.replace(0, kHeaderRoom, header);  // a long language or rule
+    po = out;
+  } else {
+    const std::size_t start = kHeaderRoom - header.size();
+    out.replace(start, header.size(), header);
+    po = std::string_view(out).substr(start);
+  }
   return OnePass::kWritten;
 }
 
 }  // namespace
 
-int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out) {
+int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out,
+             std::string_view& po) {
   const bool pot = options.pot;
   out.clear();
-  // About twice the sources: each text is the msgid and, but in a template, the msgstr.
+  po = {};
+  // About three times the sources (twice for a template): each text is the
+  // msgid and the msgstr, and each entry has its comments and keywords.
   std::size_t bytes = 0;
   for (const char* name : sources) {
-    std::error_code ignored;
-    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+    // A file whose size is unknown (missing: the reader says so) counts nothing.
+    std::error_code unknown;
+    const std::uintmax_t size = std::filesystem::file_size(name, unknown);
+    if (!unknown) bytes += static_cast<std::size_t>(std::min<std::uintmax_t>(size, 0xFFFFFFFFu));
   }
-  out.reserve(bytes * (pot ? 3 : 4) / 2 + kHeaderRoom);
+  out.reserve(bytes * (pot ? 5 : 6) / 2 + kHeaderRoom);
   if (!options.no_context) {
-    switch (ExportInOnePass(sources, pot, bytes, out)) {
+    switch (ExportInOnePass(sources, pot, bytes, out, po)) {
       case OnePass::kWritten: return 0;
       case OnePass::kFailed: return 1;
       case OnePass::kRetry: out.clear(); break;
@@ -242,6 +261,7 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
     out.append(1, '\n');
     WritePoEntry(out, one);
   }
+  po = out;
   return result;
 }
 

@@ -13,7 +13,7 @@ namespace qokit::po {
 
 namespace {
 
-constexpr std::size_t kWidth = 79;
+constexpr std::size_t kWidth = kPoWidth;
 
 bool StartsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
 
@@ -52,16 +52,18 @@ void EscapeOne(std::string& out, char c) {
   }
 }
 
-// Whether every byte stands for itself inside a string literal: most texts
-// do, so the bytes are looked at sixteen at a time (GCC's and Clang's vector
-// extension, which becomes SSE2 on x86-64), the last block overlapping the
-// one before it, a short text padded with a letter.
-bool NeedsNoEscape(std::string_view bytes) {
+// Whether any byte is one that a string literal escapes (or, with
+// `ascii_only`, any byte above 0x7E): most texts have none, so the bytes are
+// looked at sixteen at a time (GCC's and Clang's vector extension, which
+// becomes SSE2 on x86-64), the last block overlapping the one before it, a
+// short text padded with a letter.
+template <bool ascii_only>
+bool AnyEscaped(std::string_view bytes) {
   using Block = unsigned char __attribute__((vector_size(16)));
   const auto escaped = [](const char* at) {
     Block b;
     std::memcpy(&b, at, sizeof b);
-    const Block hit = (b < 0x20) | (b == 0x7F) | (b == '"') | (b == '\\');
+    const Block hit = (b < 0x20) | (ascii_only ? b >= 0x7F : b == 0x7F) | (b == '"') | (b == '\\');
     uint64_t halves[2];
     std::memcpy(halves, &hit, sizeof halves);
     return (halves[0] | halves[1]) != 0;
@@ -71,13 +73,16 @@ bool NeedsNoEscape(std::string_view bytes) {
     char padded[sizeof(Block)];
     std::memset(padded, 'a', sizeof padded);
     if (n > 0) std::memcpy(padded, bytes.data(), n);
-    return !escaped(padded);
+    return escaped(padded);
   }
   for (std::size_t i = 0; i + sizeof(Block) < n; i += sizeof(Block)) {
-    if (escaped(bytes.data() + i)) return false;
+    if (escaped(bytes.data() + i)) return true;
   }
-  return !escaped(bytes.data() + n - sizeof(Block));
+  return escaped(bytes.data() + n - sizeof(Block));
 }
+
+// Whether every byte stands for itself inside a string literal.
+bool NeedsNoEscape(std::string_view bytes) { return !AnyEscaped<false>(bytes); }
 
 }  // namespace
 
@@ -107,15 +112,10 @@ bool Fits(std::string_view keyword, std::string_view bytes) { return keyword.siz
 
 bool NeedsNoPoEscape(std::string_view bytes) { return NeedsNoEscape(bytes); }
 
+bool IsPlainAscii(std::string_view bytes) { return !AnyEscaped<true>(bytes); }
+
 bool IsPlainPoString(std::string_view keyword, std::string_view bytes) {
   return Fits(keyword, bytes) && NeedsNoEscape(bytes);
-}
-
-char* PutPlainPoString(char* to, std::string_view keyword, std::string_view bytes) {
-  to = PutBytes(to, keyword);
-  to = PutBytes(to, " \"");
-  to = PutBytes(to, bytes);
-  return PutBytes(to, "\"\n");
 }
 
 void WritePoString(std::string& out, std::string_view keyword, std::string_view bytes) {

@@ -88,12 +88,20 @@ void WritePoString(std::string& out, std::string_view keyword, std::string_view 
 // for themselves in a string literal; whether WritePoString writes them on
 // one line as they are; and that line ("msgid \"...\"\n", the keyword's
 // and the bytes' sizes and 4 more) written at `to`, giving its end.
+inline constexpr std::size_t kPoWidth = 79;  // columns of a line
 bool NeedsNoPoEscape(std::string_view bytes);
+// Whether the bytes are all printable ASCII and need no escape: UTF-8, too.
+bool IsPlainAscii(std::string_view bytes);
 bool IsPlainPoString(std::string_view keyword, std::string_view bytes);
-char* PutPlainPoString(char* to, std::string_view keyword, std::string_view bytes);
 inline char* PutBytes(char* to, std::string_view bytes) {
   if (!bytes.empty()) std::memcpy(to, bytes.data(), bytes.size());
   return to + bytes.size();
+}
+inline char* PutPlainPoString(char* to, std::string_view keyword, std::string_view bytes) {
+  to = PutBytes(to, keyword);
+  to = PutBytes(to, " \"");
+  to = PutBytes(to, bytes);
+  return PutBytes(to, "\"\n");
 }
 
 // The msgid, then a msgstr that is the msgid or empty.

@@ -514,8 +514,10 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
   // the copies of a growing string.
   std::size_t bytes = 0;
   for (const char* name : base) {
-    std::error_code ignored;
-    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+    // A file whose size is unknown (missing: the reader says so) counts nothing.
+    std::error_code unknown;
+    const std::uintmax_t size = std::filesystem::file_size(name, unknown);
+    if (!unknown) bytes += static_cast<std::size_t>(std::min<std::uintmax_t>(size, 0xFFFFFFFFu));
   }
   if (!drain) out.reserve(out.size() + bytes + bytes / 8);
   PoEntry entry;
