@@ -55,7 +55,7 @@ class StreamedOutput {
   }
 
  private:
-  static constexpr std::size_t kPiece = std::size_t{64} << 10;
+  static constexpr std::size_t kPiece = std::size_t{16} << 10;
   void Put(std::string& bytes) {
     if (error_ == 0 && std::fwrite(bytes.data(), 1, bytes.size(), file_.stream()) != bytes.size()) error_ = errno;
     bytes.clear();

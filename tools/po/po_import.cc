@@ -46,17 +46,17 @@ bool IsNumberedForm(const std::string& msgid, const std::string& text) {
   return SourceToPo(text, numbered, unused, ignored, true) && numbered == msgid;
 }
 
-// Where an entry starts in the text, to read it again: 16 bytes an entry,
+// Where an entry starts in the text, to read it again: 12 bytes an entry,
 // so that the index of a large file stays small beside its text (which
-// Load keeps below 4 GiB).
+// Load keeps below 4 GiB). The line of its first keyword, which only
+// diagnostics need, is read again with it.
 struct EntryRef {
   uint32_t offset = 0;
   uint32_t line = 0;   // the line before the entry's first
-  uint32_t first = 0;  // the line of its first keyword
   int16_t uses = 0;    // base messages it gave a text to (counted up to a limit); -1: ignored
   enum class Kind : uint8_t { kUnknown, kMessage, kMeta } kind = Kind::kUnknown;  // from the facts comment
 };
-static_assert(sizeof(EntryRef) == 16, "an index entry stays small");
+static_assert(sizeof(EntryRef) == 12, "an index entry stays small");
 
 // Entries by the hash of a key (msgctxt or msgid), sorted once all are in;
 // a match is confirmed by reading the entry again.
@@ -136,7 +136,6 @@ class Importer {
       ref.line = static_cast<uint32_t>(reader.line());
       if (!reader.Next(entry, syntax)) break;
       ResolveConversions(entry);
-      ref.first = static_cast<uint32_t>(entry.line);
       if (entry.IsHeader()) {
         if (!header_seen_) {
           language_ = LanguageOf(entry);
@@ -344,16 +343,16 @@ class Importer {
     for (const EntryRef& ref : symbol_refs_) {
       if (ref.uses != 0) continue;
       const PoEntry entry = Reread(ref);
-      SayNotInBase(At(entry, ref.first));
+      SayNotInBase(At(entry, entry.line));
       ++counts_.dropped;
     }
     for (std::size_t k = 0; k < msgid_refs_.size(); ++k) {
       const EntryRef& ref = msgid_refs_[k];
       if (ref.uses == 0) {
-        SayMsgidNotInBase(Where{po_file_, ref.first, ""});
+        SayMsgidNotInBase(Where{po_file_, Reread(ref).line, ""});
         ++counts_.dropped;
       } else if (ref.uses > 1) {
-        SayAmbiguousMsgid(Where{po_file_, ref.first, ""}, ref.uses, users_[k].c_str());
+        SayAmbiguousMsgid(Where{po_file_, Reread(ref).line, ""}, ref.uses, users_[k].c_str());
       }
     }
   }
@@ -369,7 +368,7 @@ class Importer {
   void ReportMsgidEntries() {
     for (const EntryRef& ref : msgid_refs_) {
       if (ref.uses < 0) continue;
-      SayNoContext(Where{po_file_, ref.first, ""});
+      SayNoContext(Where{po_file_, Reread(ref).line, ""});
       ++counts_.dropped;
     }
   }
@@ -436,7 +435,7 @@ class Importer {
             const bool same = by_symbol ? entries[i].context == entries[j].context : entries[i].msgid == entries[j].msgid;
             if (first.uses < 0 || !same || first.kind != second.kind) continue;
             second.uses = -1;
-            reports.push_back({second.first, first.first, by_symbol ? entries[j].context : std::string()});
+            reports.push_back({entries[j].line, entries[i].line, by_symbol ? entries[j].context : std::string()});
             break;
           }
         }
