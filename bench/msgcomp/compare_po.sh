@@ -7,7 +7,8 @@
 #   - every command of the golden qomsgpo cases;
 #   - the real PO files of tests/kit/data, imported alone;
 #   - mutated PO files (imported with their base and alone, with and without
-#     --keep-going) and mutated sources (exported three ways).
+#     --keep-going, into a file and into a device) and mutated sources
+#     (exported three ways).
 # Usage: compare_po.sh <release-build-dir> <older-build-dir> [mutations]
 set -e
 build=$(cd "$1" && pwd)
@@ -29,9 +30,9 @@ both() {
     [ "$side" = old ] && bin=$old/bin
     rm -rf "$work/$side"
     cp -R "$dir" "$work/$side"
-    status=0
-    (cd "$work/$side" && "$bin/qomsgpo" "$@" </dev/null >"$work/$side.stdout" 2>"$work/$side.stderr") || status=$?
-    echo "$status" >"$work/$side.status"
+    # Standard output is a pipe, so "-o /dev/stdout" writes to a device.
+    (cd "$work/$side" && { "$bin/qomsgpo" "$@" </dev/null 2>"$work/$side.stderr"; echo $? >"$work/$side.status"; } |
+      cat >"$work/$side.stdout")
   done
   if cmp -s "$work/new.stdout" "$work/old.stdout" && cmp -s "$work/new.stderr" "$work/old.stderr" &&
     cmp -s "$work/new.status" "$work/old.status" && diff -r "$work/new" "$work/old" >/dev/null; then
@@ -140,6 +141,7 @@ while [ "$k" -lt "$mutations" ]; do
   both "$work/m" import -o out.msg "$po" "$@"
   both "$work/m" import --keep-going -o out.msg "$po" "$@"
   both "$work/m" import "$po"
+  both "$work/m" import -o /dev/stdout "$po" "$@"
   # and one of the sources for export
   source=$1
   cp "$seeds/$folder/$source" "$work/m/$source"

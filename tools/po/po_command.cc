@@ -1,5 +1,7 @@
 #include "po_command.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <span>
@@ -39,9 +41,14 @@ bool WriteOutput(const char* path, std::string_view bytes) {
 // failed import leaves the old file as it was, as a write at the end would.
 class StreamedOutput {
  public:
-  // False when the replacement cannot be made: the caller then writes at
-  // the end, which says why.
-  bool Open(const char* path) { return file_.Open(path); }
+  // False when the output is no regular file (a device or a pipe would see
+  // the first pieces of a failed import) or cannot be replaced: the caller
+  // then writes at the end, which says why.
+  bool Open(const char* path) {
+    struct stat existing {};
+    if (stat(path, &existing) == 0 && !S_ISREG(existing.st_mode)) return false;
+    return file_.Open(path);
+  }
   void Drain(std::string& bytes) {
     if (bytes.size() >= kPiece) Put(bytes);
   }
