@@ -56,9 +56,16 @@ bool ReadWholeFile(const char* path, std::string& bytes, std::size_t max_size) {
   UniqueFile file(OpenInputFile(path, "rb"));
   if (file == nullptr) return false;
   bytes.clear();
+  errno = 0;
+  // A regular file's size is known: its bytes are read straight into one
+  // allocation of that size. What follows (the file grew, or its size is
+  // not known) comes in chunks.
+  if (const std::size_t size = KnownSize(file.get()); size > 0 && size <= max_size) {
+    bytes.resize(size);
+    bytes.resize(std::fread(bytes.data(), 1, size, file.get()));
+  }
   char chunk[65536];
   std::size_t n = 0;
-  errno = 0;
   while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
     if (n > max_size - bytes.size()) {
       errno = EFBIG;

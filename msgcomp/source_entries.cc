@@ -20,10 +20,18 @@ int VisitSourceEntries(std::span<const char* const> names, const std::function<v
   if (result == 0) {
     RewindSources();
     MessageRecord record;
+    // One entry for all: its strings keep their room from one to the next.
+    SourceEntry entry;
     while ((result = ReadMessage(record)) == 0) {
-      SourceEntry entry{record.msgNum, record.severity, record.symbol, record.text, record.response, record.srcIndex,
-                        record.line};
-      for (int f = 0; f < state.plural.count; ++f) entry.forms.emplace_back(state.plural.text[f].data());
+      entry.number = record.msgNum;
+      entry.severity = record.severity;
+      entry.symbol.assign(record.symbol);
+      entry.text.assign(record.text);
+      entry.response.assign(record.response);
+      entry.source = record.srcIndex;
+      entry.line = record.line;
+      entry.forms.resize(static_cast<std::size_t>(state.plural.count));
+      for (int f = 0; f < state.plural.count; ++f) entry.forms[static_cast<std::size_t>(f)].assign(state.plural.text[f].data());
       entry.count_argument = state.plural.countArgument;
       visit(entry);
     }

@@ -1,5 +1,7 @@
 #include "po_command.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <span>
@@ -19,7 +21,7 @@ namespace qokit::po {
 
 namespace {
 
-bool WriteOutput(const char* path, const std::string& bytes) {
+bool WriteOutput(const char* path, std::string_view bytes) {
   if (path == nullptr) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
       qokit::po::SayCannotWrite("standard output", errno);
@@ -33,6 +35,42 @@ bool WriteOutput(const char* path, const std::string& bytes) {
   }
   return true;
 }
+
+// An import's source goes to the replacement of its output file in pieces
+// as it is written, so that it is never held whole beside the PO file; a
+// failed import leaves the old file as it was, as a write at the end would.
+class StreamedOutput {
+ public:
+  // False when the output is no regular file (a device or a pipe would see
+  // the first pieces of a failed import) or cannot be replaced: the caller
+  // then writes at the end, which says why.
+  bool Open(const char* path) {
+    struct stat existing {};
+    if (stat(path, &existing) == 0 && !S_ISREG(existing.st_mode)) return false;
+    return file_.Open(path);
+  }
+  void Drain(std::string& bytes) {
+    if (bytes.size() >= kPiece) Put(bytes);
+  }
+  // Writes what is left and puts the file in place; false after the message.
+  bool Finish(const char* path, std::string& rest) {
+    Put(rest);
+    if (error_ == 0 && !file_.Commit()) error_ = errno;
+    if (error_ == 0) return true;
+    qokit::po::SayCannotWrite(path, error_);
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kPiece = std::size_t{16} << 10;
+  void Put(std::string& bytes) {
+    if (error_ == 0 && std::fwrite(bytes.data(), 1, bytes.size(), file_.stream()) != bytes.size()) error_ = errno;
+    bytes.clear();
+  }
+
+  io::ReplacementFile file_;
+  int error_ = 0;  // errno of the first failed write
+};
 
 }  // namespace
 
@@ -71,9 +109,17 @@ int RunPoTool(int argc, char** argv, const char* version) {
     return cli::UsageErrorF(tool, "at most %d source files", msgcomp::kMaxSourceFiles);
   std::string out;
   const std::span<const char* const> list(words);
-  const int result = is_export ? ExportPo(list, export_options, out)
-                               : ImportPo(list[0], list.subspan(1), import_options, out);
-  if (result != 0) return 1;
+  if (is_export) {
+    std::string_view po;
+    return ExportPo(list, export_options, out, po) == 0 && WriteOutput(output, po) ? 0 : 1;
+  }
+  StreamedOutput streamed;
+  if (output != nullptr && streamed.Open(output)) {
+    if (ImportPo(list[0], list.subspan(1), import_options, out, [&](std::string& bytes) { streamed.Drain(bytes); }) != 0)
+      return 1;
+    return streamed.Finish(output, out) ? 0 : 1;
+  }
+  if (ImportPo(list[0], list.subspan(1), import_options, out) != 0) return 1;
   return WriteOutput(output, out) ? 0 : 1;
 }
 

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "po_file.h"
 #include "po_format.h"
@@ -43,6 +44,18 @@ struct EntryFacts {
 // msgstr for it, as gettext's templates have.
 [[nodiscard]] bool EntryFor(const msgcomp::SourceEntry& source, const std::string& file, bool with_text,
                             const PluralRuleOf& rule, PoEntry& entry, FormatError& error);
+
+// The entry that EntryFor gives for a source entry that is not plural,
+// appended to `out` as WritePoEntry writes it, without a PoEntry between:
+// `msgid` is the text's PO form (SourceToPo), a meta-symbol's value as it
+// is; `plain_msgid` that it is known to need no escape (IsPlainAscii).
+void WriteTextEntry(std::string& out, const msgcomp::SourceEntry& source, std::string_view file, bool with_text,
+                    std::string_view msgid, bool plain_msgid = false);
+
+// Appends the text of an entry's facts comment, "qomsg: number 7, ...".
+void AppendFacts(std::string& out, const msgcomp::SourceEntry& source);
+// Appends an entry's reference, "client.msg:18".
+void AppendReference(std::string& out, std::string_view file, long line);
 
 // The facts of an entry's comment; false when it has none or it is malformed.
 [[nodiscard]] bool ReadFacts(const PoEntry& entry, EntryFacts& facts);

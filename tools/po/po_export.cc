@@ -1,6 +1,11 @@
 #include "po_export.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string_view>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -15,6 +20,11 @@
 namespace qokit::po {
 
 namespace {
+
+// Room for the header entry, which the one pass puts in front last.
+constexpr std::size_t kHeaderRoom = 2048;
+// Source bytes of an entry with a short text, for a guess at how many there are.
+constexpr std::size_t kLeastEntryBytes = 64;
 
 PoEntry HeaderEntry(bool pot, const BasePlurals& plurals) {
   PoEntry header;
@@ -43,24 +53,149 @@ PoEntry HeaderEntry(bool pot, const BasePlurals& plurals) {
   return header;
 }
 
+// Bad PLURALFORMS in the sources: said where it is, before anything else.
+bool RuleFails(std::span<const char* const> sources, const std::string& why) {
+  if (!why.empty()) SayBadPluralRule(Where{sources[0], 0, msgcomp::kPluralFormsMeta}, why.c_str());
+  return true;
+}
+
+// Each symbol seen with its kind (message or meta-symbol), for finding one
+// defined twice: open addressing over keys kept in blocks that never move,
+// so a symbol costs no allocation of its own.
+class SymbolSet {
+ public:
+  // Room for about `expected` symbols without growing.
+  explicit SymbolSet(std::size_t expected) {
+    std::size_t size = 1024;
+    while (size < 2 * expected) size *= 2;
+    slots_.resize(size);
+  }
+  // False when the symbol of that kind is there already.
+  bool Insert(bool meta, std::string_view symbol) {
+    key_.assign(1, meta ? 'm' : 't').append(symbol);
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    std::string_view& slot = slots_[Find(key_)];
+    if (!slot.empty()) return false;
+    slot = Keep(key_);
+    ++count_;
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 64 * 1024;
+
+  std::size_t Find(std::string_view key) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = std::hash<std::string_view>{}(key) & mask;
+    while (!slots_[at].empty() && slots_[at] != key) at = (at + 1) & mask;
+    return at;
+  }
+  void Grow() {
+    std::vector<std::string_view> old(slots_.size() * 2);
+    old.swap(slots_);
+    for (const std::string_view key : old) {
+      if (!key.empty()) slots_[Find(key)] = key;
+    }
+  }
+  std::string_view Keep(std::string_view key) {
+    if (blocks_.empty() || kBlock - used_ < key.size()) {
+      blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, key.size())));
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::memcpy(at, key.data(), key.size());
+    used_ += key.size();
+    return {at, key.size()};
+  }
+
+  std::string key_;
+  std::vector<std::string_view> slots_;  // empty: free (every key has its kind byte)
+  std::size_t count_ = 0;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t used_ = 0;
+};
+
+enum class OnePass { kWritten, kFailed, kRetry };
+
+// The usual export, one pass over the sources: each entry written as soon as
+// it is read, the header put in front once the sources have said their
+// language and rule. What needs a diagnostic or the rule while the pass goes
+// on (any fault, a plural message) is left to the passes of ExportPo: kRetry,
+// with nothing printed and `out` to be cleared. kFailed after the parser's
+// message or when the rule is none, as ExportPo's first pass would fail.
+OnePass ExportInOnePass(std::span<const char* const> sources, bool pot, std::size_t bytes, std::string& out,
+                        std::string_view& po) {
+  // The entries go after room for the header, which then ends where they begin.
+  out.assign(kHeaderRoom, ' ');
+  BasePlurals plurals;
+  std::string plural_forms;
+  SymbolSet seen(bytes / kLeastEntryBytes);
+  std::string msgid;
+  Signature signature;
+  bool any = false, retry = false;
+  const int read = msgcomp::VisitSourceEntries(sources, [&](msgcomp::SourceEntry& source) {
+    any = true;
+    if (retry) return;
+    NoteBasePlurals(source, plurals, plural_forms);
+    const bool meta = source.number == 0;
+    FormatError error;
+    // A text of printable ASCII is UTF-8 and needs no escape; so is then its
+    // PO form, which adds only digits and "$" to it.
+    const bool plain = IsPlainAscii(source.text);
+    if (!source.forms.empty() || !seen.Insert(meta, source.symbol) || !(plain || IsUtf8(source.text)) ||
+        !IsUtf8(source.response) || (!meta && !SourceToPo(source.text, msgid, signature, error))) {
+      retry = true;
+      return;
+    }
+    if (meta && (source.symbol == msgcomp::kPluralFormsMeta || source.symbol == msgcomp::kLanguageMeta)) return;
+    out.append(1, '\n');
+    WriteTextEntry(out, source, sources[static_cast<std::size_t>(source.source)], !pot, meta ? source.text : msgid,
+                   plain);
+  });
+  if (read != 0) return OnePass::kFailed;
+  if (retry || !any) return OnePass::kRetry;
+  std::string why;
+  if (!FinishBasePlurals(plurals, std::move(plural_forms), why) && RuleFails(sources, why)) return OnePass::kFailed;
+  std::string header;
+  WritePoEntry(header, HeaderEntry(pot, plurals));
+  if (header.size() > kHeaderRoom) {
+    out.replace(0, kHeaderRoom, header);  // a long language or rule
+    po = out;
+  } else {
+    const std::size_t start = kHeaderRoom - header.size();
+    out.replace(start, header.size(), header);
+    po = std::string_view(out).substr(start);
+  }
+  return OnePass::kWritten;
+}
+
 }  // namespace
 
-int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out) {
+int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out,
+             std::string_view& po) {
   const bool pot = options.pot;
   out.clear();
-  // About twice the sources: each text is the msgid and, but in a template, the msgstr.
+  po = {};
+  // About three times the sources (twice for a template): each text is the
+  // msgid and the msgstr, and each entry has its comments and keywords.
   std::size_t bytes = 0;
   for (const char* name : sources) {
-    std::error_code ignored;
-    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+    // A file whose size is unknown (missing: the reader says so) counts nothing.
+    std::error_code unknown;
+    const std::uintmax_t size = std::filesystem::file_size(name, unknown);
+    if (!unknown) bytes += static_cast<std::size_t>(std::min<std::uintmax_t>(size, 0xFFFFFFFFu));
   }
-  out.reserve(bytes * (pot ? 3 : 4) / 2);
+  out.reserve(bytes * (pot ? 5 : 6) / 2 + kHeaderRoom);
+  if (!options.no_context) {
+    switch (ExportInOnePass(sources, pot, bytes, out, po)) {
+      case OnePass::kWritten: return 0;
+      case OnePass::kFailed: return 1;
+      case OnePass::kRetry: out.clear(); break;
+    }
+  }
   BasePlurals plurals;
   std::string why;
-  if (!ReadBasePlurals(sources, plurals, why)) {
-    if (!why.empty()) SayBadPluralRule(Where{sources[0], 0, msgcomp::kPluralFormsMeta}, why.c_str());
-    return 1;
-  }
+  if (!ReadBasePlurals(sources, plurals, why) && RuleFails(sources, why)) return 1;
   WritePoEntry(out, HeaderEntry(pot, plurals));
   // A symbol names one message and, apart, one meta-symbol: where each was first.
   std::map<std::pair<bool, std::string>, std::pair<int32_t, long>> seen;
@@ -126,6 +261,7 @@ int ExportPo(std::span<const char* const> sources, const ExportOptions& options,
     out.append(1, '\n');
     WritePoEntry(out, one);
   }
+  po = out;
   return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace qokit::po {
 
@@ -15,8 +16,10 @@ struct ExportOptions {
 };
 
 // The PO file of the sources: a template, or the base language's own
-// catalogue (every msgstr the text). 0, or 1 after the diagnostics of every
-// entry that cannot be exported.
-[[nodiscard]] int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out);
+// catalogue (every msgstr the text), as `po`, a view into `out` (which may
+// hold more before it). 0, or 1 after the diagnostics of every entry that
+// cannot be exported.
+[[nodiscard]] int ExportPo(std::span<const char* const> sources, const ExportOptions& options, std::string& out,
+                           std::string_view& po);
 
 }  // namespace qokit::po

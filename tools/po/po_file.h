@@ -7,6 +7,7 @@
 // and one or more C-quoted strings that are joined.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,36 @@ std::string HeaderField(const PoEntry& header, std::string_view name);
 
 // The bytes as the contents of one C string literal of a PO file.
 std::string EscapePo(std::string_view bytes);
+
+// The same, appended to `out`.
+void AppendEscapedPo(std::string& out, std::string_view bytes);
+
+// The pieces of an entry's layout, for a writer that has no PoEntry: one
+// comment line ("#." and the text), and one keyword with its string.
+void WritePoComment(std::string& out, std::string_view mark, std::string_view line);
+void WritePoString(std::string& out, std::string_view keyword, std::string_view bytes);
+// For a writer that makes room first and then writes: whether bytes stand
+// for themselves in a string literal; whether WritePoString writes them on
+// one line as they are; and that line ("msgid \"...\"\n", the keyword's
+// and the bytes' sizes and 4 more) written at `to`, giving its end.
+inline constexpr std::size_t kPoWidth = 79;  // columns of a line
+bool NeedsNoPoEscape(std::string_view bytes);
+// Whether the bytes are all printable ASCII and need no escape: UTF-8, too.
+bool IsPlainAscii(std::string_view bytes);
+bool IsPlainPoString(std::string_view keyword, std::string_view bytes);
+inline char* PutBytes(char* to, std::string_view bytes) {
+  if (!bytes.empty()) std::memcpy(to, bytes.data(), bytes.size());
+  return to + bytes.size();
+}
+inline char* PutPlainPoString(char* to, std::string_view keyword, std::string_view bytes) {
+  to = PutBytes(to, keyword);
+  to = PutBytes(to, " \"");
+  to = PutBytes(to, bytes);
+  return PutBytes(to, "\"\n");
+}
+
+// The msgid, then a msgstr that is the msgid or empty.
+void WritePoMsgidMsgstr(std::string& out, std::string_view msgid, bool msgstr_is_msgid);
 
 // Appends one entry in gettext's layout: long strings and strings with
 // line feeds are split into several literals, each line within 79 columns.

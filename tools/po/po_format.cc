@@ -1,7 +1,9 @@
 #include "po_format.h"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
+#include <cstring>
 #include <utility>
 
 #include "insert_syntax.h"
@@ -24,12 +26,21 @@ constexpr std::string_view kPrintfLetters = "diouxXeEfFgGaAcspnmCS";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-void AppendSlot(std::string& out, int slot) { out.append(std::to_string(slot)).append(1, '$'); }
+void AppendSlot(std::string& out, int slot) {
+  char digits[8];
+  char* at = digits + sizeof digits;
+  *--at = '$';
+  do {
+    *--at = static_cast<char>('0' + slot % 10);
+    slot /= 10;
+  } while (slot > 0);
+  out.append(at, static_cast<std::size_t>(digits + sizeof digits - at));
+}
 
-// A printf conversion of an insert with "n$" numbers: the value in slot
-// first + stars, the stars in the slots before it.
-std::string Positional(const qokit::format::Conversion& c, int first) {
-  std::string out = "%";
+// Appends a printf conversion of an insert with "n$" numbers: the value in
+// slot first + stars, the stars in the slots before it.
+void AppendPositional(std::string& out, const qokit::format::Conversion& c, int first) {
+  out.append(1, '%');
   AppendSlot(out, first + c.stars);
   out.append(c.flags);
   int star = first;
@@ -47,7 +58,6 @@ std::string Positional(const qokit::format::Conversion& c, int first) {
     field(c.precision);
   }
   out.append(c.length_text).append(1, c.letter);
-  return out;
 }
 
 // Whether a translated conversion takes the value the original's takes. The
@@ -82,11 +92,21 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
                 bool numbered) {
   struct Found {
     long argument;
-    std::string_view conversion;
+    std::string_view piece, conversion;  // the literal text before the insert, and its conversion
     qokit::format::Conversion parsed;
   };
-  std::vector<Found> inserts;
-  std::vector<std::string_view> pieces;
+  // Most texts have no insert: they are their own format.
+  if (std::strchr(text.c_str(), '@') == nullptr) {
+    const std::string_view whole(text.c_str());
+    if (qokit::format::LonePercent(whole) != std::string_view::npos) return Fail(error, FormatFault::kLonePercent, 1);
+    signature.clear();
+    format.assign(whole);
+    return true;
+  }
+  // Kept from call to call (export maps every text of a catalogue): its
+  // room stays, so a text costs no allocation for its inserts.
+  thread_local std::vector<Found> inserts;
+  inserts.clear();
   const char* rest = text.c_str();
   qokit::format::InsertSpan span;
   while (qokit::format::NextInsert(rest, span)) {
@@ -98,11 +118,10 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
       return Fail(error, FormatFault::kBadInsert, k, static_cast<int>(std::max(span.argument, 0L)));
     }
     const std::string_view conversion = qokit::format::ConversionOf(span);
-    Found found{span.argument, conversion, {}};
+    Found found{span.argument, piece, conversion, {}};
     if (qokit::format::Judge(conversion) != qokit::format::Verdict::kSound || !qokit::format::ParsePrintf(conversion, found.parsed)) {
       return Fail(error, FormatFault::kBadInsert, k, static_cast<int>(span.argument));
     }
-    pieces.push_back(piece);
     inserts.push_back(found);
     rest = span.end;
   }
@@ -113,7 +132,9 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
 
   const std::size_t count = inserts.size();
   signature.assign(count, ArgumentShape{});
-  std::vector<bool> seen(count, false);
+  // Every argument number is at most kMaxArgumentNumber (checked above), and
+  // past this loop so is their count.
+  std::array<bool, qokit::format::kMaxArgumentNumber> seen{};
   for (std::size_t k = 0; k < count; ++k) {
     const long n = inserts[k].argument;
     if (n > static_cast<long>(count) || seen[static_cast<std::size_t>(n - 1)]) {
@@ -125,7 +146,8 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
     shape.type = qokit::format::TypeCode(inserts[k].conversion);
     shape.conversion.assign(inserts[k].conversion);
   }
-  std::vector<int> first(count + 1, 1);
+  std::array<int, qokit::format::kMaxArgumentNumber + 1> first;
+  first[0] = 1;
   for (std::size_t a = 0; a < count; ++a) first[a + 1] = first[a] + signature[a].stars + 1;
 
   // Inserts in argument order are plain conversions, as a gettext project's
@@ -133,12 +155,12 @@ bool SourceToPo(const std::string& text, std::string& format, Signature& signatu
   bool in_order = !numbered;
   for (std::size_t k = 0; k < count; ++k) in_order = in_order && inserts[k].argument == static_cast<long>(k + 1);
   format.clear();
-  for (std::size_t k = 0; k < count; ++k) {
-    format.append(pieces[k]);
+  for (const Found& found : inserts) {
+    format.append(found.piece);
     if (in_order) {
-      format.append(inserts[k].conversion);
+      format.append(found.conversion);
     } else {
-      format.append(Positional(inserts[k].parsed, first[static_cast<std::size_t>(inserts[k].argument - 1)]));
+      AppendPositional(format, found.parsed, first[static_cast<std::size_t>(found.argument - 1)]);
     }
   }
   format.append(last);
@@ -305,8 +327,11 @@ bool FormToPo(const std::string& text, const Signature& signature, std::string& 
   format.clear();
   for (const Found& found : inserts) {
     format.append(found.piece);
-    format.append(in_order ? std::string(found.conversion)
-                           : Positional(found.parsed, first[static_cast<std::size_t>(found.argument - 1)]));
+    if (in_order) {
+      format.append(found.conversion);
+    } else {
+      AppendPositional(format, found.parsed, first[static_cast<std::size_t>(found.argument - 1)]);
+    }
   }
   format.append(rest);
   return true;

@@ -46,24 +46,27 @@ bool IsNumberedForm(const std::string& msgid, const std::string& text) {
   return SourceToPo(text, numbered, unused, ignored, true) && numbered == msgid;
 }
 
-// Where an entry starts in the text, to read it again: 16 bytes an entry,
+// Where an entry starts in the text, to read it again: 12 bytes an entry,
 // so that the index of a large file stays small beside its text (which
-// Load keeps below 4 GiB).
+// Load keeps below 4 GiB). The line of its first keyword, which only
+// diagnostics need, is read again with it.
 struct EntryRef {
   uint32_t offset = 0;
   uint32_t line = 0;   // the line before the entry's first
-  uint32_t first = 0;  // the line of its first keyword
   int16_t uses = 0;    // base messages it gave a text to (counted up to a limit); -1: ignored
   enum class Kind : uint8_t { kUnknown, kMessage, kMeta } kind = Kind::kUnknown;  // from the facts comment
 };
-static_assert(sizeof(EntryRef) == 16, "an index entry stays small");
+static_assert(sizeof(EntryRef) == 12, "an index entry stays small");
 
 // Entries by the hash of a key (msgctxt or msgid), sorted once all are in;
 // a match is confirmed by reading the entry again.
 class RefIndex {
  public:
   void Add(std::string_view key, std::size_t ref) { keys_.push_back({Hash(key), static_cast<uint32_t>(ref)}); }
-  void Sort() { std::sort(keys_.begin(), keys_.end()); }
+  void Sort() {
+    keys_.shrink_to_fit();
+    std::sort(keys_.begin(), keys_.end());
+  }
   // The refs whose key has the hash of `key`, in file order.
   template <typename Visit>
   void ForEach(std::string_view key, Visit visit) const {
@@ -133,7 +136,6 @@ class Importer {
       ref.line = static_cast<uint32_t>(reader.line());
       if (!reader.Next(entry, syntax)) break;
       ResolveConversions(entry);
-      ref.first = static_cast<uint32_t>(entry.line);
       if (entry.IsHeader()) {
         if (!header_seen_) {
           language_ = LanguageOf(entry);
@@ -166,6 +168,9 @@ class Importer {
       SayNoPluralRule(Where{po_file_, header_line_, ""});
       return false;
     }
+    // The index stays for the second pass, beside the base sources: no room to spare.
+    symbol_refs_.shrink_to_fit();
+    msgid_refs_.shrink_to_fit();
     symbols_.Sort();
     msgids_.Sort();
     DropSeconds();
@@ -338,16 +343,16 @@ class Importer {
     for (const EntryRef& ref : symbol_refs_) {
       if (ref.uses != 0) continue;
       const PoEntry entry = Reread(ref);
-      SayNotInBase(At(entry, ref.first));
+      SayNotInBase(At(entry, entry.line));
       ++counts_.dropped;
     }
     for (std::size_t k = 0; k < msgid_refs_.size(); ++k) {
       const EntryRef& ref = msgid_refs_[k];
       if (ref.uses == 0) {
-        SayMsgidNotInBase(Where{po_file_, ref.first, ""});
+        SayMsgidNotInBase(Where{po_file_, Reread(ref).line, ""});
         ++counts_.dropped;
       } else if (ref.uses > 1) {
-        SayAmbiguousMsgid(Where{po_file_, ref.first, ""}, ref.uses, users_[k].c_str());
+        SayAmbiguousMsgid(Where{po_file_, Reread(ref).line, ""}, ref.uses, users_[k].c_str());
       }
     }
   }
@@ -363,7 +368,7 @@ class Importer {
   void ReportMsgidEntries() {
     for (const EntryRef& ref : msgid_refs_) {
       if (ref.uses < 0) continue;
-      SayNoContext(Where{po_file_, ref.first, ""});
+      SayNoContext(Where{po_file_, Reread(ref).line, ""});
       ++counts_.dropped;
     }
   }
@@ -430,7 +435,7 @@ class Importer {
             const bool same = by_symbol ? entries[i].context == entries[j].context : entries[i].msgid == entries[j].msgid;
             if (first.uses < 0 || !same || first.kind != second.kind) continue;
             second.uses = -1;
-            reports.push_back({second.first, first.first, by_symbol ? entries[j].context : std::string()});
+            reports.push_back({entries[j].line, entries[i].line, by_symbol ? entries[j].context : std::string()});
             break;
           }
         }
@@ -493,7 +498,8 @@ bool IsLanguageFact(const msgcomp::SourceEntry& source) {
 
 // Base mode: the base sources give every message and its facts; they are
 // read one entry at a time, and each is written as soon as it is read.
-bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out) {
+bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::string& out,
+                    const std::function<void(std::string&)>& drain) {
   if (!importer.Index()) return false;
   BasePlurals plurals;
   std::string why;
@@ -507,10 +513,12 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
   // the copies of a growing string.
   std::size_t bytes = 0;
   for (const char* name : base) {
-    std::error_code ignored;
-    bytes += static_cast<std::size_t>(std::filesystem::file_size(name, ignored) & 0xFFFFFFFFu);
+    // A file whose size is unknown (missing: the reader says so) counts nothing.
+    std::error_code unknown;
+    const std::uintmax_t size = std::filesystem::file_size(name, unknown);
+    if (!unknown) bytes += static_cast<std::size_t>(std::min<std::uintmax_t>(size, 0xFFFFFFFFu));
   }
-  out.reserve(out.size() + bytes + bytes / 8);
+  if (!drain) out.reserve(out.size() + bytes + bytes / 8);
   PoEntry entry;
   const int read = msgcomp::VisitSourceEntries(base, [&](msgcomp::SourceEntry& source) {
     const bool meta = source.number == 0;
@@ -531,6 +539,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
       const bool found = importer.Find(false, source.symbol, plural.msgid, &plural.msgid_plural, entry);
       SetForms(source, importer.FormsOf(found ? &entry : nullptr, source.symbol, source.forms, plurals.rule, plural));
       if (!AppendSourceEntry(out, source)) importer.Fail();
+      if (drain) drain(out);
       return;
     }
     std::string format;
@@ -548,6 +557,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
     source.text = importer.TextOf(found ? &entry : nullptr, source.symbol, source.text, msgid,
                                   meta ? nullptr : &signature);
     if (!AppendSourceEntry(out, source)) importer.Fail();  // base responses never hold "]"
+    if (drain) drain(out);
   });
   if (read != 0) return false;
   importer.ReportUnused();
@@ -555,7 +565,7 @@ bool ImportWithBase(Importer& importer, std::span<const char* const> base, std::
 }
 
 // Without base sources: each entry's facts comment and msgid stand for the base.
-bool ImportAlone(Importer& importer, std::string& out) {
+bool ImportAlone(Importer& importer, std::string& out, const std::function<void(std::string&)>& drain) {
   if (!importer.Index()) return false;
   importer.WriteHead(out);
   PluralRuleOf english;
@@ -623,16 +633,18 @@ bool ImportAlone(Importer& importer, std::string& out) {
       return;
     }
     if (!msgcomp::AppendSourceEntry(out, source)) importer.Fail();  // a "]" was refused above
+    if (drain) drain(out);
   });
   return true;
 }
 
 }  // namespace
 
-int ImportPo(const char* po_file, std::span<const char* const> base, const ImportOptions& options, std::string& out) {
+int ImportPo(const char* po_file, std::span<const char* const> base, const ImportOptions& options, std::string& out,
+             const std::function<void(std::string&)>& drain) {
   Importer importer(po_file, options);
   if (!importer.Load()) return 1;
-  if (!(base.empty() ? ImportAlone(importer, out) : ImportWithBase(importer, base, out))) return 1;
+  if (!(base.empty() ? ImportAlone(importer, out, drain) : ImportWithBase(importer, base, out, drain))) return 1;
   if (importer.failed()) return 1;
   SayImportSummary(po_file, importer.counts());
   return 0;

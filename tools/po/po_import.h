@@ -23,6 +23,7 @@
 // the base asks for it.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -34,7 +35,10 @@ struct ImportOptions {
 
 // The message source of `po_file` in `out`; 0, or 1 after the diagnostics.
 // A summary of the counts goes to standard error when the source is written.
+// `drain`, when given, is handed `out` after each entry and may take the
+// bytes written so far (clearing it), so that a large source is never held
+// whole; what it leaves is the rest of the source.
 [[nodiscard]] int ImportPo(const char* po_file, std::span<const char* const> base, const ImportOptions& options,
-                           std::string& out);
+                           std::string& out, const std::function<void(std::string&)>& drain = {});
 
 }  // namespace qokit::po

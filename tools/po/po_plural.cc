@@ -1,10 +1,10 @@
 #include "po_plural.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "insert_syntax.h"
 #include "plural_table.h"
-#include "source_entries.h"
 
 namespace qokit::po {
 
@@ -23,21 +23,28 @@ bool RuleOfHeader(const PoEntry& header, PluralRuleOf& out, std::string& why) {
   return row == nullptr || RuleOfText(row->plural_forms, out, why);
 }
 
-bool ReadBasePlurals(std::span<const char* const> sources, BasePlurals& out, std::string& why) {
-  out = BasePlurals{};
-  std::string plural_forms;
-  const int read = msgcomp::VisitSourceEntries(sources, [&](msgcomp::SourceEntry& entry) {
-    if (!entry.forms.empty()) out.any = true;
-    if (entry.number != 0) return;
-    if (entry.symbol == msgcomp::kPluralFormsMeta) plural_forms = entry.text;
-    if (entry.symbol == msgcomp::kLanguageMeta) out.language = entry.text;
-  });
-  if (read != 0) return false;
+void NoteBasePlurals(const msgcomp::SourceEntry& entry, BasePlurals& out, std::string& plural_forms) {
+  if (!entry.forms.empty()) out.any = true;
+  if (entry.number != 0) return;
+  if (entry.symbol == msgcomp::kPluralFormsMeta) plural_forms = entry.text;
+  if (entry.symbol == msgcomp::kLanguageMeta) out.language = entry.text;
+}
+
+bool FinishBasePlurals(BasePlurals& out, std::string plural_forms, std::string& why) {
   if (plural_forms.empty()) {
     const format::PluralTableRow* row = format::FindPluralRule(out.language);
     plural_forms = row != nullptr ? row->plural_forms : msgcomp::kDefaultPluralForms;
   }
   return RuleOfText(plural_forms, out.rule, why);
+}
+
+bool ReadBasePlurals(std::span<const char* const> sources, BasePlurals& out, std::string& why) {
+  out = BasePlurals{};
+  std::string plural_forms;
+  const int read = msgcomp::VisitSourceEntries(
+      sources, [&](msgcomp::SourceEntry& entry) { NoteBasePlurals(entry, out, plural_forms); });
+  if (read != 0) return false;
+  return FinishBasePlurals(out, std::move(plural_forms), why);
 }
 
 bool PluralOfBase(const std::vector<std::string>& forms, int named_count, const PluralRuleOf& rule, PluralBase& out,

@@ -16,6 +16,7 @@
 #include "plural_rule.h"
 #include "po_file.h"
 #include "po_format.h"
+#include "source_entries.h"
 
 namespace qokit::po {
 
@@ -42,6 +43,11 @@ struct BasePlurals {
   bool any = false;
 };
 [[nodiscard]] bool ReadBasePlurals(std::span<const char* const> sources, BasePlurals& out, std::string& why);
+// The same in two steps, for a caller that reads the sources itself: each
+// entry noted in turn (`plural_forms` keeps the PLURALFORMS text), then the
+// rule once all are.
+void NoteBasePlurals(const msgcomp::SourceEntry& entry, BasePlurals& out, std::string& plural_forms);
+[[nodiscard]] bool FinishBasePlurals(BasePlurals& out, std::string plural_forms, std::string& why);
 
 // A plural message of the base as PO entries show it: msgid its form for
 // n = 1, msgid_plural its standing form, the signature of the arguments,
