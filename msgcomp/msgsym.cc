@@ -86,8 +86,23 @@ SymbolKey KeyOf(std::string_view name) {
     hash = (hash ^ word) * 0xbf58476d1ce4e5b9u;
     hash ^= hash >> 31;
   }
+  // The last bytes: the name's last eight (overlapping the words above) where
+  // it has eight, else its bytes in two overlapping halves.
   uint64_t tail = 0;
-  for (std::size_t k = 0; i + k < name.size(); ++k) tail |= uint64_t{static_cast<unsigned char>(name[i + k])} << (8 * k);
+  const std::size_t size = name.size();
+  if (i < size) {
+    if (size >= 8) {
+      std::memcpy(&tail, name.data() + size - 8, 8);
+    } else if (size >= 4) {
+      uint32_t low, high;
+      std::memcpy(&low, name.data(), 4);
+      std::memcpy(&high, name.data() + size - 4, 4);
+      tail = uint64_t{low} | uint64_t{high} << 32;
+    } else {
+      tail = uint64_t{static_cast<unsigned char>(name[0])} | uint64_t{static_cast<unsigned char>(name[size / 2])} << 8 |
+             uint64_t{static_cast<unsigned char>(name[size - 1])} << 16;
+    }
+  }
   hash = (hash ^ tail) * 0x94d049bb133111ebu;
   return {name, hash ^ (hash >> 29)};
 }
@@ -119,24 +134,42 @@ NameSums SumName(std::string_view name) {
 
 int HashSymbol(const char* name) { return SumName(std::string_view(name, nls.nlsStrLen(name))).bucket; }
 
-MsgSymbol* InsertNewSymbol(const SymbolKey& key, int32_t msgNum) {
+namespace {
+
+// Where a name of at most 50 characters stands in the name index.
+NameIndex::Place Locate(const SymbolKey& key) {
   Require(key.name.size() <= kMaxSymbolLen, "InsertSymbol", "name too long");
+  const NameIndex::Place place = msgState->nameIndex.Locate(key.name, key.hash);
+  if (!place.ok) SayNoSymbolMemoryAndExit(false);
+  return place;
+}
+
+// A new record for a name that Locate found missing, at its place.
+MsgSymbol* Enter(const SymbolKey& key, int32_t msgNum, const NameIndex::Place& place) {
   MsgSymbol* sym = msgState->symPool.New();
   if (sym == nullptr) SayNoSymbolMemoryAndExit(false);
   std::memcpy(sym->name, key.name.data(), key.name.size());
   sym->name[key.name.size()] = '\0';
-  const NameIndex::Added added = msgState->nameIndex.Insert(sym, key.name, key.hash);
-  if (added == NameIndex::Added::kNoMemory) SayNoSymbolMemoryAndExit(false);
-  if (added == NameIndex::Added::kAlreadyPresent) {
-    msgState->symPool.Delete(sym);
-    return nullptr;
-  }
+  msgState->nameIndex.Put(place, sym, key.hash);
   const NameSums sums = SumName(key.name);
   sym->nameSum = sums.bytes;
   sym->hashNext = msgState->symHash[sums.bucket];
   msgState->symHash[sums.bucket] = sym;
   LinkByNumber(sym, msgNum);
   return sym;
+}
+
+}  // namespace
+
+MsgSymbol* InsertNewSymbol(const SymbolKey& key, int32_t msgNum) {
+  const NameIndex::Place place = Locate(key);
+  return place.sym != nullptr ? nullptr : Enter(key, msgNum, place);
+}
+
+MsgSymbol* FindOrInsertSymbol(const SymbolKey& key, int32_t msgNum, bool& inserted) {
+  const NameIndex::Place place = Locate(key);
+  inserted = place.sym == nullptr;
+  return inserted ? Enter(key, msgNum, place) : place.sym;
 }
 
 MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum) {

@@ -39,6 +39,9 @@ MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum);
 // The same for a name that may be in the table already: then null, and the
 // table is as it was. One probe of the name index does the lookup and the entry.
 MsgSymbol* InsertNewSymbol(const SymbolKey& key, int32_t msgNum);
+// The message symbol of that name, or, when there is none, a new one entered
+// as InsertSymbol does (`inserted` says which). One probe of the name index.
+MsgSymbol* FindOrInsertSymbol(const SymbolKey& key, int32_t msgNum, bool& inserted);
 // The message symbol of that name, or null.
 MsgSymbol* msgFindSymbol(const char* name);
 MsgSymbol* msgFindSymbol(const SymbolKey& key);

@@ -51,13 +51,15 @@ bool NameIndex::Reserve(size_t count) {
   return size == size_ || Resize(size);
 }
 
-NameIndex::Added NameIndex::Insert(MsgSymbol* sym, std::string_view name, uint64_t hash) {
-  if (!Reserve(count_ + 1)) return Added::kNoMemory;
-  Slot& slot = slots_[Probe(name, hash)];
-  if (slot.sym != nullptr) return Added::kAlreadyPresent;
-  slot = Slot{hash, sym};
+NameIndex::Place NameIndex::Locate(std::string_view name, uint64_t hash) {
+  if (!Reserve(count_ + 1)) return {};
+  const size_t slot = Probe(name, hash);
+  return {slots_[slot].sym, slot, true};
+}
+
+void NameIndex::Put(const Place& place, MsgSymbol* sym, uint64_t hash) {
+  slots_[place.slot] = Slot{hash, sym};
   ++count_;
-  return Added::kYes;
 }
 
 void NameIndex::Erase(const MsgSymbol* sym, uint64_t hash) {

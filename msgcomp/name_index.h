@@ -15,16 +15,24 @@ struct MsgSymbol;
 
 class NameIndex {
  public:
-  enum class Added { kYes, kAlreadyPresent, kNoMemory };
-
   // Every operation takes the name's hash from the caller (KeyOf in
   // msgsym.h), which computes it once for a lookup and the insertion after it.
 
   // The record whose name equals name, or null.
   MsgSymbol* Find(std::string_view name, uint64_t hash) const;
-  // Adds a record under its own name (the name's hash and bytes).
-  Added Insert(MsgSymbol* sym, std::string_view name, uint64_t hash);
-  // Removes a record that Insert added.
+  // Where a name stands: its record, or null and the empty slot that Put
+  // fills, so that a lookup followed by an entry probes once. It makes room
+  // for one more record first; `ok` is false when memory for it ran out.
+  struct Place {
+    MsgSymbol* sym = nullptr;
+    size_t slot = 0;
+    bool ok = false;
+  };
+  Place Locate(std::string_view name, uint64_t hash);
+  // Adds a record at the place that Locate gave for its name, before any
+  // other change to the index.
+  void Put(const Place& place, MsgSymbol* sym, uint64_t hash);
+  // Removes a record that Put added.
   void Erase(const MsgSymbol* sym, uint64_t hash);
   // Room for `count` records in all without growing; false when out of memory.
   bool Reserve(size_t count);
