@@ -76,7 +76,7 @@ void UnlinkByNumber(MsgSymbol* sym) {
 }  // namespace
 
 SymbolKey KeyOf(std::string_view name) {
-  // Eight bytes at a time, each step multiplied and folded so that the low
+  // Eight bytes at a time, each step multiplied and folded, so that the low
   // bits, which pick the slot, depend on every byte.
   uint64_t hash = name.size() * 0x9e3779b97f4a7c15u;
   std::size_t i = 0;
@@ -103,7 +103,11 @@ SymbolKey KeyOf(std::string_view name) {
              uint64_t{static_cast<unsigned char>(name[size - 1])} << 16;
     }
   }
+  // A last mix brings the high bytes of the tail (a name's final digits,
+  // mostly) down to the low bits.
   hash = (hash ^ tail) * 0x94d049bb133111ebu;
+  hash ^= hash >> 32;
+  hash *= 0xff51afd7ed558ccdu;
   return {name, hash ^ (hash >> 29)};
 }
 
@@ -117,16 +121,19 @@ struct NameSums {
 };
 
 NameSums SumName(std::string_view name) {
-  int32_t sum = 0;
-  uint32_t bytes = 0;  // unsigned so that wrapping is defined
-  // A 32-bit counter lets the compiler widen the loop to vector lanes.
-  const auto length = static_cast<int32_t>(name.size());
-  for (int32_t i = 0; i < length; ++i) {
-    const int32_t c = static_cast<signed char>(name[static_cast<size_t>(i)]);
-    sum += (c * 5 * (i + 1)) ^ (i << 13);
-    bytes += static_cast<uint32_t>(c);
+  // Unsigned arithmetic wraps as the signed 32-bit sum does, without
+  // overflow; the weight 5 (i+1) and the mask i << 13 advance by steps.
+  uint32_t sum = 0, bytes = 0;
+  uint32_t weight = 5, mask = 0;
+  for (const char byte : name) {
+    const auto c = static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(byte)));
+    sum += (c * weight) ^ mask;
+    bytes += c;
+    weight += 5;
+    mask += uint32_t{1} << 13;
   }
-  const int64_t magnitude = sum < 0 ? -static_cast<int64_t>(sum) : sum;
+  const auto total = static_cast<int32_t>(sum);
+  const int64_t magnitude = total < 0 ? -static_cast<int64_t>(total) : total;
   return {static_cast<int>(magnitude % kHashBuckets), bytes};
 }
 
