@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,36 @@ TEST(HashSymbol, SumsWeightedSignedBytes) {
   const int bucket = qokit::msgcomp::HashSymbol(longest.c_str());
   EXPECT_GE(bucket, 0);
   EXPECT_LT(bucket, 257);
+}
+
+// The bucket and the checksum straight from their definitions, against the
+// table's own sums, for random names of every length up to the limit and a
+// few beyond it (HashSymbol takes any name).
+TEST(HashSymbol, MatchesTheDefinitionForRandomNames) {
+  CompilerStateTest t;
+  std::mt19937 random(26);
+  std::uniform_int_distribution<int> byte(1, 255);
+  uint32_t expectedChecksum = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const std::size_t length = static_cast<std::size_t>(round % 60);
+    std::string name(length, ' ');
+    for (char& c : name) c = static_cast<char>(byte(random));
+    int64_t sum = 0;
+    uint32_t bytes = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      const int64_t c = static_cast<signed char>(name[i]);
+      sum += (c * 5 * static_cast<int64_t>(i + 1)) ^ static_cast<int64_t>(i << 13);
+      bytes += static_cast<uint32_t>(c);
+    }
+    const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(sum));
+    const int64_t magnitude = wrapped < 0 ? -static_cast<int64_t>(wrapped) : wrapped;
+    ASSERT_EQ(HashSymbol(name.c_str()), magnitude % 257) << "length " << length;
+    if (length > 50 || length == 0 || msgFindSymbol(name.c_str()) != nullptr) continue;
+    InsertSymbol(name.c_str(), round + 1);
+    expectedChecksum += bytes + static_cast<uint32_t>(round + 1);
+  }
+  EXPECT_EQ(ComputeChecksum(), static_cast<int32_t>(expectedChecksum));
+  ExpectConsistent();
 }
 
 TEST(Checksum, SumsNameBytesAndNumbers) {
