@@ -234,6 +234,7 @@ MsgSymbol* Enter(const SymbolKey& key, int32_t msgNum, const NameIndex::Place& p
   if (sym == nullptr) SayNoSymbolMemoryAndExit(false);
   std::memcpy(sym->name, key.name.data(), key.name.size());
   sym->name[key.name.size()] = '\0';
+  sym->nameLen = static_cast<uint8_t>(key.name.size());
   msgState->nameIndex.Put(place, sym, key.hash);
   const NameSums sums = SumName(key.name);
   sym->nameSum = sums.bytes;

@@ -193,7 +193,7 @@ bool WriteSymbolText(FILE* out, const char* timestamp) {
   text.Line("");
   for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
     if (s != st.symList && s->msgNum != s->prev->msgNum + 1) text.Line("");
-    text.Symbol(s->name, s->msgNum);
+    text.Symbol(std::string_view(s->name, s->nameLen), s->msgNum);
   }
   text.Line("");
   text.Line("#endif");
