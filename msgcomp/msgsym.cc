@@ -21,7 +21,7 @@ void Require(bool ok, const char* operation, const char* what) {
 
 // Links a record into symList after every record numbered msgNum or lower and
 // records it in the number index.
-void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
+[[gnu::always_inline]] inline void LinkByNumber(MsgSymbol* sym, int32_t msgNum) {
   NumberIndex& index = msgState->numIndex;
   NumberSlot* slot = index.Get(msgNum);
   if (slot == nullptr) SayNoSymbolMemoryAndExit(false);
@@ -181,7 +181,7 @@ std::array<int32_t, 4> AddLanes(Lanes a, Lanes b, Lanes c, Lanes d) {
   return {sums[0], sums[2], sums[4], sums[6]};
 }
 
-RawSums SumNameInLanes(std::string_view name) {
+[[gnu::always_inline]] inline RawSums SumNameInLanes(std::string_view name) {
   const std::size_t size = name.size();
   alignas(16) signed char padded[kLaneBytes] = {};  // zero bytes add nothing below
   std::memcpy(padded, name.data(), size);
@@ -207,7 +207,7 @@ RawSums SumNameInLanes(std::string_view name) {
   return {products + masks - overlaps, static_cast<uint32_t>(sums[3])};
 }
 
-NameSums SumName(std::string_view name) {
+[[gnu::always_inline]] inline NameSums SumName(std::string_view name) {
   const RawSums raw = name.size() <= kMaxSymbolLen ? SumNameInLanes(name) : SumNameBytewise(name);
   const auto total = static_cast<int32_t>(raw.weighted);
   const int64_t magnitude = total < 0 ? -static_cast<int64_t>(total) : total;
@@ -221,7 +221,7 @@ int HashSymbol(const char* name) { return SumName(std::string_view(name, nls.nls
 namespace {
 
 // Where a name of at most 50 characters stands in the name index.
-NameIndex::Place Locate(const SymbolKey& key) {
+[[gnu::always_inline]] inline NameIndex::Place Locate(const SymbolKey& key) {
   Require(key.name.size() <= kMaxSymbolLen, "InsertSymbol", "name too long");
   const NameIndex::Place place = msgState->nameIndex.Locate(key.name, key.hash);
   if (!place.ok) SayNoSymbolMemoryAndExit(false);
@@ -229,7 +229,8 @@ NameIndex::Place Locate(const SymbolKey& key) {
 }
 
 // A new record for a name that Locate found missing, at its place.
-MsgSymbol* Enter(const SymbolKey& key, int32_t msgNum, const NameIndex::Place& place) {
+[[gnu::always_inline]] inline MsgSymbol* Enter(const SymbolKey& key, int32_t msgNum,
+                                                const NameIndex::Place& place) {
   MsgSymbol* sym = msgState->symPool.New();
   if (sym == nullptr) SayNoSymbolMemoryAndExit(false);
   std::memcpy(sym->name, key.name.data(), key.name.size());
