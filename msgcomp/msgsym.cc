@@ -277,18 +277,6 @@ MsgSymbol* msgFindNumber(int32_t msgNum) {
   return slot == nullptr ? nullptr : slot->first;
 }
 
-void MarkDefined(MsgSymbol* sym) {
-  sym->defined = 1;
-  NumberSlot* slot = msgState->numIndex.Find(sym->msgNum);
-  Require(slot != nullptr, "MarkDefined", "number not indexed");
-  if (slot->defined == nullptr) slot->defined = sym;
-}
-
-MsgSymbol* FindDefinedNumber(int32_t msgNum) {
-  const NumberSlot* slot = msgState->numIndex.Find(msgNum);
-  return slot == nullptr ? nullptr : slot->defined;
-}
-
 void RenumberSymbol(MsgSymbol* sym, int32_t msgNum) {
   UnlinkByNumber(sym);
   LinkByNumber(sym, msgNum);
