@@ -131,10 +131,16 @@ void ReadInsert(const char* at, InsertSpan& span) {
   // range of long give LONG_MAX); anything else goes to strtol itself.
   const char* stop = at + 1;
   if (*stop >= '0' && *stop <= '9') {
+    // Below kRoom another digit cannot overflow; past it the exact test.
+    constexpr long kRoom = (LONG_MAX - 9) / 10;
     long value = 0;
     for (; *stop >= '0' && *stop <= '9'; ++stop) {
       const int digit = *stop - '0';
-      value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+      if (value <= kRoom) {
+        value = value * 10 + digit;
+      } else {
+        value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+      }
     }
     span.argument = value;
   } else {

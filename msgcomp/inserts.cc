@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -46,7 +47,8 @@ size_t FailCompile(CompileFault fault, int k, const char* text, bool report) {
 // passes, so the verdicts of recent ones are kept, keyed by their bytes.
 qokit::format::Verdict JudgeConversion(std::string_view conversion) {
   // A conversion has no NUL byte, so its bytes padded with NULs to 16 are its
-  // key. The empty key matches no conversion, which starts with "%".
+  // key (built byte by byte: a conversion is a few bytes). The empty key
+  // matches no conversion, which starts with "%".
   struct Kept {
     uint64_t key[2] = {};
     qokit::format::Verdict verdict = qokit::format::Verdict::kSound;
@@ -54,7 +56,8 @@ qokit::format::Verdict JudgeConversion(std::string_view conversion) {
   static std::array<Kept, 64> kept;
   if (conversion.size() > sizeof Kept::key) return qokit::format::Judge(conversion);
   uint64_t key[2] = {};
-  std::memcpy(key, conversion.data(), conversion.size());
+  for (std::size_t i = 0; i < conversion.size(); ++i)
+    key[i / 8] |= uint64_t{static_cast<unsigned char>(conversion[i])} << (8 * (i % 8));
   const uint64_t hash = (key[0] * 0x9e3779b97f4a7c15u) ^ (key[1] * 0xbf58476d1ce4e5b9u);
   Kept& slot = kept[hash >> 58];
   if (slot.key[0] != key[0] || slot.key[1] != key[1]) {
@@ -81,7 +84,7 @@ int CheckInserts(const char* text) {
   // strchr: the byte searches here find what it finds.
   const char* at = std::strchr(text, '@');
   if (at == nullptr) return std::strchr(text, '%') == nullptr ? 0 : CheckLiteral(text, 1);
-  std::array<bool, kMaxArgumentNumber + 1> used{};
+  std::bitset<kMaxArgumentNumber + 1> used;
   int count = 0;
   long largest = 0;
   int32_t longestDirective = 0;
