@@ -37,8 +37,7 @@ struct ChildPlan {
 // until the exec) but has its own descriptors and signal dispositions. Only
 // raw system calls: no library state of the parent, and nothing a sanitizer
 // intercepts, may be touched from here.
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread, gnu::no_sanitize_undefined]] int RunChild(
-    void* raw) {
+__attribute__((no_sanitize("address", "thread", "undefined"))) int RunChild(void* raw) {
   auto* plan = static_cast<ChildPlan*>(raw);
   // All zero is SIG_DFL with no flags and an empty mask, whatever the
   // layout of the kernel's sigaction.

@@ -94,6 +94,7 @@ bool AppendStream(std::FILE* stream, ByteBuffer& bytes) {
   // A regular file's size is known: one read, and one byte more shows its end.
   const std::size_t size = KnownSize(stream);
   std::size_t chunk = size > 0 ? size + 1 : 65536;
+  errno = 0;
   for (;;) {
     if (!bytes.Reserve(chunk)) {
       errno = ENOMEM;
@@ -105,7 +106,7 @@ bool AppendStream(std::FILE* stream, ByteBuffer& bytes) {
     chunk = 65536;
   }
   if (std::ferror(stream)) {
-    errno = EIO;
+    if (errno == 0) errno = EIO;
     return false;
   }
   return true;

@@ -74,6 +74,13 @@ void SayNoReadMemoryAndExit(const char* file) {
   std::exit(1);
 }
 
+void SayReadErrorAndExit(const char* file, int error_number) {
+  Report("Unable to read source file \"%s\".\n", file);
+  SayOpenReason(error_number);
+  Report("Terminating program.\n");
+  std::exit(1);
+}
+
 void SayNoSymbolMemoryAndExit(bool metaSymbol) {
   if (metaSymbol) {
     Report("Insufficient memory to insert meta-symbol in symbol table.\n");
@@ -149,6 +156,7 @@ void SayMappingDisagrees(const char* symbolFile) {
 }
 void SayNoCompileMemory() { Report("Insufficient memory to compile message text.\n"); }
 void SayMessageFailed(int32_t number, long line) { Report("Message num: %d, line %ld\n", static_cast<int>(number), line); }
+void SayInPluralForm(int form) { Report("In form %d of the plural message.\n", form); }
 void SayPluralFault(const char* symbol, const char* text, const char* file, long line) {
   if (symbol[0] == '\0') {
     Report("Error: %s.\n", text);

@@ -42,6 +42,7 @@ void SayMissingOrInvalid(const char* what, const char* file, long line);
 void SayPrematureEnd(const char* file);
 // Out of memory for the bytes of a source or the symbol file ends the run.
 [[noreturn]] void SayNoReadMemoryAndExit(const char* file);
+[[noreturn]] void SayReadErrorAndExit(const char* file, int error_number);
 
 // Symbol table: out of memory ends the run; a broken precondition aborts.
 [[noreturn]] void SayNoSymbolMemoryAndExit(bool metaSymbol);
@@ -83,6 +84,8 @@ void SayMessageFailed(int32_t number, long line);
 // A plural message's or the plural rule's fault; `symbol` empty for one of
 // the whole catalogue.
 void SayPluralFault(const char* symbol, const char* text, const char* file, long line);
+// After an insert fault of one form of a plural message: which form.
+void SayInPluralForm(int form);
 void SayInvalidFormatCode(const char* kind, const char* file, long line);
 void SayTooManyBlocks(const char* file, long blocks, long limit);
 void SayCannotOpenObjectFile(const char* file);

@@ -220,13 +220,9 @@ int StorePluralMessages() {
   const format::PluralFacts& facts = st.pluralFacts;
   const int forms = st.pluralForms;
   std::vector<unsigned char> work;
-  std::vector<const PluralMessage*> order;
-  for (const PluralMessage& m : st.plurals) order.push_back(&m);
-  std::sort(order.begin(), order.end(), [](const PluralMessage* a, const PluralMessage* b) { return a->number < b->number; });
-  std::vector<format::PluralEntry> table;
-  int32_t next = st.highMsgNum + 1;
-  for (const PluralMessage* m : order) {
-    table.push_back({m->number, facts.standing, next, m->countArgument, m->leftOut});
+  const PluralNumbering numbering = NumberPluralForms(st.plurals, st.highMsgNum, forms, facts.standing);
+  for (std::size_t i = 0; i < numbering.byNumber.size(); ++i) {
+    const PluralMessage* m = numbering.byNumber[i];
     for (int form = 0; form < forms; ++form) {
       int32_t length = 0;
       const unsigned char* compiled = CompileToPool(m->stored[form], m->number, m->at.line, work, length);
@@ -238,12 +234,13 @@ int StorePluralMessages() {
         sym->severity = m->severity;
         nls.nlsStrCpy(sym->response, m->response.c_str());
       } else {
-        st.pluralStore.push_back({next++, compiled, length, m->severity, m->response.c_str()});
+        const auto number = static_cast<int32_t>(format::FormNumber(numbering.entries[i], form));
+        st.pluralStore.push_back({number, compiled, length, m->severity, m->response.c_str()});
       }
     }
   }
   std::string compiledTable;
-  if (!format::WritePluralTable(st.pluralRule, table, compiledTable)) {
+  if (!format::WritePluralTable(st.pluralRule, numbering.entries, compiledTable)) {
     PluralFault fault;
     fault.kind = PluralFault::Kind::kRule;
     fault.detail = "the rule holds a byte that is not printable ASCII";
@@ -258,7 +255,7 @@ int StorePluralMessages() {
     SayNoCompileMemory();
     return 1;
   }
-  st.pluralStore.push_back({next, compiled, static_cast<int32_t>(compiledTable.size()), 0, ""});
+  st.pluralStore.push_back({static_cast<int32_t>(numbering.tableNumber), compiled, static_cast<int32_t>(compiledTable.size()), 0, ""});
   return 0;
 }
 

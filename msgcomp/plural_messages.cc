@@ -25,7 +25,11 @@ class FormArguments {
     format::InsertSpan span;
     for (const char* rest = text; format::NextInsert(rest, span); rest = span.end != nullptr ? span.end : span.percent) {
       const long a = span.argument;
-      if (a < 1 || a > kMaxArgumentNumber || *span.percent != '%' || span.end == nullptr || !In(form, a).empty()) continue;
+      if (a < 1 || a > kMaxArgumentNumber || *span.percent != '%' || span.percent[1] == '%' || span.end == nullptr ||
+          !In(form, a).empty() || !Printable(format::ConversionOf(span))) {
+        malformed_[static_cast<std::size_t>(form)] = true;
+        continue;
+      }
       if (count_ == seen_.size()) break;  // no form has more than kMaxArgumentNumber distinct ones
       seen_[count_++] = {form, static_cast<int>(a), span.percent, static_cast<std::size_t>(span.end - span.percent)};
       largest_ = std::max(largest_, static_cast<int>(a));
@@ -39,8 +43,16 @@ class FormArguments {
     return {};
   }
   int largest() const { return largest_; }
+  // Whether the insert checks will refuse one of the form's inserts.
+  bool Malformed(int form) const { return malformed_[static_cast<std::size_t>(form)]; }
 
  private:
+  // The second pass reports long doubles and stars; the insert checks the rest.
+  static bool Printable(std::string_view conversion) {
+    const format::Verdict verdict = format::Judge(conversion);
+    return verdict != format::Verdict::kNotPrintf && verdict != format::Verdict::kSizeDiffers;
+  }
+
   struct Seen {
     int form;
     int argument;
@@ -50,6 +62,7 @@ class FormArguments {
   std::array<Seen, kMaxPluralForms * kMaxArgumentNumber> seen_;  // the first count_ are set
   std::size_t count_ = 0;
   int largest_ = 0;
+  std::array<bool, kMaxPluralForms> malformed_{};
 };
 
 int Stars(std::string_view conversion) { return static_cast<int>(std::count(conversion.begin(), conversion.end(), '*')); }
@@ -65,6 +78,19 @@ PluralFault FaultAt(const MessageRecord& entry, PluralFault::Kind kind) {
 int Report(const PluralFault& fault) {
   ReportPluralFault(fault);
   return 1;
+}
+
+// The insert checks of one form's text, whose faults say which form it is.
+int CheckFormInserts(int form, const char* text) {
+  SourceDiagnostics* const diagnostics = msgState->diagnostics;
+  if (diagnostics != nullptr) diagnostics->InPluralForm(form);
+  const int failed = CheckInserts(text);
+  if (diagnostics != nullptr) {
+    diagnostics->InPluralForm(-1);
+  } else if (failed != 0) {
+    SayInPluralForm(form);
+  }
+  return failed;
 }
 
 }  // namespace
@@ -137,6 +163,10 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   const auto formText = [&](int f) { return plural.count == 0 ? entry.text : plural.text[f].data(); };
   FormArguments forms;
   for (int f = 0; f < formCount; ++f) forms.Scan(f, formText(f));
+  // A malformed insert is reported as such, not as forms that disagree.
+  for (int f = 0; f < formCount; ++f) {
+    if (forms.Malformed(f) && CheckFormInserts(f, formText(f)) != 0) return 1;
+  }
   const int largest = forms.largest();
 
   // Each argument's conversion in the first form that shows it.
@@ -197,7 +227,7 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   for (int f = 0; f < formCount; ++f) {
     std::string stored = formText(f);
     if ((message.leftOut >> f & 1u) != 0) stored.append("@").append(std::to_string(count)).append(first[count]);
-    if (CheckInserts(stored.c_str()) != 0) return 1;
+    if (CheckFormInserts(f, stored.c_str()) != 0) return 1;
     message.stored.push_back(std::move(stored));
   }
   message.number = entry.msgNum;
@@ -207,6 +237,20 @@ int CheckPluralEntry(const MessageRecord& entry, PluralMessage& message) {
   message.response = entry.response;
   message.countArgument = count;
   return 0;
+}
+
+PluralNumbering NumberPluralForms(const std::vector<PluralMessage>& messages, int32_t highest, int forms, int standing) {
+  PluralNumbering numbering;
+  for (const PluralMessage& m : messages) numbering.byNumber.push_back(&m);
+  std::sort(numbering.byNumber.begin(), numbering.byNumber.end(),
+            [](const PluralMessage* a, const PluralMessage* b) { return a->number < b->number; });
+  long next = static_cast<long>(highest) + 1;
+  for (const PluralMessage* m : numbering.byNumber) {
+    numbering.entries.push_back({m->number, standing, next, m->countArgument, m->leftOut});
+    next += forms - 1;
+  }
+  numbering.tableNumber = next;
+  return numbering;
 }
 
 bool CatalogueRule(format::PluralRule& rule, std::string& text, PluralFault& fault) {

@@ -93,6 +93,16 @@ std::string PluralFaultText(const PluralFault& fault);
 // faults reported.
 [[nodiscard]] int CheckPluralCatalogue(const std::vector<PluralMessage>& messages, int32_t highest);
 
+// Where the object file stores the plural messages' forms: each message's
+// standing form at its own number, its other forms above `highest` in
+// message-number order, and the plural table after them.
+struct PluralNumbering {
+  std::vector<const PluralMessage*> byNumber;
+  std::vector<format::PluralEntry> entries;  // one for each of byNumber
+  long tableNumber = 0;
+};
+PluralNumbering NumberPluralForms(const std::vector<PluralMessage>& messages, int32_t highest, int forms, int standing);
+
 // Whether a conversion can pass a count: d, i, o, u, x or X of an int or a
 // long (the PO tool finds a message's count by it too).
 bool IsCountConversion(std::string_view conversion);

@@ -22,24 +22,25 @@ long LineFeeds(const char* from, const char* to) {
 
 }  // namespace
 
-int SourceBytes::Load(std::FILE* const* streams, int count) {
+SourceBytes::LoadFault SourceBytes::Load(std::FILE* const* streams, int count) {
   Clear();
   // Room for every source at once, so that none is copied again.
   std::size_t total = 0;
   for (int i = 0; i < count; ++i) total += (streams[i] != nullptr ? io::KnownSize(streams[i]) : 0) + 2;
-  if (!bytes_.Reserve(total)) return 0;
+  if (!bytes_.Reserve(total)) return {0, ENOMEM};
   for (int i = 0; i < count; ++i) {
     starts_[static_cast<std::size_t>(i)] = bytes_.size;
     if (streams[i] != nullptr) {
       std::rewind(streams[i]);
-      if (!io::AppendStream(streams[i], bytes_) && errno == ENOMEM) return i;
+      // A source cut short by a read error would compile as if it ended there.
+      if (!io::AppendStream(streams[i], bytes_)) return {i, errno};
     }
-    if (!bytes_.Reserve(1)) return i;
+    if (!bytes_.Reserve(1)) return {i, ENOMEM};
     bytes_.data[bytes_.size++] = '\0';
   }
   for (int i = count; i <= kMaxSourceFiles; ++i) starts_[static_cast<std::size_t>(i)] = bytes_.size;
   loaded_ = true;
-  return -1;
+  return {};
 }
 
 void SourceBytes::Clear() {

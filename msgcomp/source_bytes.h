@@ -25,10 +25,15 @@ struct SourceCursor {
 
 class SourceBytes {
  public:
+  // Which stream could not be read and why (ENOMEM: memory ran out); file
+  // -1 when every one was.
+  struct LoadFault {
+    int file = -1;
+    int error = 0;
+  };
   // Reads every stream whole from its start (a stream that cannot seek, from
-  // where it stands); a read error ends that source. -1, or the index of the
-  // stream for which memory ran out.
-  [[nodiscard]] int Load(std::FILE* const* streams, int count);
+  // where it stands).
+  [[nodiscard]] LoadFault Load(std::FILE* const* streams, int count);
   bool loaded() const { return loaded_; }
   // The bytes of every source together.
   std::size_t Size() const { return bytes_.size; }

@@ -67,6 +67,9 @@ class SourceDiagnostics {
   virtual void SyntaxError(const SyntaxFault& fault) = 0;
   // A backslash before a byte that is no escape: the text keeps the backslash.
   virtual void KeptBackslash(SourcePlace at, int next) = 0;
+  // Insert and compile faults until the next call concern this form of a
+  // plural message (-1: a message's one text).
+  virtual void InPluralForm(int form) = 0;
   virtual void InsertError(InsertFault fault, int conversion) = 0;
   virtual void CompileError(CompileFault fault, int conversion) = 0;
   // A plural message's forms, or the catalogue's rule (plural_messages.h).

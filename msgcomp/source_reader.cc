@@ -576,8 +576,9 @@ void RewindSources() {
   MsgCompilerState& st = *msgState;
   // Read once per run; every pass after the first scans the same bytes.
   if (!st.sourceBytes.loaded()) {
-    const int failed = st.sourceBytes.Load(st.srcFiles, st.numSrcFiles);
-    if (failed >= 0) SayNoReadMemoryAndExit(st.srcFileNames[failed]);
+    const SourceBytes::LoadFault fault = st.sourceBytes.Load(st.srcFiles, st.numSrcFiles);
+    if (fault.error == ENOMEM) SayNoReadMemoryAndExit(st.srcFileNames[fault.file]);
+    if (fault.file >= 0) SayReadErrorAndExit(st.srcFileNames[fault.file], fault.error);
   }
   st.cursor = SourceCursor{};
   if (st.numSrcFiles > 0) {

@@ -87,6 +87,9 @@ void say_help_file_too_large(const char* file) {
 void say_help_file_incomplete(const char* file, int error_number) {
   help_report(stdout, "\n\nFile \"%s\" could not be written completely: %s\n", file, std::strerror(error_number));
 }
+void say_source_unread(const char* file) {
+  help_report(stdout, "\n\nFile \"%s\" could not be read completely; the help file is not written.\n", file);
+}
 void say_no_table_memory() { help_report(stdout, "Unable to allocate memory for file prolog.\n"); }
 void say_cannot_open_listing(bool line_end) {
   help_report(stdout, "\n\nFile struct.doc can not be opened for output...%s", line_end ? "\n" : "");

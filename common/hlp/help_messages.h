@@ -31,6 +31,7 @@ void say_cannot_open_output(const char* file);
 void say_help_file_too_large(const char* file);
 // A write or close of the output failed: the file and the reason (errno).
 void say_help_file_incomplete(const char* file, int error_number);
+void say_source_unread(const char* file);
 void say_no_table_memory();
 // The legacy program's report of an unopened listing has no line end.
 void say_cannot_open_listing(bool line_end);

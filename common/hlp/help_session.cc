@@ -65,11 +65,22 @@ Flow openfiles(const char* infile, const char* outfile, HelpFiles& files) {
   return Flow::kGoOn;
 }
 
-bool closefiles(HelpFiles& files, const char* outfile) {
+void rewind_source() {
+  helpState.source_unread = helpState.source_unread || std::ferror(helpState.f1) != 0;
+  std::rewind(helpState.f1);
+}
+
+bool closefiles(HelpFiles& files, const char* infile, const char* outfile) {
+  // A read error ends the source as its end would: the help file would lack the rest.
+  const bool unread = helpState.source_unread || (files.source && std::ferror(files.source.get()) != 0);
   files.source.reset();
   helpState.f1 = nullptr;
   helpState.f2 = nullptr;
   if (files.help.stream() == nullptr) return true;
+  if (unread) {
+    say_source_unread(infile);
+    return false;
+  }
   // A write that failed before the tables' rewind no longer shows in the
   // stream's error flag; the sticky status still has it.
   if (help_output_too_large()) say_help_file_too_large(outfile);

@@ -41,8 +41,11 @@ struct HelpFiles {
 // and points f1/f2 at them. On failure the message is printed and the run
 // must end; no output file is created.
 [[nodiscard]] Flow openfiles(const char* infile, const char* outfile, HelpFiles& files);
+// Rewinds the source for another pass, keeping whether a read of it failed.
+void rewind_source();
 // Closes both files and puts the help file in place; false (after a message)
-// when it was not written completely, and the earlier file then stays.
-[[nodiscard]] bool closefiles(HelpFiles& files, const char* outfile);
+// when the source was not read or the help file not written completely, and
+// the earlier help file then stays.
+[[nodiscard]] bool closefiles(HelpFiles& files, const char* infile, const char* outfile);
 
 }  // namespace qokit::help

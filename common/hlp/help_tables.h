@@ -36,6 +36,7 @@ struct HelpCompilerState {
   int32_t linesize = format::kDefaultLineSize;
   int32_t errors = 0;
   FILE* f1 = nullptr;  // tagged source, read as text
+  bool source_unread = false;  // a read of f1 failed (a rewind clears the stream's own flag)
   FILE* f2 = nullptr;  // help file, read/write binary
   std::vector<char> input_line;
 

@@ -4,6 +4,7 @@
 
 #include "help_messages.h"
 #include "help_output.h"
+#include "help_session.h"
 #include "help_syntax.h"
 #include "help_tables.h"
 
@@ -118,7 +119,7 @@ bool count_legacy_headings() {
     if (!open) ++count;
     open = !open;
   }
-  std::rewind(st.f1);
+  rewind_source();
   if (count > format::kMaxHeadings) {
     say_too_many_headings(count);
     st.help_rec_cnt = 0;

@@ -7,6 +7,7 @@
 
 #include "help_messages.h"
 #include "help_output.h"
+#include "help_session.h"
 #include "help_syntax.h"
 #include "help_tables.h"
 #include "qokit/nls/nlsstr.h"
@@ -49,7 +50,7 @@ bool count_help_recs() {
   while (read_line()) {
     if (begins_with(format::kMajorTag) || begins_with(format::kSubTag)) ++count;
   }
-  std::rewind(st.f1);
+  rewind_source();
   if (count > format::kMaxHeadings) {
     say_too_many_heading_lines(count);
     ++st.errors;

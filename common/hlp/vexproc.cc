@@ -56,7 +56,7 @@ int vexproc_main(int argc, char** argv) {
       write_struct();
     }
   }
-  if (!closefiles(files, outfile)) ++helpState.errors;
+  if (!closefiles(files, infile, outfile)) ++helpState.errors;
   say_finished(helpState.errors);
   return 0;
 }

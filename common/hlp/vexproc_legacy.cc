@@ -69,7 +69,7 @@ int vexproc_legacy_main(int argc, char** argv) {
     write_struct_doc();
     write_struct();
   }
-  (void)closefiles(files, outfile);
+  (void)closefiles(files, infile, outfile);
   say_legacy_finished();
   return 0;
 }

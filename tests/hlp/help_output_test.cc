@@ -137,7 +137,7 @@ TEST_F(HelpOutput, FileBeyondFourGibibytesKeepsTheEarlierOne) {
   EXPECT_TRUE(qokit::help::help_output_ok()) << "the last addressable byte is fine";
   help_put('y');
   EXPECT_TRUE(qokit::help::help_output_too_large());
-  EXPECT_FALSE(qokit::help::closefiles(files, target.c_str()));
+  EXPECT_FALSE(qokit::help::closefiles(files, source.c_str(), target.c_str()));
   EXPECT_EQ(dir.Read("out.hlp"), "earlier\n");
 }
 

@@ -147,15 +147,18 @@ TEST(ReaderOutOfMemory, EveryOpenReportsItAndLeaksNothing) {
   // A refused plural rule says why in a string of its own.
   kittest::PluralParts bad_rule;
   bad_rule.table = "\1qokit-plural 1\nnplurals=2; plural=n%%0;\n1 1 3 2 0\n\0"s;
-  for (const auto& [plural, ok] : {std::pair{kittest::PluralFile(), QOMSG_OK},
-                                   std::pair{kittest::PluralFile(bad_rule), QOMSG_ERR_PLURAL}}) {
+  const struct {
+    std::string bytes;
+    int ok;
+  } plurals[] = {{kittest::PluralFile(), QOMSG_OK}, {kittest::PluralFile(bad_rule), QOMSG_ERR_PLURAL}};
+  for (const auto& plural : plurals) {
     FailEachAllocation(
         [&] {
           qomsg_catalog* c = nullptr;
-          const int rc = qomsg_open_memory(plural.data(), plural.size(), &c, detail, sizeof detail);
+          const int rc = qomsg_open_memory(plural.bytes.data(), plural.bytes.size(), &c, detail, sizeof detail);
           return Closed(rc, c, qomsg_close);
         },
-        ok, QOMSG_ERR_NOMEM);
+        plural.ok, QOMSG_ERR_NOMEM);
   }
 
   const std::string help = kittest::FourHeadingFile();

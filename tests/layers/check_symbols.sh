@@ -32,6 +32,7 @@ awk '{ print $2 }' "$work/defined" | sort -u >"$work/defined.names"
 awk -v api="$api" -v qokit="$qokit" '
   $2 ~ api || $2 ~ qokit { next }
   $1 ~ /^[WVu]$/ && ($2 ~ /^_Z/ || $2 ~ /^DW\.ref\./) { next }
+  $2 ~ /^__odr_asan[._]/ { next }  # markers AddressSanitizer adds
   { print $2 }' "$work/defined" >"$work/foreign"
 report "global names outside its C API and namespace qokit" "$work/foreign"
 

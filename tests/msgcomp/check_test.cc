@@ -186,6 +186,23 @@ TEST(Lint, RefusesACatalogueTooLargeToIndex) {
             "be indexed\n");
 }
 
+// A plural catalogue's other forms lie above its highest message and its
+// plural table above them: 1909 messages of two 17-block forms fit with the
+// table, 1910 do not (genobj: "would need 65537 blocks").
+TEST(Lint, CountsThePluralTableInTheCatalogueSize) {
+  for (const int messages : {1909, 1910}) {
+    std::string source = "0 I PLURALFORMS \"nplurals=2; plural=(n != 1);\"\n";
+    for (int n = 1; n <= messages; ++n) {
+      source.append(std::to_string(n)).append(" E M").append(std::to_string(n)).append(" \"@1%d ");
+      source.append(995, '1').append("\" | \"@1%d ").append(995, '2').append("\"\n");
+    }
+    EXPECT_EQ(LintPrinted(Named({source})),
+              messages == 1909 ? ""
+                               : "a.msg:1911: error: M1910: the object file would need 65537 blocks up to this message; "
+                                 "at most 65535 can be indexed\n");
+  }
+}
+
 TEST(Lint, KeepsTheMessagesAndTheHighestInsertCount) {
   CheckRun run;
   Findings findings;

@@ -182,7 +182,7 @@ TEST(SourceBytes, LinesFromAnyPlaceInAnyOrder) {
     if (bytes[i].empty()) streams[i] = std::tmpfile();
   }
   SourceBytes text;
-  ASSERT_EQ(text.Load(streams, 3), -1);
+  ASSERT_EQ(text.Load(streams, 3).file, -1);
   for (int i = 0; i < 2000; ++i) {
     const int file = static_cast<int>(rng() % 3);
     const std::size_t at = rng() % (bytes[file].size() + 1);

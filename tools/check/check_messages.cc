@@ -1,6 +1,8 @@
 #include "check_messages.h"
 
+#include <array>
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "command_line.h"
@@ -20,6 +22,13 @@ constexpr char kProgram[] = "qomsgcheck";
 std::string PlaceText(const Where& where) {
   std::string text(where.file);
   text.append(":").append(std::to_string(where.line));
+  return text;
+}
+
+// "form N: " before a finding about one form of a plural message.
+std::array<char, 24> FormPrefix(int form) {
+  std::array<char, 24> text{};
+  if (form >= 0) std::snprintf(text.data(), text.size(), "form %d: ", form);
   return text;
 }
 
@@ -140,48 +149,53 @@ void SaySyntax(Findings& out, const Where& where, const msgcomp::SyntaxFault& fa
   }
 }
 
-void SayInsert(Findings& out, const Where& where, msgcomp::InsertFault fault, int k) {
+
+void SayInsert(Findings& out, const Where& where, msgcomp::InsertFault fault, int k, int form) {
+  const auto in = FormPrefix(form);
+  const char* const f = in.data();
   constexpr Severity e = Severity::kError;
   constexpr Topic t = Topic::kInsert;
   switch (fault) {
-    case msgcomp::InsertFault::kArgumentBelowOne: out.Add(e, t, where, "insert %d: argument number missing or below 1", k); break;
+    case msgcomp::InsertFault::kArgumentBelowOne: out.Add(e, t, where, "%sinsert %d: argument number missing or below 1", f, k); break;
     case msgcomp::InsertFault::kArgumentAboveLimit:
-      out.Add(e, t, where, "insert %d: argument number above %d", k, qokit::format::kMaxArgumentNumber);
+      out.Add(e, t, where, "%sinsert %d: argument number above %d", f, k, qokit::format::kMaxArgumentNumber);
       break;
     case msgcomp::InsertFault::kDuplicateArgument:
-      out.Add(e, t, where, "insert %d: argument number of an earlier insert", k);
+      out.Add(e, t, where, "%sinsert %d: argument number of an earlier insert", f, k);
       break;
-    case msgcomp::InsertFault::kNoPercent: out.Add(e, t, where, "insert %d: no '%%' right after the argument number", k); break;
+    case msgcomp::InsertFault::kNoPercent: out.Add(e, t, where, "%sinsert %d: no '%%' right after the argument number", f, k); break;
     case msgcomp::InsertFault::kDoublePercent:
-      out.Add(e, t, where, "insert %d: '%%%%' right after the argument number", k);
+      out.Add(e, t, where, "%sinsert %d: '%%%%' right after the argument number", f, k);
       break;
     case msgcomp::InsertFault::kNoLetter:
-      out.Add(e, t, where, "insert %d: no conversion letter (one of %s) after the '%%'", k,
+      out.Add(e, t, where, "%sinsert %d: no conversion letter (one of %s) after the '%%'", f, k,
               qokit::format::kConversionLetters.data());
       break;
     case msgcomp::InsertFault::kNotPrintf:
-      out.Add(e, t, where, "insert %d: printf reads the flags, width, precision or length of the conversion otherwise",
+      out.Add(e, t, where, "%sinsert %d: printf reads the flags, width, precision or length of the conversion otherwise", f,
               k);
       break;
     case msgcomp::InsertFault::kSizeDiffers:
-      out.Add(e, t, where, "insert %d: the length modifier does not match the size of the argument type", k);
+      out.Add(e, t, where, "%sinsert %d: the length modifier does not match the size of the argument type", f, k);
       break;
     case msgcomp::InsertFault::kLonePercent:
-      out.Add(e, t, where, "a '%%' of the literal text must be written '%%%%' (printf would take it for conversion %d)",
+      out.Add(e, t, where, "%sa '%%' of the literal text must be written '%%%%' (printf would take it for conversion %d)", f,
               k);
       break;
     case msgcomp::InsertFault::kNotASequence:
-      out.Add(e, t, where, "argument numbers do not run from 1 to the number of inserts");
+      out.Add(e, t, where, "%sargument numbers do not run from 1 to the number of inserts", f);
       break;
   }
 }
 
-void SayCompile(Findings& out, const Where& where, msgcomp::CompileFault fault, int k) {
+void SayCompile(Findings& out, const Where& where, msgcomp::CompileFault fault, int k, int form) {
+  const auto in = FormPrefix(form);
+  const char* const f = in.data();
   if (fault == msgcomp::CompileFault::kLongDouble) {
-    out.Add(Severity::kError, Topic::kCompile, where, "insert %d: long double (l or L before e, E, f, g, G) is not supported",
+    out.Add(Severity::kError, Topic::kCompile, where, "%sinsert %d: long double (l or L before e, E, f, g, G) is not supported", f,
             k);
   } else {
-    out.Add(Severity::kError, Topic::kCompile, where, "insert %d: more than 2 '*' in the conversion", k);
+    out.Add(Severity::kError, Topic::kCompile, where, "%sinsert %d: more than 2 '*' in the conversion", f, k);
   }
 }
 

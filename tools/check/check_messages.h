@@ -61,8 +61,9 @@ std::string ByteName(int byte);
 // Source faults. `at` is where the offending byte stood when that is not the
 // finding's own place ("" when it is).
 void SaySyntax(Findings& out, const Where& where, const msgcomp::SyntaxFault& fault, std::string_view at);
-void SayInsert(Findings& out, const Where& where, msgcomp::InsertFault fault, int conversion);
-void SayCompile(Findings& out, const Where& where, msgcomp::CompileFault fault, int conversion);
+// `form` is the plural form whose text has the fault, -1 for a message's one text.
+void SayInsert(Findings& out, const Where& where, msgcomp::InsertFault fault, int conversion, int form);
+void SayCompile(Findings& out, const Where& where, msgcomp::CompileFault fault, int conversion, int form);
 void SayDuplicateNumber(Findings& out, const Where& where, int32_t number, const Where& earlier);
 void SayDuplicateSymbol(Findings& out, const Where& where, int32_t number, const Where& earlier);
 void SayDuplicateMeta(Findings& out, const Where& where, const Where& earlier);

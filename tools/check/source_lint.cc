@@ -54,8 +54,13 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
     if (!faultSymbol_.empty()) result_.brokenSymbols.push_back(faultSymbol_);
   }
   void KeptBackslash(msgcomp::SourcePlace at, int next) override { backslashes_.push_back({at, next}); }
-  void InsertError(msgcomp::InsertFault fault, int conversion) override { SayInsert(out_, entry_, fault, conversion); }
-  void CompileError(msgcomp::CompileFault fault, int conversion) override { SayCompile(out_, entry_, fault, conversion); }
+  void InPluralForm(int form) override { form_ = form; }
+  void InsertError(msgcomp::InsertFault fault, int conversion) override {
+    SayInsert(out_, entry_, fault, conversion, form_);
+  }
+  void CompileError(msgcomp::CompileFault fault, int conversion) override {
+    SayCompile(out_, entry_, fault, conversion, form_);
+  }
   void PluralError(const msgcomp::PluralFault& fault) override {
     SayPlural(out_, {SourceName(fault.at.file), fault.at.line, fault.symbol}, msgcomp::PluralFaultText(fault));
   }
@@ -79,6 +84,7 @@ class LintReporter final : public msgcomp::SourceDiagnostics {
   Findings& out_;
   LintResult& result_;
   Where entry_;
+  int form_ = -1;
   msgcomp::SourcePlace faultPlace_;
   std::string faultSymbol_;
   std::vector<Backslash> backslashes_;
@@ -151,12 +157,15 @@ void CheckEntry(const msgcomp::MessageRecord& entry, LintReporter& reporter, Fin
       message.sound = qokit::format::TextSignature(plural.stored[0].c_str(), message.signature);
       message.forms = static_cast<int>(plural.stored.size());
       message.countArgument = plural.countArgument;
-      for (const std::string& text : plural.stored) {
+      for (std::size_t f = 0; f < plural.stored.size(); ++f) {
+        const std::string& text = plural.stored[f];
         std::vector<unsigned char> work(msgcomp::CompiledSizeBound(text.size()));
+        reporter.InPluralForm(static_cast<int>(f));
         const size_t length = msgcomp::CompileMessageText(text.c_str(), work.data(), work.size());
         message.sound = message.sound && length > 0;
         entryBlocks += msgcomp::BlockCount(static_cast<long>(std::strlen(entry.response) + length));
       }
+      reporter.InPluralForm(-1);
       if (merged.kind == msgcomp::MergeOutcome::Kind::kEntered) result.plurals.push_back(std::move(plural));
     }
     for (int f = 0; f < forms.count; ++f) {
@@ -194,16 +203,30 @@ void CheckFormatCodes(Findings& out) {
 
 // The object file's block numbers are 16 bits wide: a catalogue whose texts
 // take more blocks cannot be indexed. Blocks count in number order, so the
-// finding names the first message that lies beyond the last block.
-void CheckCatalogueSize(Findings& out, const LintResult& result, const std::vector<long>& blocks) {
+// finding names the first message that lies beyond the last block. A plural
+// catalogue's plural table comes last, above every form, and the index
+// reaches it; a message's other forms are counted with the message.
+void CheckCatalogueSize(Findings& out, const LintResult& result, const std::vector<long>& blocks,
+                        const format::PluralRule& rule, const std::string& ruleText) {
   if (result.messages.empty() || std::count(blocks.begin(), blocks.end(), 0L) > 0) return;
   std::vector<std::size_t> order(result.messages.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(),
             [&](std::size_t a, std::size_t b) { return result.messages[a].number < result.messages[b].number; });
-  long total = 1 + qokit::format::IndexBlocks(result.messages[order.back()].number);
+  long lastNumber = result.messages[order.back()].number;
+  long tableBlocks = 0;
+  if (!result.plurals.empty() && result.pluralForms > 0) {
+    const msgcomp::PluralNumbering numbering = msgcomp::NumberPluralForms(
+        result.plurals, static_cast<int32_t>(lastNumber), rule.forms(), format::FactsOf(rule).standing);
+    std::string table;
+    if (format::WritePluralTable(ruleText, numbering.entries, table)) {
+      lastNumber = numbering.tableNumber;
+      tableBlocks = msgcomp::BlockCount(static_cast<long>(table.size()));
+    }
+  }
+  long total = 1 + qokit::format::IndexBlocks(lastNumber);
   for (const std::size_t i : order) {
-    total += blocks[i];
+    total += blocks[i] + (i == order.back() ? tableBlocks : 0);
     if (total <= qokit::format::kMaxBlocks) continue;
     const CheckedMessage& m = result.messages[i];
     SayTooManyBlocks(out, {SourceName(m.file), m.line, m.symbol}, total, qokit::format::kMaxBlocks);
@@ -269,7 +292,7 @@ bool LintSources(std::span<const char* const> files, Findings& out, LintResult& 
   std::string rule_text;
   msgcomp::PluralFault unused;
   if (msgcomp::CatalogueRule(rule, rule_text, unused)) result.pluralForms = rule.forms();
-  CheckCatalogueSize(out, result, blocks);
+  CheckCatalogueSize(out, result, blocks, rule, rule_text);
   result.maxInserts = st.maxInserts;
   return true;
 }
