@@ -72,9 +72,8 @@ void ReadInsert(const char* at, InsertSpan& span);
 
 // The next insert at or after `from`, or false when no "@" is left. The scan
 // for the following insert goes on at `end` (or after the number when null).
-// The text is searched byte by byte: "@", "%" and the conversion letters are
-// single bytes, never the second byte of a character in the single-byte code
-// sets that the tools run in.
+// The text is searched byte by byte, as the string layer's single-byte
+// family, the one in force for every tool, searches it.
 bool NextInsert(const char* from, InsertSpan& span);
 
 // The conversion "%" .. letter of a span that has both.
