@@ -33,9 +33,6 @@ class ByteSet {
 };
 constexpr ByteSet kIsFlag(kFlags), kIsIntegerLetter(kIntegerLetters), kIsFloatLetter(kFloatLetters);
 
-const char* FindByte(const char* text, int byte) { return std::strchr(text, byte); }
-const char* FindAny(const char* text, const char* set) { return std::strpbrk(text, set); }
-
 // Bytes of the argument that printf takes for a conversion; 0 when no type
 // code stands for it (a long double, refused elsewhere, or a length that
 // glibc reads two ways).
@@ -127,23 +124,23 @@ Length TakeLength(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
-const Searches& StandardSearches() {
-  static constexpr Searches kStandard{FindByte, FindAny};
-  return kStandard;
-}
-
-bool NextInsert(const char* from, InsertSpan& span, const Searches& search) {
+void ReadInsert(const char* at, InsertSpan& span) {
   span = InsertSpan{};
-  span.at = search.find_byte(from, '@');
-  if (span.at == nullptr) return false;
+  span.at = at;
   // Mostly digits follow: read them here as strtol would (values past the
   // range of long give LONG_MAX); anything else goes to strtol itself.
-  const char* stop = span.at + 1;
+  const char* stop = at + 1;
   if (*stop >= '0' && *stop <= '9') {
+    // Below kRoom another digit cannot overflow; past it the exact test.
+    constexpr long kRoom = (LONG_MAX - 9) / 10;
     long value = 0;
     for (; *stop >= '0' && *stop <= '9'; ++stop) {
       const int digit = *stop - '0';
-      value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+      if (value <= kRoom) {
+        value = value * 10 + digit;
+      } else {
+        value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+      }
     }
     span.argument = value;
   } else {
@@ -152,11 +149,24 @@ bool NextInsert(const char* from, InsertSpan& span, const Searches& search) {
     stop = end;
   }
   span.percent = stop;
-  if (*stop == '%') {
-    static const std::string kLetters(kConversionLetters);
-    const char* letter = search.find_any(stop + 1, kLetters.c_str());
-    if (letter != nullptr) span.end = letter + 1;
+  if (*stop != '%') return;
+  // The first conversion letter; the terminating NUL is none, so the scan
+  // ends with the text.
+  for (const char* c = stop + 1; *c != '\0'; ++c) {
+    if (kIsConversionLetter[static_cast<unsigned char>(*c)]) {
+      span.end = c + 1;
+      return;
+    }
   }
+}
+
+bool NextInsert(const char* from, InsertSpan& span) {
+  const char* at = std::strchr(from, '@');
+  if (at == nullptr) {
+    span = InsertSpan{};
+    return false;
+  }
+  ReadInsert(at, span);
   return true;
 }
 

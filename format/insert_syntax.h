@@ -67,17 +67,14 @@ struct InsertSpan {
   const char* end = nullptr;      // one past the conversion letter; null when none follows
 };
 
-// Byte and set searches of the caller's string layer (strchr and strpbrk by
-// default), so the compiler scans through its own table.
-struct Searches {
-  const char* (*find_byte)(const char* text, int byte);
-  const char* (*find_any)(const char* text, const char* set);
-};
-const Searches& StandardSearches();
+// The insert whose "@" stands at `at`.
+void ReadInsert(const char* at, InsertSpan& span);
 
 // The next insert at or after `from`, or false when no "@" is left. The scan
 // for the following insert goes on at `end` (or after the number when null).
-bool NextInsert(const char* from, InsertSpan& span, const Searches& search = StandardSearches());
+// The text is searched byte by byte, as the string layer's single-byte
+// family, the one in force for every tool, searches it.
+bool NextInsert(const char* from, InsertSpan& span);
 
 // The conversion "%" .. letter of a span that has both.
 inline std::string_view ConversionOf(const InsertSpan& span) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -10,7 +12,6 @@
 #include "insert_syntax.h"
 #include "messages.h"
 #include "msgstate.h"
-#include "qokit/nls/nlsstr.h"
 #include "source_diagnostics.h"
 #include "source_reader.h"
 
@@ -41,32 +42,28 @@ size_t FailCompile(CompileFault fault, int k, const char* text, bool report) {
   return 0;
 }
 
-// The scan runs through the string layer, as all text handling does.
-const qokit::format::Searches& LayerSearches() {
-  static const qokit::format::Searches kLayer{
-      [](const char* text, int byte) -> const char* { return nls.nlsStrChr(text, byte); },
-      [](const char* text, const char* set) -> const char* { return nls.nlsStrpBrk(text, set); }};
-  return kLayer;
-}
-
 // What printf makes of a conversion, as Judge says. Conversions repeat
 // throughout a catalogue (%s, %d, %ld, ...) and each is judged in both
 // passes, so the verdicts of recent ones are kept, keyed by their bytes.
 qokit::format::Verdict JudgeConversion(std::string_view conversion) {
+  // A conversion has no NUL byte, so its bytes padded with NULs to 16 are its
+  // key (built byte by byte: a conversion is a few bytes). The empty key
+  // matches no conversion, which starts with "%".
   struct Kept {
-    char text[16];
-    std::size_t length = sizeof text + 1;  // matches no conversion
+    uint64_t key[2] = {};
     qokit::format::Verdict verdict = qokit::format::Verdict::kSound;
   };
   static std::array<Kept, 64> kept;
-  if (conversion.size() > sizeof Kept::text) return qokit::format::Judge(conversion);
-  std::size_t hash = conversion.size();
-  for (const char c : conversion) hash = hash * 31 + static_cast<unsigned char>(c);
-  Kept& slot = kept[hash % kept.size()];
-  if (slot.length != conversion.size() || std::memcmp(slot.text, conversion.data(), conversion.size()) != 0) {
+  if (conversion.size() > sizeof Kept::key) return qokit::format::Judge(conversion);
+  uint64_t key[2] = {};
+  for (std::size_t i = 0; i < conversion.size(); ++i)
+    key[i / 8] |= uint64_t{static_cast<unsigned char>(conversion[i])} << (8 * (i % 8));
+  const uint64_t hash = (key[0] * 0x9e3779b97f4a7c15u) ^ (key[1] * 0xbf58476d1ce4e5b9u);
+  Kept& slot = kept[hash >> 58];
+  if (slot.key[0] != key[0] || slot.key[1] != key[1]) {
     slot.verdict = qokit::format::Judge(conversion);
-    std::memcpy(slot.text, conversion.data(), conversion.size());
-    slot.length = conversion.size();
+    slot.key[0] = key[0];
+    slot.key[1] = key[1];
   }
   return slot.verdict;
 }
@@ -82,16 +79,19 @@ int CheckLiteral(std::string_view piece, int k) {
 }  // namespace
 
 int CheckInserts(const char* text) {
-  // Most texts have no insert and no percent sign: nothing to check. (The
-  // string layer's search finds an "@" only where a byte search does.)
-  if (std::strpbrk(text, "@%") == nullptr) return 0;
-  std::array<bool, kMaxArgumentNumber + 1> used{};
+  // Most texts have no insert and no percent sign: nothing to check. The
+  // compiler's string layer is always the single-byte family, whose search is
+  // strchr: the byte searches here find what it finds.
+  const char* at = std::strchr(text, '@');
+  if (at == nullptr) return std::strchr(text, '%') == nullptr ? 0 : CheckLiteral(text, 1);
+  std::bitset<kMaxArgumentNumber + 1> used;
   int count = 0;
   long largest = 0;
   int32_t longestDirective = 0;
   const char* rest = text;
   qokit::format::InsertSpan span;
-  while (qokit::format::NextInsert(rest, span, LayerSearches())) {
+  for (; at != nullptr; at = std::strchr(rest, '@')) {
+    qokit::format::ReadInsert(at, span);
     const int k = ++count;
     if (CheckLiteral(std::string_view(rest, static_cast<size_t>(span.at - rest)), k) != 0) return 1;
     const long n = span.argument;
@@ -144,7 +144,7 @@ size_t Compile(const char* text, unsigned char* buffer, size_t capacity, bool re
   long previous = 0;
   const char* rest = text;
   qokit::format::InsertSpan span;
-  while (static_cast<int>(parts.inserts.size()) < limit && qokit::format::NextInsert(rest, span, LayerSearches())) {
+  while (static_cast<int>(parts.inserts.size()) < limit && qokit::format::NextInsert(rest, span)) {
     const long n = span.argument;
     if (n < 1 || n > limit || *span.percent != '%' || span.end == nullptr || shown[n - 1]) return 0;
     shown[n - 1] = true;

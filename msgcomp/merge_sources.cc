@@ -41,9 +41,9 @@ MergeOutcome MergeEntry(const MessageRecord& entry) {
     return {.kind = Kind::kDuplicateNumber, .earlier = same};
   }
   const SymbolKey key = KeyOf(entry.symbol);
-  MsgSymbol* sym = msgFindSymbol(key);
-  if (sym == nullptr) {
-    sym = InsertSymbol(key, entry.msgNum);
+  bool inserted = false;
+  MsgSymbol* sym = FindOrInsertSymbol(key, entry.msgNum, inserted);
+  if (inserted) {
     msgState->mappingChanged = 1;
   } else if (sym->defined) {
     return {.kind = Kind::kDuplicateName, .earlier = sym};

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "messages.h"
+#include "msgstate.h"
 #include "msgsym_types.h"
 
 namespace qokit::msgcomp {
@@ -39,6 +41,9 @@ MsgSymbol* InsertSymbol(const SymbolKey& key, int32_t msgNum);
 // The same for a name that may be in the table already: then null, and the
 // table is as it was. One probe of the name index does the lookup and the entry.
 MsgSymbol* InsertNewSymbol(const SymbolKey& key, int32_t msgNum);
+// The message symbol of that name, or, when there is none, a new one entered
+// as InsertSymbol does (`inserted` says which). One probe of the name index.
+MsgSymbol* FindOrInsertSymbol(const SymbolKey& key, int32_t msgNum, bool& inserted);
 // The message symbol of that name, or null.
 MsgSymbol* msgFindSymbol(const char* name);
 MsgSymbol* msgFindSymbol(const SymbolKey& key);
@@ -47,9 +52,21 @@ MsgSymbol* msgFindNumber(int32_t msgNum);
 
 // Marks a symbol as met in the sources in this pass and makes it the one that
 // FindDefinedNumber reports for its number.
-void MarkDefined(MsgSymbol* sym);
+// (Inline, as FindDefinedNumber: every entry of the pass asks both.)
+inline void MarkDefined(MsgSymbol* sym) {
+  sym->defined = 1;
+  NumberSlot* slot = msgState->numIndex.Find(sym->msgNum);
+  if (slot == nullptr) {
+    SayInternalErrorAndAbort("MarkDefined", "number not indexed");
+  } else if (slot->defined == nullptr) {
+    slot->defined = sym;
+  }
+}
 // The symbol met in the sources in this pass with that number, or null.
-MsgSymbol* FindDefinedNumber(int32_t msgNum);
+inline MsgSymbol* FindDefinedNumber(int32_t msgNum) {
+  const NumberSlot* slot = msgState->numIndex.Find(msgNum);
+  return slot == nullptr ? nullptr : slot->defined;
+}
 
 // Gives a symbol a new number, moving it to where InsertSymbol would put it.
 void RenumberSymbol(MsgSymbol* sym, int32_t msgNum);

@@ -25,6 +25,7 @@ struct MsgSymbol {
   char response[kMaxResponseLen + 1] = {};
   int severity = 0;
   uint32_t nameSum = 0;  // the name's signed bytes summed, its part of the checksum beside msgNum
+  uint8_t nameLen = 0;   // the name's length, so that writing it needs no strlen
 };
 
 // One meta-symbol (a source entry numbered 0): a named setting and its value.

@@ -1,9 +1,5 @@
 #include "name_index.h"
 
-#include <cstring>
-
-#include "msgsym_types.h"
-
 namespace qokit::msgcomp {
 
 namespace {
@@ -11,18 +7,6 @@ namespace {
 constexpr size_t kInitialSlots = 64;
 
 }  // namespace
-
-size_t NameIndex::Probe(std::string_view name, uint64_t hash) const {
-  const size_t mask = size_ - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    const Slot& slot = slots_[i];
-    if (slot.sym == nullptr) return i;
-    // The record's name is NUL-terminated within its array: no strlen needed.
-    if (slot.hash == hash && name.size() <= static_cast<size_t>(kMaxSymbolLen) &&
-        std::memcmp(slot.sym->name, name.data(), name.size()) == 0 && slot.sym->name[name.size()] == '\0')
-      return i;
-  }
-}
 
 MsgSymbol* NameIndex::Find(std::string_view name, uint64_t hash) const {
   if (size_ == 0) return nullptr;
@@ -49,15 +33,6 @@ bool NameIndex::Reserve(size_t count) {
   size_t size = size_ == 0 ? kInitialSlots : size_;
   while (size < 2 * count) size *= 2;
   return size == size_ || Resize(size);
-}
-
-NameIndex::Added NameIndex::Insert(MsgSymbol* sym, std::string_view name, uint64_t hash) {
-  if (!Reserve(count_ + 1)) return Added::kNoMemory;
-  Slot& slot = slots_[Probe(name, hash)];
-  if (slot.sym != nullptr) return Added::kAlreadyPresent;
-  slot = Slot{hash, sym};
-  ++count_;
-  return Added::kYes;
 }
 
 void NameIndex::Erase(const MsgSymbol* sym, uint64_t hash) {

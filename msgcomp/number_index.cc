@@ -80,7 +80,7 @@ int32_t NumberIndex::DenseBelow(int32_t number) const {
   return -1;
 }
 
-NumberSlot* NumberIndex::Below(int32_t number) {
+NumberSlot* NumberIndex::BelowElsewhere(int32_t number) {
   // Numbers in use, ascending: negative ones (far), dense ones, large ones (far).
   auto farBelow = [this](int32_t limit) -> NumberSlot* {
     auto it = far_.lower_bound(limit);

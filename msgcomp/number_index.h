@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -45,7 +46,16 @@ class NumberIndex {
   // Marks a number as no longer in use.
   void Erase(int32_t number);
   // The slot of the highest number in use below the given one, or null.
-  NumberSlot* Below(int32_t number);
+  // Inline where a lower number in use shares the number's bitmap word, as
+  // it mostly does when the sources come out of number order.
+  NumberSlot* Below(int32_t number) {
+    if (InDense(number) && number > 0) {
+      const int32_t below = number - 1;
+      const uint64_t inWord = dense_->used[below / 64] & (~uint64_t{0} >> (63 - below % 64));
+      if (inWord != 0) return &dense_->slots[below / 64 * 64 + 63 - std::countl_zero(inWord)];
+    }
+    return BelowElsewhere(number);
+  }
   void Clear();
 
  private:
@@ -69,6 +79,8 @@ class NumberIndex {
     dense_->used[word] |= uint64_t{1} << (number % 64);
     dense_->summary[word / 64] |= uint64_t{1} << (word % 64);
   }
+  // Below where the number's own bitmap word has no lower number in use.
+  NumberSlot* BelowElsewhere(int32_t number);
   // Find and Get for a number outside the dense table's present size.
   NumberSlot* FindOther(int32_t number);
   NumberSlot* GetOther(int32_t number);

@@ -88,10 +88,25 @@ class SymbolText {
     std::memcpy(at + 8, name.data(), name.size());
     char* digit = at + kHead.size();
     *digit = '\n';
-    do {
-      *--digit = static_cast<char>('0' + number % 10);
-      number /= 10;
-    } while (number > 0);
+    // Two digits a step: message numbers have up to five.
+    static constexpr auto kPairs = [] {
+      std::array<char, 200> pairs{};
+      for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+      }
+      return pairs;
+    }();
+    for (; number >= 100; number /= 100) {
+      digit -= 2;
+      std::memcpy(digit, &kPairs[2 * static_cast<std::size_t>(number % 100)], 2);
+    }
+    if (number >= 10) {
+      digit -= 2;
+      std::memcpy(digit, &kPairs[2 * static_cast<std::size_t>(number)], 2);
+    } else {
+      *--digit = static_cast<char>('0' + number);
+    }
     Commit(kHead.size() + 1);
   }
   // "#define NAME \"TEXT\"", the name padded as in Define.
@@ -178,7 +193,7 @@ bool WriteSymbolText(FILE* out, const char* timestamp) {
   text.Line("");
   for (const MsgSymbol* s = st.symList; s != nullptr; s = s->next) {
     if (s != st.symList && s->msgNum != s->prev->msgNum + 1) text.Line("");
-    text.Symbol(s->name, s->msgNum);
+    text.Symbol(std::string_view(s->name, s->nameLen), s->msgNum);
   }
   text.Line("");
   text.Line("#endif");

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "compiler_state.h"
@@ -68,6 +71,36 @@ TEST(HashSymbol, SumsWeightedSignedBytes) {
   EXPECT_LT(bucket, 257);
 }
 
+// The bucket and the checksum straight from their definitions, against the
+// table's own sums, for random names of every length up to the limit and a
+// few beyond it (HashSymbol takes any name).
+TEST(HashSymbol, MatchesTheDefinitionForRandomNames) {
+  CompilerStateTest t;
+  std::mt19937 random(26);
+  std::uniform_int_distribution<int> byte(1, 255);
+  uint32_t expectedChecksum = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const std::size_t length = static_cast<std::size_t>(round % 60);
+    std::string name(length, ' ');
+    for (char& c : name) c = static_cast<char>(byte(random));
+    int64_t sum = 0;
+    uint32_t bytes = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      const int64_t c = static_cast<signed char>(name[i]);
+      sum += (c * 5 * static_cast<int64_t>(i + 1)) ^ static_cast<int64_t>(i << 13);
+      bytes += static_cast<uint32_t>(c);
+    }
+    const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(sum));
+    const int64_t magnitude = wrapped < 0 ? -static_cast<int64_t>(wrapped) : wrapped;
+    ASSERT_EQ(HashSymbol(name.c_str()), magnitude % 257) << "length " << length;
+    if (length > 50 || length == 0 || msgFindSymbol(name.c_str()) != nullptr) continue;
+    InsertSymbol(name.c_str(), round + 1);
+    expectedChecksum += bytes + static_cast<uint32_t>(round + 1);
+  }
+  EXPECT_EQ(ComputeChecksum(), static_cast<int32_t>(expectedChecksum));
+  ExpectConsistent();
+}
+
 TEST(Checksum, SumsNameBytesAndNumbers) {
   CompilerStateTest t;
   EXPECT_EQ(qokit::msgcomp::ComputeChecksum(), 0);
@@ -114,6 +147,52 @@ TEST(SymbolList, OrdersNumbersAcrossIndexBoundaries) {
   InsertSymbol("LATER", 65);
   qokit::msgcomp::RenumberSymbol(msgFindNumber(2000000000), 3);
   EXPECT_EQ(ListNumbers(), (std::vector<int>{0, 1, 3, 63, 65, 127, 128, 4096, 4100, 49999, 50000, 70000}));
+  ExpectConsistent();
+}
+
+// Random inserts, renumberings and removals against a plain model of the
+// list: a new or renumbered record goes after every record numbered as low
+// or lower. The numbers crowd a few bitmap words, cross the dense index's
+// limit and go far beyond it, so every way of finding a predecessor is taken.
+TEST(SymbolList, FollowsAModelThroughRandomChanges) {
+  CompilerStateTest t;
+  std::mt19937 random(26);
+  const auto number = [&random] {
+    switch (random() % 4) {
+      case 0: return static_cast<int>(random() % 200);
+      case 1: return static_cast<int>(random() % 50000);
+      case 2: return 49990 + static_cast<int>(random() % 20);
+      default: return 1000000 + static_cast<int>(random() % 5);
+    }
+  };
+  std::vector<std::pair<std::string, int>> model;  // names and numbers in list order
+  const auto place = [&model](const std::string& name, int n) {
+    const auto after = std::find_if(model.begin(), model.end(), [n](const auto& e) { return e.second > n; });
+    model.insert(after, {name, n});
+  };
+  for (int step = 0; step < 3000; ++step) {
+    const unsigned action = random() % 4;
+    if (model.empty() || action < 2) {
+      const std::string name = "S" + std::to_string(step);
+      const int n = number();
+      InsertSymbol(name.c_str(), n);
+      place(name, n);
+      continue;
+    }
+    const std::size_t at = random() % model.size();
+    const std::string name = model[at].first;
+    model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+    if (action == 2) {
+      RemoveSymbol(msgFindSymbol(name.c_str()));
+    } else {
+      const int n = number();
+      RenumberSymbol(msgFindSymbol(name.c_str()), n);
+      place(name, n);
+    }
+  }
+  std::vector<std::string> names;
+  for (const auto& e : model) names.push_back(e.first);
+  EXPECT_EQ(ListNames(), names);
   ExpectConsistent();
 }
 
