@@ -42,7 +42,7 @@ TEST(PoExport, EntryWrittenInPlaceIsThePoEntryLayout) {
     SourceEntry source;
     source.number = k % 7 == 0 ? 0 : static_cast<int32_t>(random() % 50000);
     source.severity = static_cast<int32_t>(random() % 9);
-    source.symbol = "S" + std::string(random() % 60, 'Y');
+    source.symbol.assign(1, 'S').append(random() % 60, 'Y');
     source.text = RandomText(random, 12);
     source.response = k % 3 == 0 ? RandomText(random, 2) : std::string();
     source.line = static_cast<long>(random() % 100000);
